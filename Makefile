@@ -1,0 +1,43 @@
+# Entry points for people and CI. Every target first makes sure the Debian packages are
+# there, then configures and builds with CMake into build/.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all setup configure build run test bench fuzz clean
+
+all: build
+
+setup:
+	@bash tools/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > $(BUILD).configure.log 2>&1 || (cat $(BUILD).configure.log; exit 1)
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@bash tools/run-main.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 600
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2; done
+
+# Real coverage-guided fuzzing needs clang's libFuzzer; it gets a build directory of its own.
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+		-DCMAKE_CXX_COMPILER=clang++ -DTW_LIBFUZZER=ON > /dev/null
+	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
+	@for f in $(BUILD)/fuzz/fuzz/fuzz_*; do \
+		name=$$(basename $$f); corpus=fuzz/corpus/$${name#fuzz_}; \
+		mkdir -p $(BUILD)/fuzz/work/$$name; \
+		echo "== $$name"; \
+		"$$f" -max_total_time=$(FUZZ_SECONDS) $(BUILD)/fuzz/work/$$name $$corpus || exit 1; \
+	done
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,69 @@
+// Emulation of the SN76489 sound generator (three square-wave channels, one noise channel,
+// Game Gear stereo) rendering signed 16-bit stereo at 44100 Hz, one frame at a time, into a
+// small ring that the sound output drains. Depends on nothing but the standard library.
+#pragma once
+
+#include <cstdint>
+
+struct PsgRegisters {
+    uint16_t period[3];      // tone half-periods in chip ticks, 10 bits
+    uint16_t noisePeriod;    // 16, 32, 64 or a copy of period[2]
+    uint8_t attenuation[4];  // 0 loudest, 15 off
+    uint8_t noiseWhite;      // 1 white, 0 periodic
+    uint8_t noiseRate;       // 0..3, 3 = clocked by tone channel 2
+    uint8_t stereo;          // bit n+4 left, bit n right
+    uint8_t noiseResetPending;
+};
+
+class PsgChip {
+public:
+    static constexpr int kRingBytes = 4096;
+
+    PsgChip();
+
+    void Reset();
+    void ClearBuffer();
+    void SetClock(uint8_t pal, uint8_t divider);
+    void Write(uint8_t value);
+    void SetPeriod(int channel, uint16_t period) { regs.period[channel] = period; }
+    void SetAttenuation(int channel, uint8_t value) { regs.attenuation[channel] = value; }
+    void SetStereo(uint8_t value) { regs.stereo = value; }
+    void ClearNoiseReset() { regs.noiseResetPending = 0; }
+    void RenderFrame(uint8_t masterVolume, uint8_t channelMask);
+    void ReadSamples(void* dest, int bytes);
+
+    const PsgRegisters& Registers() const { return regs; }
+    uint16_t SamplesPerFrame() const { return samplesPerFrame; }
+    uint32_t Step() const { return step; }
+    int Fill() const { return fill; }
+    uint8_t Latch() const { return latch; }
+
+    // Generator state, readable for tests and for replayers that compare chips.
+    struct Generator {
+        int32_t counter;
+        uint8_t flipFlop;
+    };
+    const Generator& ToneGenerator(int channel) const { return tone[channel]; }
+    const Generator& NoiseGenerator() const { return noise; }
+    uint16_t ShiftRegister() const { return shiftRegister; }
+
+private:
+    void RenderPass(int16_t* samples, int pairs, uint8_t channelMask);
+    void NoiseControl(uint8_t value);
+    void BuildLevels(uint8_t masterVolume);
+
+    PsgRegisters regs;
+    uint8_t latch;
+    Generator tone[3];
+    Generator noise;
+    uint16_t shiftRegister;
+    uint32_t step;
+    uint16_t samplesPerFrame;
+    uint8_t lastMasterVolume;
+    int16_t toneLevel[16];
+    int16_t noiseLevel[16];
+    uint8_t ring[kRingBytes];
+    int writePos;
+    int readPos;
+    int fill;
+};
