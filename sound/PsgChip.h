@@ -62,7 +62,7 @@ private:
     uint8_t lastMasterVolume;
     int16_t toneLevel[16];
     int16_t noiseLevel[16];
-    uint8_t ring[kRingBytes];
+    int16_t ring[kRingBytes / 2];  // sample pairs, left then right
     int writePos;
     int readPos;
     int fill;

@@ -1,0 +1,224 @@
+// Emulation of the sound generator: register port, tone and noise generators and the ring
+// of rendered samples. Integer-only; every sample is defined exactly by the register
+// history, so renders are reproducible bit for bit.
+#include "sound/PsgChip.h"
+
+#include <cstring>
+
+namespace {
+
+// Output level by attenuation (0 loudest, 15 off) at master volume 160 for a tone.
+constexpr int16_t kBaseLevel[16] = {7590, 5940, 4840, 3850, 3080, 2475, 1980, 1650,
+                                    1320, 990,  825,  660,  550,  440,  330,  0};
+
+constexpr uint32_t kClockNtsc = 3584160;  // 262 * 228 * 60
+constexpr uint32_t kClockPal = 3568200;   // 313 * 228 * 50
+
+}  // namespace
+
+PsgChip::PsgChip() {
+    regs.noisePeriod = 0;
+    Reset();
+    ClearBuffer();
+    SetClock(0, 0);
+    std::memset(ring, 0, sizeof(ring));
+    for (int i = 0; i < 16; ++i) {
+        toneLevel[i] = 0;
+        noiseLevel[i] = 0;
+    }
+}
+
+void PsgChip::Reset() {
+    for (int c = 0; c < 3; ++c) {
+        regs.period[c] = 0;
+        tone[c].counter = 0;
+        tone[c].flipFlop = 0;
+    }
+    for (int c = 0; c < 4; ++c) regs.attenuation[c] = 15;
+    regs.noiseWhite = 0;
+    regs.noiseRate = 0;
+    regs.stereo = 0xFF;
+    regs.noiseResetPending = 0;
+    latch = 0;
+    noise.counter = 0;
+    noise.flipFlop = 1;
+    shiftRegister = 0x0001;
+}
+
+void PsgChip::ClearBuffer() {
+    readPos = 0;
+    writePos = 0;
+    fill = 0;
+    lastMasterVolume = 255;
+}
+
+void PsgChip::SetClock(uint8_t pal, uint8_t divider) {
+    samplesPerFrame = pal ? 882 : 735;
+    const double clock = pal ? kClockPal : kClockNtsc;
+    step = static_cast<uint32_t>(clock * 0.25 * 0.25 / 44100.0 * 65536.0);
+    if (divider == 1) step >>= 1;
+}
+
+void PsgChip::NoiseControl(uint8_t value) {
+    regs.noiseRate = value & 3;
+    regs.noisePeriod =
+        regs.noiseRate == 3 ? regs.period[2] : static_cast<uint16_t>(16 << regs.noiseRate);
+    regs.noiseWhite = (value >> 2) & 1;
+    regs.noiseResetPending = 1;
+}
+
+void PsgChip::Write(uint8_t value) {
+    if (value & 0x80) {
+        const int channel = (value >> 5) & 3;
+        if (value & 0x10) {
+            regs.attenuation[channel] = value & 15;
+            latch = static_cast<uint8_t>(channel * 4);
+            return;
+        }
+        latch = static_cast<uint8_t>(channel * 4 + 1);
+        if (channel == 3) {
+            NoiseControl(value);
+            return;
+        }
+        regs.period[channel] = static_cast<uint16_t>((regs.period[channel] & ~15) | (value & 15));
+        if (channel == 2 && regs.noiseRate == 3) regs.noisePeriod = regs.period[2];
+        return;
+    }
+    const int channel = latch / 4;
+    if ((latch & 1) == 0) {
+        regs.attenuation[channel] = value & 15;
+    } else if (channel == 3) {
+        NoiseControl(value);
+    } else {
+        regs.period[channel] =
+            static_cast<uint16_t>(((value & 0x3F) << 4) | (regs.period[channel] & 15));
+        if (channel == 2 && regs.noiseRate == 3) regs.noisePeriod = regs.period[2];
+    }
+}
+
+void PsgChip::BuildLevels(uint8_t masterVolume) {
+    for (int i = 0; i < 16; ++i) {
+        toneLevel[i] = static_cast<int16_t>(kBaseLevel[i] * masterVolume / 160);
+        noiseLevel[i] = static_cast<int16_t>(kBaseLevel[i] * masterVolume / 80);
+    }
+    lastMasterVolume = masterVolume;
+}
+
+void PsgChip::RenderFrame(uint8_t masterVolume, uint8_t channelMask) {
+    if (regs.noiseResetPending) shiftRegister = 0x0001;
+    const int bytes = samplesPerFrame * 4;
+    if (fill >= kRingBytes - bytes) {
+        writePos = (writePos - bytes + kRingBytes) % kRingBytes;
+        fill -= bytes;
+    }
+    int left = bytes;
+    while (left > 0) {
+        const int chunk = left < kRingBytes - writePos ? left : kRingBytes - writePos;
+        if (masterVolume != lastMasterVolume) BuildLevels(masterVolume);
+        int16_t* samples = ring + writePos / 2;
+        std::memset(samples, 0, chunk);
+        RenderPass(samples, chunk / 4, channelMask);
+        writePos = (writePos + chunk) % kRingBytes;
+        fill += chunk;
+        left -= chunk;
+    }
+}
+
+// Periods above 15 bits would overflow the 16.16 counter; no client writes them (the
+// register holds 10 bits), so they are held at the slowest representable rate.
+static inline int32_t PeriodTicks(uint16_t period) {
+    return static_cast<int32_t>(period > 0x7FFF ? 0x7FFF : period) << 16;
+}
+
+void PsgChip::RenderPass(int16_t* samples, int pairs, uint8_t channelMask) {
+    for (int c = 0; c < 3; ++c) {
+        if (!((channelMask >> c) & 1)) continue;
+        const uint16_t p = regs.period[c];
+        const int gainL = (regs.stereo >> (c + 4)) & 1;
+        const int gainR = (regs.stereo >> c) & 1;
+        int32_t a = toneLevel[regs.attenuation[c]];
+        if (p < 4) {
+            if (regs.attenuation[c] == 15) continue;
+            for (int i = 0; i < pairs; ++i) {
+                samples[2 * i] = static_cast<int16_t>(samples[2 * i] + gainL * a);
+                samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + gainR * a);
+            }
+            continue;
+        }
+        Generator& g = tone[c];
+        if (g.flipFlop) a = -a;
+        int32_t value = a >> 2;
+        const int32_t ticks = PeriodTicks(p);
+        for (int i = 0; i < pairs; ++i) {
+            samples[2 * i] = static_cast<int16_t>(samples[2 * i] + gainL * value);
+            samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + gainR * value);
+            value = a;
+            g.counter -= static_cast<int32_t>(step);
+            if (g.counter <= 0) {
+                const uint32_t overshoot = static_cast<uint32_t>(-g.counter);
+                const int32_t part = static_cast<int32_t>((overshoot * 256u) / step);
+                value = ((128 - part) * a) >> 7;
+                int additions = 0;
+                while (g.counter <= 0) {
+                    g.counter += ticks;
+                    ++additions;
+                }
+                if (additions & 1) {
+                    a = -a;
+                    g.flipFlop ^= 1;
+                }
+            }
+        }
+    }
+
+    if (!((channelMask >> 3) & 1)) return;
+    const uint16_t p = regs.noisePeriod;
+    if (p < 4) return;
+    const int gainL = (regs.stereo >> 7) & 1;
+    const int gainR = (regs.stereo >> 3) & 1;
+    const int32_t n = noiseLevel[regs.attenuation[3]];
+    const int32_t ticks = PeriodTicks(p);
+    int32_t value = n >> 2;
+    for (int i = 0; i < pairs; ++i) {
+        samples[2 * i] = static_cast<int16_t>(samples[2 * i] + gainL * value);
+        samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + gainR * value);
+        noise.counter -= static_cast<int32_t>(step);
+        if (noise.counter <= 0) {
+            if (regs.noiseRate == 3) regs.noisePeriod = regs.period[2];
+            if (noise.flipFlop) {
+                const unsigned feedback = regs.noiseWhite
+                                              ? ((shiftRegister ^ (shiftRegister >> 3)) & 1)
+                                              : (shiftRegister & 1);
+                shiftRegister = static_cast<uint16_t>((feedback << 15) | (shiftRegister >> 1));
+            }
+            int additions = 0;
+            while (noise.counter <= 0) {
+                noise.counter += ticks;
+                ++additions;
+            }
+            if (additions & 1) noise.flipFlop ^= 1;
+            value = (shiftRegister & 1) * n;
+        }
+    }
+}
+
+void PsgChip::ReadSamples(void* dest, int bytes) {
+    if (bytes <= 0) return;
+    // Asking for more than was rendered gets silence for the rest instead of stale ring data.
+    if (bytes > fill) {
+        if (dest)
+            std::memset(static_cast<uint8_t*>(dest) + (fill > 0 ? fill : 0), 0,
+                        bytes - (fill > 0 ? fill : 0));
+        bytes = fill;
+        if (bytes <= 0) return;
+    }
+    if (dest) {
+        const uint8_t* src = reinterpret_cast<const uint8_t*>(ring);
+        uint8_t* out = static_cast<uint8_t*>(dest);
+        const int first = bytes < kRingBytes - readPos ? bytes : kRingBytes - readPos;
+        std::memcpy(out, src + readPos, first);
+        std::memcpy(out + first, src, bytes - first);
+    }
+    fill -= bytes;
+    readPos = (readPos + bytes) % kRingBytes;
+}
