@@ -1,0 +1,276 @@
+// Reference replayer of the console song format. It follows the frame algorithm that
+// docs/dadivev.md gives console programmers, step by step, so that the tests can hold the
+// format and that description against the tracker's own player.
+#include "export/DadivevPlayer.h"
+
+#include "app/Exceptions.h"
+#include "export/DadivevFormat.h"
+#include "sound/Player.h"
+
+using namespace dadivev;
+
+namespace {
+
+[[noreturn]] void Malformed(const char* what) {
+    throw ParseException(std::string("DadivevPlayer::Load(): ") + what);
+}
+
+enum LaneKind { kToneLane = 0, kNoiseLane = 1, kGlobalKind = 2 };
+
+LaneKind KindOfLane(int lane) {
+    if (lane == kGlobalLane) return kGlobalKind;
+    return lane == kNoiseChannel ? kNoiseLane : kToneLane;
+}
+
+// Bytes that follow a command code in a lane of the given kind, or -1 when the code does not
+// belong there.
+int OperandBytes(uint8_t code, int kind) {
+    if (code <= kEndOfLineLast) return 0;
+    if (kind == kGlobalKind) return (code >= kSpeed && code <= kPvMask) ? 1 : -1;
+    switch (code) {
+        case kNoteOff: return 0;
+        case kToneNote: return kind == kToneLane ? 4 : -1;
+        case kNoiseNote: return kind == kNoiseLane ? 3 : -1;
+        case kPitchOffset: return kind == kToneLane ? 1 : -1;
+        case kChannelVolume: return 1;
+        default: return -1;
+    }
+}
+
+}  // namespace
+
+DadivevPlayer::DadivevPlayer() { chip.Reset(); }
+
+const uint8_t* DadivevPlayer::InstrumentRecord(int n) const {
+    return &file[instrumentsAt + static_cast<size_t>(n) * kInstrumentSize];
+}
+
+void DadivevPlayer::CheckBlock(int block, int kind) const {
+    const uint8_t* offsets = &file[blocksAt];
+    size_t pos = blocksAt + ReadU32(offsets + 4 * block);
+    const size_t end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
+                                              : file.size();
+    while (pos < end) {
+        const uint8_t code = file[pos];
+        const int operands = OperandBytes(code, kind);
+        if (operands < 0) Malformed("Unknown command");
+        if (end - pos - 1 < static_cast<size_t>(operands)) Malformed("Command cut short");
+        if (code == kToneNote && file[pos + 3] >= instrumentCount) Malformed("Bad instrument");
+        if (code == kNoiseNote) {
+            if ((file[pos + 1] & 0xF8) != 0xE0) Malformed("Bad noise control");
+            if (file[pos + 2] >= instrumentCount) Malformed("Bad instrument");
+        }
+        pos += 1 + static_cast<size_t>(operands);
+    }
+}
+
+void DadivevPlayer::Load(const uint8_t* data, size_t size) {
+    loaded = false;
+    file.assign(data, data + size);
+    if (size < kHeaderSize) Malformed("File too short");
+    for (size_t i = 0; i < sizeof kMagic; ++i)
+        if (file[i] != static_cast<uint8_t>(kMagic[i])) Malformed("Not a DADIVEV file");
+    if (file[kOffVersion] != kVersion) Malformed("Unknown version");
+    flags = file[kOffFlags];
+    if (flags & ~(kFlagPal | kFlagDivider2x)) Malformed("Unknown flags");
+    initialSpeed = file[kOffSpeed];
+    initialStereo = file[kOffStereo];
+    instrumentCount = file[kOffInstrumentCount];
+    curveCount = file[kOffCurveCount];
+    stepCount = ReadU16(&file[kOffStepCount]);
+    loopStep = ReadU16(&file[kOffLoopStep]);
+    blockCount = ReadU16(&file[kOffBlockCount]);
+    if (instrumentCount > kMaxInstruments) Malformed("Too many instruments");
+    if (curveCount < 1 || curveCount > kMaxCurves) Malformed("Bad curve count");
+    if (stepCount < 1 || loopStep >= stepCount) Malformed("Bad step count");
+    if (blockCount < 1) Malformed("No blocks");
+
+    instrumentsAt = kHeaderSize;
+    curvesAt = instrumentsAt + instrumentCount * kInstrumentSize;
+    stepsAt = curvesAt + curveCount * kCurveSize;
+    blocksAt = stepsAt + static_cast<size_t>(stepCount) * kStepSize;
+    if (ReadU32(&file[kOffPart2]) != stepsAt || ReadU32(&file[kOffPart3]) != blocksAt)
+        Malformed("Bad part offsets");
+    const size_t table = static_cast<size_t>(blockCount) * 4;
+    if (size < blocksAt || size - blocksAt < table) Malformed("File too short");
+
+    for (int n = 0; n < instrumentCount; ++n)
+        for (int phase = 0; phase < 5; ++phase)
+            if (InstrumentRecord(n)[kInsCurve + phase] >= curveCount) Malformed("Bad curve");
+
+    size_t previous = table;
+    for (int b = 0; b < blockCount; ++b) {
+        const size_t offset = ReadU32(&file[blocksAt + 4 * b]);
+        if (offset < previous || offset > size - blocksAt) Malformed("Bad block offset");
+        previous = offset;
+    }
+
+    // Each block is checked once for every kind of lane that plays it.
+    std::vector<uint8_t> checked(static_cast<size_t>(blockCount), 0);
+    for (int s = 0; s < stepCount; ++s) {
+        const uint8_t* record = &file[stepsAt + s * kStepSize];
+        if (record[0] < 1 || record[0] > kLinesPerStep) Malformed("Bad step length");
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const int block = ReadU16(record + 2 + 2 * lane);
+            if (block >= blockCount) Malformed("Bad block number");
+            const int kind = KindOfLane(lane);
+            if (checked[block] & (1 << kind)) continue;
+            CheckBlock(block, kind);
+            checked[block] |= static_cast<uint8_t>(1 << kind);
+        }
+    }
+    loaded = true;
+    Start();
+}
+
+void DadivevPlayer::Start() {
+    chip.ClearBuffer();
+    chip.SetClock(flags & kFlagPal, (flags & kFlagDivider2x) ? 1 : 0);
+    chip.Reset();
+    speed = initialSpeed;
+    tick = 0;
+    step = 0;
+    line = 0;
+    stereo = initialStereo;
+    pvMask = 0x55;
+    for (auto& o : pvOffset) o = 0;
+    for (auto& ch : channels) ch = Channel{};
+    looped = false;
+    markers.clear();
+    if (loaded) EnterStep();
+}
+
+void DadivevPlayer::EnterStep() {
+    const uint8_t* record = &file[stepsAt + static_cast<size_t>(step) * kStepSize];
+    const uint8_t* offsets = &file[blocksAt];
+    for (int lane = 0; lane < kLanes; ++lane) {
+        const int block = ReadU16(record + 2 + 2 * lane);
+        lanes[lane].pos = blocksAt + ReadU32(offsets + 4 * block);
+        lanes[lane].end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
+                                                 : file.size();
+        lanes[lane].rest = 0;
+    }
+}
+
+void DadivevPlayer::StartNote(Channel& ch, uint8_t instrument, uint8_t volume) {
+    const uint8_t* ins = InstrumentRecord(instrument);
+    ch.active = 1;
+    ch.newNote = 1;
+    ch.instrument = instrument;
+    ch.volume = volume;
+    ch.envelope = ins[kInsStartVolume];
+    ch.phase = 0;
+    ch.phaseFrames = ins[kInsDelay];
+    ch.volumeAdd = ins[kInsVolumeAdd];
+    ch.curve = ins[kInsCurve];
+    ch.vibPosition = 0;
+}
+
+// Runs the lane's commands for one line unless it is resting.
+void DadivevPlayer::RunLane(int lane) {
+    Lane& ln = lanes[lane];
+    if (ln.rest == 0) {
+        const int kind = KindOfLane(lane);
+        ln.rest = 255;  // a block that runs out rests to the end of its step
+        while (ln.pos < ln.end) {
+            const uint8_t code = file[ln.pos];
+            const int operands = OperandBytes(code, kind);
+            if (operands < 0 || ln.end - ln.pos - 1 < static_cast<size_t>(operands)) {
+                ln.pos = ln.end;  // cannot happen after Load's checks; stay inside the block
+                break;
+            }
+            const uint8_t* arg = &file[ln.pos + 1];
+            ln.pos += 1 + static_cast<size_t>(operands);
+            if (code <= kEndOfLineLast) {
+                ln.rest = static_cast<uint8_t>(code + 1);
+                break;
+            }
+            Channel* ch = lane < kChannels ? &channels[lane] : nullptr;
+            switch (code) {
+                case kNoteOff: ch->active = 0; break;
+                case kToneNote:
+                    ch->basePeriod = ReadU16(arg);
+                    StartNote(*ch, arg[2], arg[3]);
+                    break;
+                case kNoiseNote:
+                    ch->control = arg[0];
+                    StartNote(*ch, arg[1], arg[2]);
+                    break;
+                case kPitchOffset: pvOffset[lane] = arg[0]; break;
+                case kChannelVolume: ch->volume = arg[0]; break;
+                case kSpeed: speed = arg[0]; break;
+                case kStereo: stereo = arg[0]; break;
+                case kMarker: markers.push_back(arg[0]); break;
+                case kPvMask: pvMask = arg[0]; break;
+                default: break;
+            }
+        }
+    }
+    --ln.rest;
+}
+
+void DadivevPlayer::ReadLine() {
+    pvMask = static_cast<uint8_t>((pvMask >> 1) | (pvMask << 7));
+    for (int lane = 0; lane < kLanes; ++lane) RunLane(lane);
+}
+
+void DadivevPlayer::UpdateChannel(int c, uint8_t offset) {
+    Channel& ch = channels[c];
+    if (!ch.active) {
+        chip.SetAttenuation(c, 15);
+        ch.newNote = 0;
+        return;
+    }
+    const uint8_t* ins = InstrumentRecord(ch.instrument);
+    if (c == kNoiseChannel) {
+        if (ch.newNote) chip.Write(ch.control);
+    } else {
+        const int8_t vib = static_cast<int8_t>(
+            file[curvesAt + static_cast<size_t>(ch.curve) * kCurveSize + (ch.vibPosition & 31)]);
+        const int8_t p = static_cast<int8_t>(static_cast<uint8_t>(vib) + offset);
+        chip.SetPeriod(c, static_cast<uint16_t>((ch.basePeriod + p) & 0x3FF));
+    }
+    const uint8_t out = Player::kVolumeTable[(ch.envelope & 0xF0) | ch.volume];
+    chip.SetAttenuation(c, static_cast<uint8_t>(15 - out));
+    ch.vibPosition = static_cast<uint8_t>((ch.vibPosition + 1) & 127);
+    ch.envelope = static_cast<uint8_t>(ch.envelope + ch.volumeAdd);
+    ch.phaseFrames = static_cast<uint8_t>(ch.phaseFrames - 1);
+    if (ch.phaseFrames == 0) {
+        ++ch.phase;
+        ch.volumeAdd = ins[kInsVolumeAdd + ch.phase];
+        ch.curve = ins[kInsCurve + ch.phase];
+        if (ch.phase == 4) {
+            ch.phaseFrames = 0;
+            ch.phase = 3;
+        } else {
+            ch.phaseFrames = ins[kInsDelay + ch.phase];
+        }
+    }
+    ch.newNote = 0;
+}
+
+void DadivevPlayer::PlayFrame() {
+    if (!loaded) return;
+    chip.ClearNoiseReset();
+    looped = false;
+    markers.clear();
+    if (tick <= 0) {
+        ReadLine();
+        tick = static_cast<int16_t>(tick + (speed < 8 ? 8 : speed));
+    }
+    tick = static_cast<int16_t>(tick - 8);
+    if (tick <= 0) {
+        const int lines = file[stepsAt + static_cast<size_t>(step) * kStepSize];
+        if (++line >= lines) {
+            line = 0;
+            if (++step >= stepCount) {
+                step = loopStep;
+                looped = true;
+            }
+            EnterStep();
+        }
+    }
+    for (int c = 0; c < kChannels; ++c)
+        UpdateChannel(c, ((pvMask & 1) && c != kNoiseChannel) ? pvOffset[c] : 0);
+    chip.SetStereo(stereo);
+}
