@@ -142,6 +142,11 @@ public:
     // file that cannot be opened, is too short, of no known kind or malformed. The module
     // is left in an unspecified state on failure: load into a temporary and copy on success.
     bool Load(const std::string& path, ImportHandler* importer = nullptr);
+
+    // Writes the module file to an open, seekable file at its current offset (the chunk
+    // sizes are patched in afterwards). Save goes through here; tools that keep the data in
+    // memory or in a temporary call it directly. Throws FileIOException on a short write.
+    void Write(FILE* file) const;
 };
 
 // Kinds of files Module::Load recognises.
@@ -159,6 +164,8 @@ enum class FileKind : uint8_t {
 // Recognises a file by its first bytes, its length and (for BASIC) its path.
 FileKind DetectFileKind(const uint8_t* first8, size_t fileLength, const uint8_t* at1080,
                         const std::string& path);
+// "MOD (4 channels)", "VGM", "MIDI", ... for messages.
+const char* FileKindName(FileKind kind);
 
 // What Module::Load hands a foreign file to. The caller decides how the importers get their
 // options: the tracker asks the user in dialogs, the converter reads its command line.
