@@ -50,6 +50,7 @@ void PsgChip::ClearBuffer() {
     writePos = 0;
     fill = 0;
     lastMasterVolume = 255;
+    levelsBuilt = false;
 }
 
 void PsgChip::SetClock(uint8_t pal, uint8_t divider) {
@@ -102,6 +103,7 @@ void PsgChip::BuildLevels(uint8_t masterVolume) {
         noiseLevel[i] = static_cast<int16_t>(kBaseLevel[i] * masterVolume / 80);
     }
     lastMasterVolume = masterVolume;
+    levelsBuilt = true;
 }
 
 void PsgChip::RenderFrame(uint8_t masterVolume, uint8_t channelMask) {
@@ -114,7 +116,7 @@ void PsgChip::RenderFrame(uint8_t masterVolume, uint8_t channelMask) {
     int left = bytes;
     while (left > 0) {
         const int chunk = left < kRingBytes - writePos ? left : kRingBytes - writePos;
-        if (masterVolume != lastMasterVolume) BuildLevels(masterVolume);
+        if (masterVolume != lastMasterVolume || !levelsBuilt) BuildLevels(masterVolume);
         int16_t* samples = ring + writePos / 2;
         std::memset(samples, 0, chunk);
         RenderPass(samples, chunk / 4, channelMask);

@@ -59,7 +59,8 @@ private:
     uint16_t shiftRegister;
     uint32_t step;
     uint16_t samplesPerFrame;
-    uint8_t lastMasterVolume;
+    uint8_t lastMasterVolume;  // 255 after ClearBuffer: rebuild at the next render
+    bool levelsBuilt;          // 255 is also a valid volume, so the mark alone is not enough
     int16_t toneLevel[16];
     int16_t noiseLevel[16];
     int16_t ring[kRingBytes / 2];  // sample pairs, left then right
