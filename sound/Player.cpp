@@ -160,7 +160,10 @@ void Player::PlayFrame() {
         if (tick <= 0) {
             ++line;
             lineAdvanced = 1;
-            if (line >= module->patterns[pattern].length) {
+            // A pattern has 256 lines at most, whatever its header claims.
+            int length = module->patterns[pattern].length;
+            if (length > kMaxLines) length = kMaxLines;
+            if (line >= length) {
                 if (patternOnly) {
                     Stop();
                     lineAdvanced = 1;
