@@ -1,0 +1,364 @@
+// MIDI import: all tracks are played together tick by tick, MIDI time is cut into video
+// frames, and each frame becomes one module line. Up to 16 notes sound at once in 16
+// voices; at the end the voices are folded onto the four chip channels by the channel map,
+// several voices on one channel taking turns line by line.
+//
+// Layout: "MThd", length 6, format, track count, division (big-endian); then chunks, of
+// which "MTrk" holds a track: delta times as variable-length numbers, each followed by one
+// event (channel messages with running status, system exclusive, meta events).
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "app/Exceptions.h"
+#include "import/ByteReader.h"
+#include "import/Importers.h"
+
+namespace {
+
+constexpr size_t kHeaderSize = 14;
+constexpr int kVoices = 16;
+constexpr size_t kMaxFrames = static_cast<size_t>(kMaxPatterns) * kMaxLines;
+
+struct Track {
+    size_t position;
+    uint32_t ticksToNext = 0;
+    uint8_t runningStatus = 0x90;
+    bool finished = false;
+};
+
+struct Voice {
+    uint8_t channel = 0;
+    uint8_t note = 0;
+    bool on = false;
+    uint8_t level = 0;
+    uint8_t rate = 0;
+};
+
+// One voice's part of one line: what the voice played during that frame.
+struct VoiceCell {
+    uint8_t note;
+    uint8_t volume;
+    uint8_t instrument;
+    uint8_t channel;
+};
+struct VoiceLine {
+    VoiceCell voice[kVoices];
+};
+
+class MidiConverter {
+public:
+    MidiConverter(const uint8_t* data, size_t size, uint16_t trackCount, uint16_t division,
+                  const MidiOptions& options)
+        : in(data, size), division(division), options(options) {
+        fps = options.chip.chipType == 1 ? 50 : 60;
+        FindTracks(trackCount);
+        lines.emplace_back();
+        std::memset(&lines.back(), 0, sizeof(VoiceLine));
+    }
+
+    void Run();
+    void Fold(Module& module) const;
+
+private:
+    void FindTracks(uint16_t trackCount);
+    void HandleEvent(Track& track);
+    void HandleMeta(Track& track);
+    void StartVoice(uint8_t channel, uint8_t note, uint8_t velocity);
+    void ReleaseVoice(uint8_t channel, uint8_t note, uint8_t velocity);
+    void ProduceFrame();
+
+    ByteReader in;
+    const uint16_t division;
+    const MidiOptions& options;
+    int fps = 60;
+    std::vector<Track> tracks;
+    uint8_t channelVolume[16];
+    Voice voices[kVoices];
+    uint32_t tempo = 500000;
+    double remainder = 0.0;
+    std::vector<VoiceLine> lines;  // the frames so far and the line being filled
+    bool full = false;             // 256 patterns of 256 lines are written
+};
+
+void MidiConverter::FindTracks(uint16_t trackCount) {
+    std::fill(std::begin(channelVolume), std::end(channelVolume), 127);
+    const size_t size = in.Size();
+    size_t offset = 0;
+    while (size >= 8 && offset <= size - 8) {
+        in.Seek(offset);
+        uint8_t id[4];
+        in.ReadBytes(id, 4);
+        uint32_t length;
+        in.ReadU32BE(length);
+        if (std::memcmp(id, "MTrk", 4) == 0) {
+            if (tracks.size() < trackCount) tracks.push_back(Track{offset + 8});
+            offset += 8 + static_cast<size_t>(length);
+        } else {
+            offset += 8;
+        }
+    }
+}
+
+void MidiConverter::StartVoice(uint8_t channel, uint8_t note, uint8_t velocity) {
+    int slot = -1;
+    for (int v = 0; v < kVoices && slot < 0; ++v)
+        if (!voices[v].on) slot = v;
+    if (slot < 0) {
+        slot = 0;
+        for (int v = 1; v < kVoices; ++v)
+            if (voices[v].level < voices[slot].level) slot = v;
+    }
+    voices[slot] = Voice{channel, note, true, 0, velocity};
+}
+
+void MidiConverter::ReleaseVoice(uint8_t channel, uint8_t note, uint8_t velocity) {
+    for (Voice& v : voices) {
+        if (v.on && v.channel == channel && v.note == note) {
+            v.on = false;
+            v.rate = velocity;
+            return;
+        }
+    }
+}
+
+void MidiConverter::HandleMeta(Track& track) {
+    uint8_t type, length;
+    in.ReadU8(type);
+    switch (type) {
+    case 0x2F:
+        in.ReadU8(length);
+        if (length != 0) throw Exception("$2F command", length);
+        track.finished = true;
+        break;
+    case 0x51: {
+        in.ReadU8(length);
+        if (length != 3) throw Exception("$51 command", length);
+        uint32_t value;
+        in.ReadU24BE(value);
+        tempo = value;
+        break;
+    }
+    case 0x58:
+        in.ReadU8(length);
+        if (length != 4) throw Exception("$58 command", length);
+        in.Skip(4);
+        break;
+    default: {
+        uint32_t count;
+        in.ReadVarLen(count);
+        in.Skip(count);
+        break;
+    }
+    }
+}
+
+void MidiConverter::HandleEvent(Track& track) {
+    in.Seek(track.position);
+    uint8_t status;
+    in.PeekU8(status);
+    if (status < 0x80) {
+        status = track.runningStatus;
+    } else {
+        in.Skip(1);
+        // System exclusive and meta events come between channel messages without ending
+        // their running status.
+        if (status < 0xF0) track.runningStatus = status;
+    }
+    const uint8_t channel = status & 0x0F;
+    const bool enabled = options.map[channel].enabled != 0;
+    uint8_t a = 0, b = 0;
+    switch (status & 0xF0) {
+    case 0x80:
+        in.ReadU8(a);
+        in.ReadU8(b);
+        if (enabled) ReleaseVoice(channel, a & 0x7F, b & 0x7F);
+        break;
+    case 0x90:
+        in.ReadU8(a);
+        in.ReadU8(b);
+        if (enabled) {
+            if ((b & 0x7F) == 0)
+                ReleaseVoice(channel, a & 0x7F, 0);
+            else
+                StartVoice(channel, a & 0x7F, b & 0x7F);
+        }
+        break;
+    case 0xA0:
+    case 0xE0: in.Skip(2); break;
+    case 0xB0:
+        in.ReadU8(a);
+        in.ReadU8(b);
+        if (enabled && a == 7) channelVolume[channel] = b & 0x7F;
+        break;
+    case 0xC0:
+    case 0xD0: in.Skip(1); break;
+    default:
+        if (status == 0xF0 || status == 0xF7) {
+            uint32_t count;
+            in.ReadVarLen(count);
+            in.Skip(count);
+        } else if (status == 0xFF) {
+            HandleMeta(track);
+        } else {
+            track.finished = true;
+        }
+        break;
+    }
+    track.position = in.Position();
+}
+
+void MidiConverter::ProduceFrame() {
+    for (Voice& v : voices) {
+        if (v.on)
+            v.level = static_cast<uint8_t>(std::min(v.level + v.rate, 127));
+        else
+            v.level = static_cast<uint8_t>(std::max(v.level - v.rate, 0));
+    }
+    VoiceLine& line = lines.back();
+    for (int s = 0; s < kVoices; ++s) {
+        const Voice& v = voices[s];
+        const int volume = channelVolume[v.channel] * v.level * 15 / 16129;
+        if (volume > 0) {
+            line.voice[s].note = static_cast<uint8_t>(v.note + (options.chip.frequencyDivider == 1 ? 12 : 0));
+            line.voice[s].volume = static_cast<uint8_t>(volume);
+            line.voice[s].instrument = options.map[v.channel].instrument;
+            line.voice[s].channel = v.channel;
+        }
+    }
+    if (lines.size() < kMaxFrames) {
+        lines.emplace_back();
+        std::memset(&lines.back(), 0, sizeof(VoiceLine));
+    } else {
+        full = true;
+    }
+}
+
+void MidiConverter::Run() {
+    for (;;) {
+        bool anyLeft = false;
+        uint32_t m = 0;
+        for (Track& t : tracks) {
+            if (t.position >= in.Size()) t.finished = true;
+            if (t.finished) continue;
+            if (t.ticksToNext == 0) {
+                in.Seek(t.position);
+                uint32_t delta;
+                in.ReadVarLen(delta);
+                t.position = in.Position();
+                t.ticksToNext = delta;
+            }
+            m = anyLeft ? std::min(m, t.ticksToNext) : t.ticksToNext;
+            anyLeft = true;
+        }
+        if (!anyLeft) break;
+        if (m > 0) {
+            // Frames per tick as one division, so that exact ratios stay exact (division 96
+            // at tempo 500000 and 60 frames per second is 0.3125). A run of ticks is added
+            // at once: a hostile delta of 2^28 ticks costs no more than one of 1.
+            const double perTick = static_cast<double>(tempo) * fps / (static_cast<double>(division) * 1000000.0);
+            remainder += perTick * m;
+            const double whole = std::floor(remainder);
+            remainder -= whole;
+            // Past a full module the frames are dropped, but the file is still read to its end.
+            double frames = whole;
+            while (frames >= 1.0 && !full) {
+                ProduceFrame();
+                frames -= 1.0;
+            }
+            for (Track& t : tracks)
+                if (!t.finished) t.ticksToNext -= m;
+        }
+        for (Track& t : tracks)
+            if (!t.finished && t.ticksToNext == 0) HandleEvent(t);
+    }
+}
+
+void MidiConverter::Fold(Module& module) const {
+    const size_t total = lines.size();
+    const int patterns = static_cast<int>((total + kMaxLines - 1) / kMaxLines);
+    for (int p = 1; p < patterns; ++p) {
+        module.MakePattern(p);
+        module.orderList[p] = static_cast<uint8_t>(p);
+    }
+    module.songLength = static_cast<uint16_t>(patterns);
+    for (int p = 0; p < patterns; ++p) {
+        Pattern& pattern = module.patterns[p];
+        pattern.length = static_cast<uint16_t>(p + 1 < patterns ? kMaxLines : total - static_cast<size_t>(p) * kMaxLines);
+        for (PatternLine& line : pattern.lines) std::memset(line.volume, 0, sizeof line.volume);
+    }
+    module.patterns[0].lines[0].globalCmd[0] = kGlobalSP;
+    module.patterns[0].lines[0].globalParam[0] = 8;
+
+    int turn[kChannels] = {};
+    bool silent[kChannels] = {};
+    for (size_t i = 0; i < total; ++i) {
+        PatternLine& out = module.patterns[i / kMaxLines].lines[i % kMaxLines];
+        const VoiceLine& in = lines[i];
+        for (int t = 0; t < kChannels; ++t) {
+            int list[kVoices];
+            int count = 0;
+            for (int v = 0; v < kVoices; ++v)
+                if (in.voice[v].volume > 0 && options.map[in.voice[v].channel].target == t) list[count++] = v;
+            if (count > 0) {
+                if (turn[t] >= count) turn[t] = 0;
+                const VoiceCell& cell = in.voice[list[turn[t]]];
+                out.note[t] = cell.note;
+                out.detune[t] = 0;
+                out.volume[t] = cell.volume;
+                out.instrument[t] = cell.instrument;
+                ++turn[t];
+                silent[t] = false;
+            }
+            if (out.volume[t] == 0 && !silent[t]) {
+                out.note[t] = kNoteNul;
+                out.detune[t] = 0;
+                out.volume[t] = 0;
+                out.instrument[t] = 0;
+                silent[t] = true;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+MidiOptions::MidiOptions() {
+    for (int i = 0; i < 16; ++i)
+        map[i] = MidiChannelMap{1, static_cast<uint8_t>(i % 4), static_cast<uint8_t>(i)};
+}
+
+MidiProbe ProbeMidi(const uint8_t* data, size_t size) {
+    ByteReader in(data, size);
+    uint8_t id[4] = {};
+    in.ReadBytes(id, 4);
+    uint32_t length;
+    in.ReadU32BE(length);
+    if (std::memcmp(id, "MThd", 4) != 0 || length != 6) throw Exception("Not a MIDI file");
+    MidiProbe probe;
+    if (!in.ReadU16BE(probe.format) || !in.ReadU16BE(probe.tracks) || !in.ReadU16BE(probe.division))
+        throw Exception("Not a MIDI file");
+    // SMPTE time codes are not converted; a division of 0 has no time at all.
+    if ((probe.division & 0x8000) || probe.division == 0) throw Exception("Unsupported timing");
+    return probe;
+}
+
+bool ImportMidi(Module& target, const uint8_t* data, size_t size, const MidiDialog& dialog) {
+    const MidiProbe probe = ProbeMidi(data, size);
+    MidiOptions options;
+    if (dialog && !dialog(probe, options)) return false;
+    if (!options.chip.IsSet()) throw Exception(kChipSettingsMissing);
+    for (MidiChannelMap& m : options.map) {
+        m.target &= 3;
+        m.instrument &= 15;
+    }
+
+    auto module = std::make_unique<Module>();
+    module->Clear(options.chip.chipType, options.chip.frequencyDivider);
+    MidiConverter converter(data + kHeaderSize, size - kHeaderSize, probe.tracks, probe.division, options);
+    converter.Run();
+    converter.Fold(*module);
+    target = *module;
+    return true;
+}

@@ -1,0 +1,390 @@
+// MOD import: plays the MOD song through a small tracker simulation and measures, frame by
+// frame, how loud each MOD channel is and at which pitch it plays; every frame becomes one
+// module line.
+//
+// Layout (big-endian): title[20]; 31 sample headers of 30 bytes (name[22], length in words,
+// finetune, volume, repeat start and repeat length in words); song length at 950; restart
+// byte; order list[128]; signature at 1080; patterns of 64 rows x C cells of 4 bytes from
+// 1084; then the sample data, one sample after the other.
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Exceptions.h"
+#include "import/ByteReader.h"
+#include "import/Importers.h"
+#include "import/NoteSearch.h"
+
+namespace {
+
+constexpr const char* kModError = "Error in MOD file";
+constexpr int kSamples = 31;
+constexpr int kRows = 64;
+constexpr size_t kPatternDataStart = 1084;
+
+struct SampleHeader {
+    uint32_t length = 0;  // bytes
+    uint8_t volume = 0;
+    uint32_t repeatStart = 0;
+    uint32_t repeatLength = 0;
+};
+
+// The largest absolute sample value over any range, answered from block maxima so that a
+// frame that plays thousands of bytes (a hostile period of 1) costs a few hundred steps.
+class PeakIndex {
+public:
+    void Build(const std::vector<int8_t>& data) {
+        magnitude.resize(data.size());
+        for (size_t i = 0; i < data.size(); ++i) magnitude[i] = static_cast<uint8_t>(std::abs(data[i]));
+        small.assign((data.size() + kSmall - 1) / kSmall, 0);
+        for (size_t i = 0; i < data.size(); ++i) small[i / kSmall] = std::max(small[i / kSmall], magnitude[i]);
+        large.assign((data.size() + kLarge - 1) / kLarge, 0);
+        for (size_t b = 0; b < small.size(); ++b)
+            large[b * kSmall / kLarge] = std::max(large[b * kSmall / kLarge], small[b]);
+    }
+    // Peak of [from, to).
+    uint8_t Peak(size_t from, size_t to) const {
+        uint8_t peak = 0;
+        while (from < to && from % kSmall) peak = std::max(peak, magnitude[from++]);
+        while (from + kSmall <= to && from % kLarge) {
+            peak = std::max(peak, small[from / kSmall]);
+            from += kSmall;
+        }
+        while (from + kLarge <= to) {
+            peak = std::max(peak, large[from / kLarge]);
+            from += kLarge;
+        }
+        while (from + kSmall <= to) {
+            peak = std::max(peak, small[from / kSmall]);
+            from += kSmall;
+        }
+        while (from < to) peak = std::max(peak, magnitude[from++]);
+        return peak;
+    }
+
+private:
+    static constexpr size_t kSmall = 64;
+    static constexpr size_t kLarge = 4096;
+    std::vector<uint8_t> magnitude, small, large;
+};
+
+struct Channel {
+    int sample = 0;
+    uint16_t period = 0;
+    int volume = 0;
+    int slide = 0;
+    uint32_t position = 0;
+    bool playing = false;
+    bool inLoop = false;
+    bool silenceWritten = true;  // line 0 already holds the silent start cell
+};
+
+constexpr uint8_t kLevels[64] = {0,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,
+                                 8,  9,  9,  9,  10, 10, 10, 10, 11, 11, 11, 11, 12, 12, 12, 12,
+                                 12, 12, 13, 13, 13, 13, 13, 13, 13, 13, 14, 14, 14, 14, 14, 14,
+                                 14, 14, 14, 14, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15};
+
+std::string PrintableUpToNul(ByteReader& in, size_t count) {
+    std::string text;
+    bool ended = false;
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t c;
+        in.ReadU8(c);
+        if (c == 0) ended = true;
+        if (!ended && c >= 0x20 && c <= 0x7F) text += static_cast<char>(c);
+    }
+    return text;
+}
+
+// Reads the sample headers; `error` gets the first error number found (0 for none).
+void ReadSampleHeaders(ByteReader& in, SampleHeader* headers, std::string& names, int& error) {
+    for (int s = 0; s < kSamples; ++s) {
+        names += PrintableUpToNul(in, 22);
+        names += '\n';
+        uint16_t length, repeatStart, repeatLength;
+        uint8_t finetune, volume;
+        in.ReadU16BE(length);
+        in.ReadU8(finetune);
+        in.ReadU8(volume);
+        in.ReadU16BE(repeatStart);
+        in.ReadU16BE(repeatLength);
+        SampleHeader& h = headers[s];
+        h.length = length * 2u;
+        h.volume = volume;
+        h.repeatStart = repeatStart * 2u;
+        h.repeatLength = repeatLength * 2u;
+        if (volume > 64 && !error) error = 1;
+        if (h.length > 0) {
+            if (h.repeatStart == 0 && h.repeatLength == 2) h.repeatLength = 0;
+            if (h.repeatLength != 0 && h.repeatStart + h.repeatLength > h.length && !error) error = 2;
+        }
+    }
+}
+
+class ModConverter {
+public:
+    ModConverter(Module& module, int channels, int fps) : module(module), channels(channels), fps(fps) {}
+
+    void Load(ByteReader& in, const SampleHeader* headerTable);
+    void Run();
+
+private:
+    void ReadRow();
+    uint8_t MeasurePeak(Channel& ch);
+    void WriteChannel(int c, PatternLine& line);
+    void EndTick();
+    bool NextLine();
+
+    Module& module;
+    const int channels;
+    const int fps;
+    SampleHeader headers[kSamples];
+    std::vector<int8_t> sampleData[kSamples];
+    PeakIndex peaks[kSamples];
+    std::vector<uint8_t> patternData;
+    uint8_t orders[128] = {};
+    int songLength = 0;
+
+    Channel ch[4];
+    int speed = 6;
+    int tickCounter = 0;
+    int32_t accumulator = 0;
+    int32_t increment = 0;
+    int row = 0;
+    int orderPosition = 0;
+    int breakRow = 0;
+    bool breakPending = false;
+    bool songEnded = false;
+    int pattern = 0;
+    int line = 0;
+};
+
+void ModConverter::Load(ByteReader& in, const SampleHeader* headerTable) {
+    std::copy(headerTable, headerTable + kSamples, headers);
+    in.Seek(950);
+    uint8_t length, restart;
+    in.ReadU8(length);
+    in.ReadU8(restart);
+    in.ReadBytes(orders, sizeof orders);
+    if (length == 0 || length > 128) throw Exception(kModError, 4);
+    int largest = 0;
+    for (uint8_t o : orders) {
+        if (o > 127) throw Exception(kModError, 5);
+        largest = std::max<int>(largest, o);
+    }
+    songLength = length;
+    const size_t patterns = largest + 1u;
+    const size_t patternBytes = static_cast<size_t>(channels) * 256;
+
+    // Bytes that are not in the file stay zero: a truncated MOD plays silence there.
+    size_t offset = kPatternDataStart + patterns * patternBytes;
+    for (int s = 0; s < kSamples; ++s) {
+        if (headers[s].length == 0) continue;
+        sampleData[s].assign(headers[s].length, 0);
+        if (in.Seek(offset)) in.ReadBytes(sampleData[s].data(), headers[s].length);
+        offset += headers[s].length;
+        peaks[s].Build(sampleData[s]);
+    }
+    patternData.assign(patterns * patternBytes, 0);
+    if (in.Seek(kPatternDataStart)) in.ReadBytes(patternData.data(), patternData.size());
+}
+
+void ModConverter::ReadRow() {
+    const uint8_t* cells = patternData.data() +
+                           (static_cast<size_t>(orders[orderPosition]) * kRows + row) * channels * 4;
+    for (int c = 0; c < channels; ++c) {
+        const uint8_t* b = cells + c * 4;
+        const int sample = (b[0] & 0xF0) | (b[2] >> 4);
+        const uint16_t period = static_cast<uint16_t>((b[0] & 0x0F) << 8 | b[1]);
+        const int effect = b[2] & 0x0F;
+        const int param = b[3];
+        Channel& k = ch[c];
+        if (period != 0) {
+            if (sample != 0) k.sample = std::min(sample, kSamples) - 1;
+            k.position = 0;
+            k.volume = headers[k.sample].volume;
+            k.period = period;
+            k.inLoop = false;
+            k.silenceWritten = false;
+            k.playing = headers[k.sample].length > 0;
+        }
+        k.slide = 0;
+        const int x = param >> 4, y = param & 0x0F;
+        switch (effect) {
+        case 0xA: k.slide = x != 0 ? x : -y; break;
+        case 0xC: k.volume = std::min(param, 64); break;
+        case 0xD:
+            breakRow = std::min(10 * x + y, kRows - 1);
+            breakPending = true;
+            break;
+        case 0xF:
+            // 32 and above is a tempo in beats per minute; below, ticks per row.
+            if (param >= 32)
+                increment = fps * 163840 / param;
+            else
+                speed = param == 0 ? 1 : param;
+            break;
+        default: break;
+        }
+    }
+    tickCounter = speed;
+}
+
+uint8_t ModConverter::MeasurePeak(Channel& k) {
+    if (!k.playing) return 0;
+    const SampleHeader& h = headers[k.sample];
+    const PeakIndex& index = peaks[k.sample];
+    uint32_t left = static_cast<uint32_t>(7093789.0 / (2.0 * k.period) / fps);
+    uint8_t peak = 0;
+    while (left > 0) {
+        if (!k.inLoop) {
+            if (k.position >= h.length) {
+                if (h.repeatLength == 0) {
+                    k.playing = false;
+                    break;
+                }
+                k.position = h.repeatStart;
+                k.inLoop = true;
+                continue;
+            }
+            const uint32_t n = std::min(left, h.length - k.position);
+            peak = std::max(peak, index.Peak(k.position, k.position + n));
+            k.position += n;
+            left -= n;
+        } else {
+            const uint32_t end = h.repeatStart + h.repeatLength;
+            if (left >= h.repeatLength) {
+                // Whole turns of the loop come back to the same place.
+                peak = std::max(peak, index.Peak(h.repeatStart, end));
+                left %= h.repeatLength;
+                continue;
+            }
+            if (k.position >= end) k.position = h.repeatStart;
+            const uint32_t n = std::min(left, end - k.position);
+            peak = std::max(peak, index.Peak(k.position, k.position + n));
+            k.position += n;
+            left -= n;
+        }
+    }
+    return peak;
+}
+
+void ModConverter::WriteChannel(int c, PatternLine& out) {
+    Channel& k = ch[c];
+    const uint8_t peak = MeasurePeak(k);
+    NoteAndDetune nd{kNoteNul, 0};
+    if (k.period != 0)
+        nd = FrequencyToNote(443361.8125 / (2.0 * k.period), module.chipType, module.frequencyDivider);
+    const uint8_t level = kLevels[(peak * k.volume * 63) >> 13];
+    if (level > 0) {
+        out.note[c] = nd.note;
+        out.detune[c] = nd.detune;
+        out.instrument[c] = 0;
+        out.volume[c] = level;
+    } else if (!k.silenceWritten) {
+        out.note[c] = nd.note;
+        out.detune[c] = 0;
+        out.instrument[c] = 0;
+        out.volume[c] = 0;
+        k.silenceWritten = true;
+    }
+}
+
+void ModConverter::EndTick() {
+    for (int c = 0; c < channels; ++c) ch[c].volume = std::clamp(ch[c].volume + ch[c].slide, 0, 64);
+    if (--tickCounter > 0) return;
+    if (breakPending) {
+        row = breakRow;
+        breakPending = false;
+        ++orderPosition;
+    } else if (++row == kRows) {
+        row = 0;
+        ++orderPosition;
+    }
+    if (orderPosition >= songLength) songEnded = true;
+}
+
+// Moves to the next line; false when the module is full.
+bool ModConverter::NextLine() {
+    if (++line < kMaxLines) return true;
+    if (pattern + 1 >= kMaxPatterns) return false;
+    line = 0;
+    ++pattern;
+    module.MakePattern(pattern);
+    module.orderList[pattern] = static_cast<uint8_t>(pattern);
+    module.songLength = static_cast<uint16_t>(pattern + 1);
+    return true;
+}
+
+void ModConverter::Run() {
+    increment = fps * 163840 / 125;
+    PatternLine& first = module.patterns[0].lines[0];
+    for (int c = 0; c < kChannels; ++c) {
+        first.note[c] = c == kNoiseChannel ? kNoteWhiteHigh + 2 : kNoteNul;
+        first.volume[c] = 0;
+        first.instrument[c] = 0;
+        first.detune[c] = 0;
+    }
+    for (;;) {
+        PatternLine& out = module.patterns[pattern].lines[line];
+        for (int half = 0; half < 2; ++half) {
+            if (accumulator <= 0) {
+                if (tickCounter == 0) ReadRow();
+                accumulator += increment;
+            }
+            if (half == 0)
+                for (int c = 0; c < channels; ++c) WriteChannel(c, out);
+            accumulator -= 32768;
+            if (accumulator <= 0) EndTick();
+            if (songEnded) break;
+        }
+        module.patterns[pattern].length = static_cast<uint16_t>(line + 1);
+        if (songEnded || !NextLine()) break;
+    }
+    PatternLine& head = module.patterns[0].lines[0];
+    head.globalCmd[0] = kGlobalSP;
+    head.globalParam[0] = 8;
+    head.globalCmd[1] = kGlobalST;
+    head.globalParam[1] = 0x96;
+}
+
+}  // namespace
+
+ModProbe ProbeMod(const uint8_t* data, size_t size, int channels) {
+    ByteReader in(data, size);
+    ModProbe probe;
+    probe.channels = channels;
+    probe.title = PrintableUpToNul(in, 20);
+    SampleHeader headers[kSamples];
+    int error = 0;
+    ReadSampleHeaders(in, headers, probe.sampleNames, error);
+    if (error) throw Exception(kModError, static_cast<uint32_t>(error));
+    return probe;
+}
+
+bool ImportMod(Module& target, const uint8_t* data, size_t size, int channels,
+               const ModDialog& dialog) {
+    if (channels != 2 && channels != 4) throw Exception(kModError, 3);
+    ByteReader in(data, size);
+    ModProbe probe;
+    probe.channels = channels;
+    probe.title = PrintableUpToNul(in, 20);
+    SampleHeader headers[kSamples];
+    int error = 0;
+    ReadSampleHeaders(in, headers, probe.sampleNames, error);
+    if (error) throw Exception(kModError, static_cast<uint32_t>(error));
+
+    ModOptions options;
+    if (dialog && !dialog(probe, options)) return false;
+    if (!options.chip.IsSet()) throw Exception(kChipSettingsMissing);
+
+    auto module = std::make_unique<Module>();
+    module->Clear(options.chip.chipType, options.chip.frequencyDivider);
+    module->title = probe.title;
+    module->notes = probe.sampleNames;
+    auto converter = std::make_unique<ModConverter>(*module, channels, options.chip.chipType == 1 ? 50 : 60);
+    converter->Load(in, headers);
+    converter->Run();
+    target = *module;
+    return true;
+}
