@@ -201,13 +201,15 @@ TEST(RealFiles, EveryBasicProgramImportsAndMusicGivesNotes) {
         const Bytes f = ReadFile(path);
         Module m;
         bool made = false;
-            ASSERT_NO_THROW(made = ImportBasic(m, f.data(), f.size(), BasicOkay(0))) << path;
-            ASSERT_TRUE(made) << path;
+        ASSERT_NO_THROW(made = ImportBasic(m, f.data(), f.size(), BasicOkay(0))) << path;
+        ASSERT_TRUE(made) << path;
         const std::string text(f.begin(), f.end());
         const bool hasMusic = text.find("PLAY \"") != std::string::npos || text.find("PLAY A") != std::string::npos ||
                               text.find("PLAY Listen") != std::string::npos;
         long notes = 0;
         for (long i = 0; i < SongLines(m); ++i) notes += SongLine(m, i).note[0] <= kNoteLastTone;
-        if (hasMusic) EXPECT_GT(notes, 0) << path;
+        if (hasMusic) {
+            EXPECT_GT(notes, 0) << path;
+        }
     }
 }
