@@ -5,6 +5,10 @@
 
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Output level by attenuation (0 loudest, 15 off) at master volume 160 for a tone.
@@ -58,6 +62,7 @@ void PsgChip::SetClock(uint8_t pal, uint8_t divider) {
     const double clock = pal ? kClockPal : kClockNtsc;
     step = static_cast<uint32_t>(clock * 0.25 * 0.25 / 44100.0 * 65536.0);
     if (divider == 1) step >>= 1;
+    stepInverse = ((uint64_t{1} << 50) + step - 1) / step;
 }
 
 void PsgChip::NoiseControl(uint8_t value) {
@@ -118,7 +123,6 @@ void PsgChip::RenderFrame(uint8_t masterVolume, uint8_t channelMask) {
         const int chunk = left < kRingBytes - writePos ? left : kRingBytes - writePos;
         if (masterVolume != lastMasterVolume || !levelsBuilt) BuildLevels(masterVolume);
         int16_t* samples = ring + writePos / 2;
-        std::memset(samples, 0, chunk);
         RenderPass(samples, chunk / 4, channelMask);
         writePos = (writePos + chunk) % kRingBytes;
         fill += chunk;
@@ -132,76 +136,175 @@ static inline int32_t PeriodTicks(uint16_t period) {
     return static_cast<int32_t>(period > 0x7FFF ? 0x7FFF : period) << 16;
 }
 
-void PsgChip::RenderPass(int16_t* samples, int pairs, uint8_t channelMask) {
-    for (int c = 0; c < 3; ++c) {
-        if (!((channelMask >> c) & 1)) continue;
-        const uint16_t p = regs.period[c];
-        const int gainL = (regs.stereo >> (c + 4)) & 1;
-        const int gainR = (regs.stereo >> c) & 1;
-        int32_t a = toneLevel[regs.attenuation[c]];
-        if (p < 4) {
-            if (regs.attenuation[c] == 15) continue;
-            for (int i = 0; i < pairs; ++i) {
-                samples[2 * i] = static_cast<int16_t>(samples[2 * i] + gainL * a);
-                samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + gainR * a);
-            }
-            continue;
-        }
-        Generator& g = tone[c];
-        if (g.flipFlop) a = -a;
-        int32_t value = a >> 2;
-        const int32_t ticks = PeriodTicks(p);
-        for (int i = 0; i < pairs; ++i) {
-            samples[2 * i] = static_cast<int16_t>(samples[2 * i] + gainL * value);
-            samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + gainR * value);
-            value = a;
-            g.counter -= static_cast<int32_t>(step);
-            if (g.counter <= 0) {
-                const uint32_t overshoot = static_cast<uint32_t>(-g.counter);
-                const int32_t part = static_cast<int32_t>((overshoot * 256u) / step);
-                value = ((128 - part) * a) >> 7;
-                int additions = 0;
-                while (g.counter <= 0) {
-                    g.counter += ticks;
-                    ++additions;
-                }
-                if (additions & 1) {
-                    a = -a;
-                    g.flipFlop ^= 1;
-                }
-            }
+namespace {
+
+constexpr int kMaxPassPairs = PsgChip::kRingBytes / 4;
+
+inline uint32_t PackPair(int32_t left, int32_t right) {
+    return static_cast<uint16_t>(left) | (static_cast<uint32_t>(static_cast<uint16_t>(right)) << 16);
+}
+
+// Adds a constant (left, right) to the sample pairs [from, to). Between two edges a
+// channel's value does not change, so runs are mixed in whole vectors.
+inline void AddRun(int16_t* samples, int from, int to, int32_t left, int32_t right) {
+    int i = from;
+#ifdef __SSE2__
+    if (to - i >= 4) {
+        const __m128i v = _mm_set1_epi32(static_cast<int>(PackPair(left, right)));
+        for (; i + 4 <= to; i += 4) {
+            __m128i* at = reinterpret_cast<__m128i*>(samples + 2 * i);
+            _mm_storeu_si128(at, _mm_add_epi16(_mm_loadu_si128(at), v));
         }
     }
+#endif
+    for (; i < to; ++i) {
+        samples[2 * i] = static_cast<int16_t>(samples[2 * i] + left);
+        samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + right);
+    }
+}
 
-    if (!((channelMask >> 3) & 1)) return;
+// Stores the packed pair over [from, to), possibly running up to three pairs past `to`
+// (the scratch buffer has room, and the next run or nobody reads them).
+inline void PaintRun(uint32_t* pairs, int from, int to, uint32_t value) {
+#ifdef __SSE2__
+    const __m128i v = _mm_set1_epi32(static_cast<int>(value));
+    for (int i = from; i < to; i += 4) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pairs + i), v);
+    }
+#else
+    for (int i = from; i < to; ++i) pairs[i] = value;
+#endif
+}
+
+// x / step for x < 2^31 by a multiplication: with M = ceil(2^50 / step) and step < 2^19 the
+// error term stays below 1 / step, so the quotient is exact.
+inline uint32_t DivideByStep(uint32_t x, uint64_t inverse) {
+    return static_cast<uint32_t>((static_cast<uint64_t>(x) * inverse) >> 50);
+}
+
+// Steps the counter takes to reach 0 or below; at least one, since a counter already at 0
+// expires in the next sample.
+inline uint32_t StepsToExpiry(int32_t counter, uint64_t inverse) {
+    const uint32_t c = counter > 1 ? static_cast<uint32_t>(counter) : 1u;
+    return DivideByStep(c - 1, inverse) + 1;
+}
+
+// Reloads an expired counter (at most 0) with the period until it is above 0; returns the
+// number of reloads.
+inline uint32_t Reload(int32_t& counter, int32_t ticks) {
+    counter += ticks;
+    if (counter > 0) return 1;
+    const uint32_t more = static_cast<uint32_t>(-counter) / static_cast<uint32_t>(ticks) + 1;
+    counter += static_cast<int32_t>(more) * ticks;
+    return more + 1;
+}
+
+}  // namespace
+
+void PsgChip::RenderTone(int c, int16_t* samples, int pairs) {
+    const uint16_t p = regs.period[c];
+    const int gainL = (regs.stereo >> (c + 4)) & 1;
+    const int gainR = (regs.stereo >> c) & 1;
+    int32_t a = toneLevel[regs.attenuation[c]];
+    if (p < 4) {
+        // A steady level; the generator keeps its state for when the period grows again.
+        if (regs.attenuation[c] != 15 && a != 0) AddRun(samples, 0, pairs, gainL * a, gainR * a);
+        return;
+    }
+    Generator& g = tone[c];
+    if (g.flipFlop) a = -a;
+    const bool audible = a != 0 && (gainL | gainR);
+    const int32_t ticks = PeriodTicks(p);
+    int32_t counter = g.counter;
+    // The first pair of a pass carries a quarter of the level; later pairs get the level,
+    // except the pair after an edge, which gets the average over the sample with the edge.
+    int32_t value = a >> 2;
+    int i = 0;
+    while (i < pairs) {
+        const uint32_t m = StepsToExpiry(counter, stepInverse);
+        const int left = pairs - i;
+        if (m > static_cast<uint32_t>(left)) {
+            if (audible) {
+                AddRun(samples, i, i + 1, gainL * value, gainR * value);
+                AddRun(samples, i + 1, pairs, gainL * a, gainR * a);
+            }
+            counter -= static_cast<int32_t>(static_cast<uint32_t>(left) * step);
+            break;
+        }
+        if (audible) {
+            AddRun(samples, i, i + 1, gainL * value, gainR * value);
+            AddRun(samples, i + 1, i + static_cast<int>(m), gainL * a, gainR * a);
+        }
+        counter = static_cast<int32_t>(static_cast<int64_t>(counter) -
+                                       static_cast<int64_t>(m) * step);
+        const uint32_t overshoot = static_cast<uint32_t>(-counter);
+        const int32_t part = static_cast<int32_t>(DivideByStep(overshoot * 256u, stepInverse));
+        value = ((128 - part) * a) >> 7;
+        if (Reload(counter, ticks) & 1) {
+            a = -a;
+            g.flipFlop ^= 1;
+        }
+        i += static_cast<int>(m);
+    }
+    g.counter = counter;
+}
+
+bool PsgChip::RenderNoise(uint32_t* mix, int pairs) {
     const uint16_t p = regs.noisePeriod;
-    if (p < 4) return;
+    if (p < 4) return false;
     const int gainL = (regs.stereo >> 7) & 1;
     const int gainR = (regs.stereo >> 3) & 1;
     const int32_t n = noiseLevel[regs.attenuation[3]];
+    const uint32_t high = PackPair(gainL * n, gainR * n);
     const int32_t ticks = PeriodTicks(p);
-    int32_t value = n >> 2;
-    for (int i = 0; i < pairs; ++i) {
-        samples[2 * i] = static_cast<int16_t>(samples[2 * i] + gainL * value);
-        samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + gainR * value);
-        noise.counter -= static_cast<int32_t>(step);
-        if (noise.counter <= 0) {
-            if (regs.noiseRate == 3) regs.noisePeriod = regs.period[2];
-            if (noise.flipFlop) {
-                const unsigned feedback = regs.noiseWhite
-                                              ? ((shiftRegister ^ (shiftRegister >> 3)) & 1)
-                                              : (shiftRegister & 1);
-                shiftRegister = static_cast<uint16_t>((feedback << 15) | (shiftRegister >> 1));
-            }
-            int additions = 0;
-            while (noise.counter <= 0) {
-                noise.counter += ticks;
-                ++additions;
-            }
-            if (additions & 1) noise.flipFlop ^= 1;
-            value = (shiftRegister & 1) * n;
+    int32_t counter = noise.counter;
+    uint16_t reg = shiftRegister;
+    uint8_t flipFlop = noise.flipFlop;
+    const uint8_t white = regs.noiseWhite;
+    // A quarter of the level until the first expiry of the pass, whatever the register holds.
+    uint32_t value = PackPair(gainL * (n >> 2), gainR * (n >> 2));
+    bool expired = false;
+    int i = 0;
+    while (i < pairs) {
+        const uint32_t m = StepsToExpiry(counter, stepInverse);
+        const int left = pairs - i;
+        if (m > static_cast<uint32_t>(left)) {
+            counter -= static_cast<int32_t>(static_cast<uint32_t>(left) * step);
+            break;
         }
+        PaintRun(mix, i, i + static_cast<int>(m), value);
+        counter = static_cast<int32_t>(static_cast<int64_t>(counter) -
+                                       static_cast<int64_t>(m) * step);
+        i += static_cast<int>(m);
+        expired = true;
+        // The register shifts on every second expiry.
+        const unsigned feedback = white ? ((reg ^ (reg >> 3)) & 1) : (reg & 1);
+        const uint16_t shifted = static_cast<uint16_t>((feedback << 15) | (reg >> 1));
+        reg = flipFlop ? shifted : reg;
+        flipFlop ^= static_cast<uint8_t>(Reload(counter, ticks) & 1);
+        value = (reg & 1) ? high : 0;
     }
+    PaintRun(mix, i, pairs, value);
+    // Any expiry in the pass makes a rate-3 noise follow channel 2 from the next pass on.
+    if (regs.noiseRate == 3 && expired) regs.noisePeriod = regs.period[2];
+    noise.counter = counter;
+    noise.flipFlop = flipFlop;
+    shiftRegister = reg;
+    return true;
+}
+
+void PsgChip::RenderPass(int16_t* samples, int pairs, uint8_t channelMask) {
+    // The noise channel paints the scratch buffer (the painter may overrun by three pairs),
+    // the tones add to it. 16-bit wrapping additions commute, so the order of mixing does
+    // not change a sample.
+    alignas(16) uint32_t mix[kMaxPassPairs + 4];
+    const bool noisePainted = ((channelMask >> 3) & 1) && RenderNoise(mix, pairs);
+    if (!noisePainted) std::memset(mix, 0, static_cast<size_t>(pairs) * 4);
+    int16_t* mixSamples = reinterpret_cast<int16_t*>(mix);
+    for (int c = 0; c < 3; ++c) {
+        if ((channelMask >> c) & 1) RenderTone(c, mixSamples, pairs);
+    }
+    std::memcpy(samples, mix, static_cast<size_t>(pairs) * 4);
 }
 
 void PsgChip::ReadSamples(void* dest, int bytes) {

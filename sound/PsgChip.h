@@ -49,6 +49,8 @@ public:
 
 private:
     void RenderPass(int16_t* samples, int pairs, uint8_t channelMask);
+    void RenderTone(int channel, int16_t* samples, int pairs);
+    bool RenderNoise(uint32_t* mix, int pairs);
     void NoiseControl(uint8_t value);
     void BuildLevels(uint8_t masterVolume);
 
@@ -58,6 +60,7 @@ private:
     Generator noise;
     uint16_t shiftRegister;
     uint32_t step;
+    uint64_t stepInverse;  // ceil(2^50 / step), for dividing by step without a division
     uint16_t samplesPerFrame;
     uint8_t lastMasterVolume;  // 255 after ClearBuffer: rebuild at the next render
     bool levelsBuilt;          // 255 is also a valid volume, so the mark alone is not enough
