@@ -51,6 +51,7 @@ void Tokenizer::Reset() {
     symbolsIgnoreCase = false;
     position = 0;
     line = 0;
+    tokenLine = 0;
     endPassed = false;
 }
 
@@ -138,6 +139,7 @@ void Tokenizer::GetNextToken(Token& token) {
     token.number = 0;
     token.real = 0.0f;
     for (;;) {
+        tokenLine = line;
         if (AtEnd()) {
             token.type = kTokenFileEnd;
             endPassed = true;

@@ -42,6 +42,7 @@ struct TokenizerSymbol {
 struct TokenizerPosition {
     long position = 0;
     int line = 0;
+    int tokenLine = 0;
     bool endPassed = false;
 };
 
@@ -107,6 +108,9 @@ public:
 
     // Number of LF characters read so far (the line being read, counted from 0).
     int Line() const { return line; }
+    // The line (counted from 0) on which the last token read, or being read, starts; the
+    // place to name in an error message.
+    int TokenLine() const { return tokenLine; }
     // Length of the input as measured when it was attached (-1 when it cannot seek).
     long Length() const { return length; }
 
@@ -140,5 +144,6 @@ private:
     long length = 0;
     long position = 0;
     int line = 0;
+    int tokenLine = 0;
     bool endPassed = false;
 };
