@@ -436,8 +436,9 @@ public:
     int Size() const;
     bool IsCreated() const;
 
+    struct Impl;  // the library's own
+
 private:
-    struct Impl;
     Impl* impl;
 };
 
@@ -471,6 +472,7 @@ enum : uint8_t {
     DRELM_EVENT_MIDDLE_DOWN = 10,    // value2 modifiers
     DRELM_EVENT_MIDDLE_UP = 11,
     DRELM_EVENT_DEVICE_LOST = 12,    // call DRELM_RestoreGraphicsDevice
+    DRELM_EVENT_QUIT = 13,           // the user asked to close the window
 };
 
 // One notch of the wheel changes its position by this much.
@@ -623,8 +625,9 @@ DRELM_API void DRELM_NextFrame();
 // the depth buffer with `z`.
 DRELM_API void DRELM_ClearBuffers(const DRELM_RGBA& colour = DRELM_BLACK, float z = DRELM_Z_FAR);
 // Draws into `texture` (created with DRELM_TEXTURE_RENDER_TARGET) or, with nullptr, the
-// screen. Translation and clipping are kept per target: switching resets them to none
-// and the whole target. The depth test applies on the screen only.
+// screen. A texture target starts without translation and with the whole texture as
+// clip; going back to the screen restores the screen's translation and clip. The depth
+// test applies on the screen only.
 DRELM_API void DRELM_SetRenderTarget(DRELM_Texture* texture);
 DRELM_API DRELM_Texture* DRELM_CurrentRenderTarget();
 
@@ -648,7 +651,7 @@ DRELM_API void DRELM_SetClipRectP(const Quelm::Rect* rect);
 DRELM_API Quelm::Rect DRELM_GetClipRect();
 DRELM_API void DRELM_ResetClipRect();  // the whole target; the clip stack is emptied
 // Saves the clip rectangle and clips further to `rect` (inside the current clip);
-// DRELM_EndClip restores the saved one. Up to 64 levels.
+// DRELM_EndClip restores the saved one. Levels nest without limit.
 DRELM_API void DRELM_StartClip(const Quelm::Rect& rect);
 DRELM_API void DRELM_EndClip();
 

@@ -1,0 +1,377 @@
+// Pixel kernels of the drawing device. Every kernel is instantiated per blend mode and
+// with or without the depth buffer, so the common case (alpha blending, no depth) runs a
+// tight loop.
+#include "Raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace drelm {
+
+uint32_t BlendAdd(uint32_t d, uint32_t s) {
+    const uint32_t a = s >> 24;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t c = ((d >> shift) & 0xFFu) + Div255(((s >> shift) & 0xFFu) * a);
+        out |= std::min<uint32_t>(c, 255) << shift;
+    }
+    return out | (std::min<uint32_t>((d >> 24) + a, 255) << 24);
+}
+
+uint32_t BlendMultiply(uint32_t d, uint32_t s) {
+    // A transparent source leaves the target alone: the factor moves from 1 towards the
+    // source colour with its alpha.
+    const uint32_t a = s >> 24;
+    uint32_t out = d & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t f = 255 - a + Div255(((s >> shift) & 0xFFu) * a);
+        out |= Div255(((d >> shift) & 0xFFu) * f) << shift;
+    }
+    return out;
+}
+
+namespace {
+
+template <int Blend>
+inline uint32_t Combine(uint32_t d, uint32_t s) {
+    if constexpr (Blend == DRELM_BLEND_NONE) {
+        (void)d;
+        return s;
+    } else if constexpr (Blend == DRELM_BLEND_ALPHA) {
+        return BlendOver(d, s);
+    } else if constexpr (Blend == DRELM_BLEND_ADD) {
+        return BlendAdd(d, s);
+    } else {
+        return BlendMultiply(d, s);
+    }
+}
+
+// Writes one source pixel, honouring the depth buffer. A fully transparent source pixel
+// changes nothing (it does not even write depth) unless the blend mode replaces.
+template <int Blend, bool Depth>
+inline void Put(uint32_t* d, float* z, uint32_t s, const Paint& paint) {
+    if constexpr (Blend != DRELM_BLEND_NONE) {
+        if ((s >> 24) == 0) return;
+    }
+    if constexpr (Depth) {
+        if (paint.zTest && paint.z > *z) return;
+        if (paint.zWrite) *z = paint.z;
+    }
+    *d = Combine<Blend>(*d, s);
+}
+
+template <typename F>
+void DispatchBlend(const Canvas& canvas, const Paint& paint, F&& kernel) {
+    const bool depth = canvas.depth != nullptr && (paint.zTest || paint.zWrite);
+    switch (paint.blend) {
+        case DRELM_BLEND_NONE:
+            depth ? kernel.template operator()<DRELM_BLEND_NONE, true>()
+                  : kernel.template operator()<DRELM_BLEND_NONE, false>();
+            break;
+        case DRELM_BLEND_ADD:
+            depth ? kernel.template operator()<DRELM_BLEND_ADD, true>()
+                  : kernel.template operator()<DRELM_BLEND_ADD, false>();
+            break;
+        case DRELM_BLEND_MULTIPLY:
+            depth ? kernel.template operator()<DRELM_BLEND_MULTIPLY, true>()
+                  : kernel.template operator()<DRELM_BLEND_MULTIPLY, false>();
+            break;
+        default:
+            depth ? kernel.template operator()<DRELM_BLEND_ALPHA, true>()
+                  : kernel.template operator()<DRELM_BLEND_ALPHA, false>();
+            break;
+    }
+}
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, float t) {
+    return static_cast<uint32_t>(std::lround(static_cast<float>(a) +
+                                             (static_cast<float>(b) - static_cast<float>(a)) * t));
+}
+
+inline uint32_t LerpColour(const DRELM_RGBA& a, const DRELM_RGBA& b, float t) {
+    return (Lerp(a.a, b.a, t) << 24) | (Lerp(a.r, b.r, t) << 16) | (Lerp(a.g, b.g, t) << 8) |
+           Lerp(a.b, b.b, t);
+}
+
+inline DRELM_RGBA Unpack(uint32_t v) { return DRELM_RGBA(v); }
+
+}  // namespace
+
+void FillRect(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect, uint32_t argb) {
+    const Quelm::Rect r = rect.Intersect(paint.clip);
+    if (r.IsEmpty()) return;
+    DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+        for (int y = r.y; y < r.Bottom(); ++y) {
+            uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x;
+            float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
+            if constexpr (!Depth && Blend == DRELM_BLEND_NONE) {
+                std::fill(d, d + r.width, argb);
+            } else {
+                for (int i = 0; i < r.width; ++i) Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, argb, paint);
+            }
+        }
+    });
+}
+
+void FillRect4(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
+               const DRELM_RGBA& topLeft, const DRELM_RGBA& topRight,
+               const DRELM_RGBA& bottomLeft, const DRELM_RGBA& bottomRight) {
+    const Quelm::Rect r = rect.Intersect(paint.clip);
+    if (r.IsEmpty()) return;
+    const float sx = rect.width > 1 ? 1.0f / static_cast<float>(rect.width - 1) : 0.0f;
+    const float sy = rect.height > 1 ? 1.0f / static_cast<float>(rect.height - 1) : 0.0f;
+    DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+        for (int y = r.y; y < r.Bottom(); ++y) {
+            const float ty = static_cast<float>(y - rect.y) * sy;
+            const DRELM_RGBA left = Unpack(LerpColour(topLeft, bottomLeft, ty));
+            const DRELM_RGBA right = Unpack(LerpColour(topRight, bottomRight, ty));
+            uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride;
+            float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride : nullptr;
+            for (int x = r.x; x < r.Right(); ++x) {
+                const uint32_t c = LerpColour(left, right, static_cast<float>(x - rect.x) * sx);
+                Put<Blend, Depth>(d + x, Depth ? z + x : nullptr, c, paint);
+            }
+        }
+    });
+}
+
+void FillDiagonal(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
+                  const DRELM_RGBA& from, const DRELM_RGBA& to) {
+    const Quelm::Rect r = rect.Intersect(paint.clip);
+    if (r.IsEmpty()) return;
+    const int steps = (rect.width - 1) + (rect.height - 1);
+    const float scale = steps > 0 ? 1.0f / static_cast<float>(steps) : 0.0f;
+    DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+        for (int y = r.y; y < r.Bottom(); ++y) {
+            uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride;
+            float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride : nullptr;
+            for (int x = r.x; x < r.Right(); ++x) {
+                const float t = static_cast<float>((x - rect.x) + (y - rect.y)) * scale;
+                Put<Blend, Depth>(d + x, Depth ? z + x : nullptr, LerpColour(from, to, t), paint);
+            }
+        }
+    });
+}
+
+void DrawLine(const Canvas& canvas, const Paint& paint, int x1, int y1, int x2, int y2,
+              uint32_t argb) {
+    // Bresenham over the whole line, so a clipped line keeps the pixels it would have had.
+    const Quelm::Rect& c = paint.clip;
+    if (c.IsEmpty()) return;
+    if ((x1 < c.x && x2 < c.x) || (x1 >= c.Right() && x2 >= c.Right()) ||
+        (y1 < c.y && y2 < c.y) || (y1 >= c.Bottom() && y2 >= c.Bottom())) {
+        return;
+    }
+    DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+        const long long dx = std::llabs(static_cast<long long>(x2) - x1);
+        const long long dy = -std::llabs(static_cast<long long>(y2) - y1);
+        const int stepX = x1 < x2 ? 1 : -1;
+        const int stepY = y1 < y2 ? 1 : -1;
+        long long err = dx + dy;
+        long long x = x1;
+        long long y = y1;
+        for (;;) {
+            if (c.Contains(static_cast<int>(x), static_cast<int>(y))) {
+                const size_t i = static_cast<size_t>(y) * canvas.stride + static_cast<size_t>(x);
+                Put<Blend, Depth>(canvas.pixels + i, Depth ? canvas.depth + i : nullptr, argb, paint);
+            }
+            if (x == x2 && y == y2) break;
+            const long long e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x += stepX;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y += stepY;
+            }
+        }
+    });
+}
+
+namespace {
+
+inline uint32_t Fetch(const Source& s, int x, int y) {
+    const uint32_t v = s.pixels[static_cast<size_t>(y) * s.stride + x];
+    return s.opaque ? (v | 0xFF000000u) : v;
+}
+
+// Straight-alpha bilinear sample of four texels with 8-bit weights summing to 65536.
+uint32_t Bilinear(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx,
+                  uint32_t fy) {
+    const uint32_t w00 = (256 - fx) * (256 - fy);
+    const uint32_t w10 = fx * (256 - fy);
+    const uint32_t w01 = (256 - fx) * fy;
+    const uint32_t w11 = fx * fy;
+    const uint64_t a = uint64_t(c00 >> 24) * w00 + uint64_t(c10 >> 24) * w10 +
+                       uint64_t(c01 >> 24) * w01 + uint64_t(c11 >> 24) * w11;
+    if (a == 0) return 0;
+    uint32_t out = static_cast<uint32_t>((a + 32768) >> 16) << 24;
+    // Colours are weighted by their alpha so transparent texels do not darken edges.
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint64_t sum = uint64_t((c00 >> shift) & 0xFF) * (c00 >> 24) * w00 +
+                             uint64_t((c10 >> shift) & 0xFF) * (c10 >> 24) * w10 +
+                             uint64_t((c01 >> shift) & 0xFF) * (c01 >> 24) * w01 +
+                             uint64_t((c11 >> shift) & 0xFF) * (c11 >> 24) * w11;
+        out |= static_cast<uint32_t>(std::min<uint64_t>((sum + a / 2) / a, 255)) << shift;
+    }
+    return out;
+}
+
+// Fixed-point source coordinate (16.16) of target pixel i's centre minus half a texel.
+inline long long SampleCoord(int i, int srcSize, int dstSize) {
+    return ((2LL * i + 1) * srcSize * 65536LL) / (2LL * dstSize) - 32768;
+}
+
+}  // namespace
+
+void Blit(const Canvas& canvas, const Paint& paint, const Source& source,
+          const Quelm::Rect& sourceRect, const Quelm::Rect& targetRect, uint32_t modulate) {
+    const Quelm::Rect src =
+        sourceRect.Intersect(Quelm::Rect(0, 0, source.width, source.height));
+    if (src.IsEmpty() || targetRect.IsEmpty() || !(src == sourceRect)) {
+        // A source rectangle reaching outside the picture draws only its inside part, at
+        // the place it would have had.
+        if (src.IsEmpty() || targetRect.IsEmpty()) return;
+        if (sourceRect.width == targetRect.width && sourceRect.height == targetRect.height) {
+            const Quelm::Rect moved(targetRect.x + (src.x - sourceRect.x),
+                                    targetRect.y + (src.y - sourceRect.y), src.width, src.height);
+            Blit(canvas, paint, source, src, moved, modulate);
+        }
+        return;
+    }
+    const Quelm::Rect r = targetRect.Intersect(paint.clip);
+    if (r.IsEmpty()) return;
+    const bool modulated = modulate != 0xFFFFFFFFu;
+    const bool scaled = src.width != targetRect.width || src.height != targetRect.height;
+
+    if (!scaled) {
+        const int ox = src.x - targetRect.x;
+        const int oy = src.y - targetRect.y;
+        DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+            for (int y = r.y; y < r.Bottom(); ++y) {
+                uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x;
+                float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
+                const uint32_t* s = source.pixels + static_cast<size_t>(y + oy) * source.stride + r.x + ox;
+                const uint32_t force = source.opaque ? 0xFF000000u : 0u;
+                if (modulated) {
+                    for (int i = 0; i < r.width; ++i) {
+                        Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, Modulate(s[i] | force, modulate), paint);
+                    }
+                } else {
+                    for (int i = 0; i < r.width; ++i) {
+                        Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, s[i] | force, paint);
+                    }
+                }
+            }
+        });
+        return;
+    }
+
+    if (paint.filter == DRELM_FILTER_POINT) {
+        std::vector<int> columns(static_cast<size_t>(r.width));
+        for (int i = 0; i < r.width; ++i) {
+            const long long c = (2LL * (r.x + i - targetRect.x) + 1) * src.width / (2LL * targetRect.width);
+            columns[static_cast<size_t>(i)] = src.x + static_cast<int>(c);
+        }
+        DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+            for (int y = r.y; y < r.Bottom(); ++y) {
+                const int sy = src.y + static_cast<int>((2LL * (y - targetRect.y) + 1) * src.height /
+                                                        (2LL * targetRect.height));
+                uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x;
+                float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
+                for (int i = 0; i < r.width; ++i) {
+                    uint32_t s = Fetch(source, columns[static_cast<size_t>(i)], sy);
+                    if (modulated) s = Modulate(s, modulate);
+                    Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, s, paint);
+                }
+            }
+        });
+        return;
+    }
+
+    // Bilinear: taps are clamped to the source rectangle, so neighbouring parts of a
+    // packed texture never bleed in.
+    DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
+        for (int y = r.y; y < r.Bottom(); ++y) {
+            long long fyFixed = SampleCoord(y - targetRect.y, src.height, targetRect.height);
+            fyFixed = std::clamp<long long>(fyFixed, 0, (src.height - 1) * 65536LL);
+            const int y0 = static_cast<int>(fyFixed >> 16);
+            const int y1 = std::min(y0 + 1, src.height - 1);
+            const uint32_t fy = static_cast<uint32_t>((fyFixed >> 8) & 0xFF);
+            uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride;
+            float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride : nullptr;
+            for (int x = r.x; x < r.Right(); ++x) {
+                long long fxFixed = SampleCoord(x - targetRect.x, src.width, targetRect.width);
+                fxFixed = std::clamp<long long>(fxFixed, 0, (src.width - 1) * 65536LL);
+                const int x0 = static_cast<int>(fxFixed >> 16);
+                const int x1 = std::min(x0 + 1, src.width - 1);
+                const uint32_t fx = static_cast<uint32_t>((fxFixed >> 8) & 0xFF);
+                uint32_t s = Bilinear(Fetch(source, src.x + x0, src.y + y0),
+                                      Fetch(source, src.x + x1, src.y + y0),
+                                      Fetch(source, src.x + x0, src.y + y1),
+                                      Fetch(source, src.x + x1, src.y + y1), fx, fy);
+                if (modulated) s = Modulate(s, modulate);
+                Put<Blend, Depth>(d + x, Depth ? z + x : nullptr, s, paint);
+            }
+        }
+    });
+}
+
+void ScalePixels(const uint32_t* src, int sw, int sh, int srcStride, uint32_t* dst, int dw,
+                 int dh, DRELM_TEXTURE_FILTER_TYPE filter) {
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    const bool shrinking = dw < sw || dh < sh;
+    if (filter == DRELM_FILTER_BOX && shrinking) {
+        // Area average of the source pixels that fall into each target pixel, weighted by
+        // alpha like the bilinear filter.
+        for (int y = 0; y < dh; ++y) {
+            const int y0 = static_cast<int>(static_cast<long long>(y) * sh / dh);
+            const int y1 = std::max(y0 + 1, static_cast<int>(static_cast<long long>(y + 1) * sh / dh));
+            for (int x = 0; x < dw; ++x) {
+                const int x0 = static_cast<int>(static_cast<long long>(x) * sw / dw);
+                const int x1 = std::max(x0 + 1, static_cast<int>(static_cast<long long>(x + 1) * sw / dw));
+                uint64_t a = 0, r = 0, g = 0, b = 0;
+                for (int yy = y0; yy < y1; ++yy) {
+                    for (int xx = x0; xx < x1; ++xx) {
+                        const uint32_t c = src[static_cast<size_t>(yy) * srcStride + xx];
+                        const uint32_t ca = c >> 24;
+                        a += ca;
+                        r += ((c >> 16) & 0xFF) * ca;
+                        g += ((c >> 8) & 0xFF) * ca;
+                        b += (c & 0xFF) * ca;
+                    }
+                }
+                const uint64_t n = static_cast<uint64_t>(y1 - y0) * static_cast<uint64_t>(x1 - x0);
+                uint32_t out = 0;
+                if (a != 0) {
+                    out = static_cast<uint32_t>((a + n / 2) / n) << 24 |
+                          static_cast<uint32_t>((r + a / 2) / a) << 16 |
+                          static_cast<uint32_t>((g + a / 2) / a) << 8 |
+                          static_cast<uint32_t>((b + a / 2) / a);
+                }
+                dst[static_cast<size_t>(y) * dw + x] = out;
+            }
+        }
+        return;
+    }
+    Canvas canvas;
+    canvas.pixels = dst;
+    canvas.width = dw;
+    canvas.height = dh;
+    canvas.stride = dw;
+    Paint paint;
+    paint.clip = Quelm::Rect(0, 0, dw, dh);
+    paint.blend = DRELM_BLEND_NONE;
+    paint.filter = filter == DRELM_FILTER_POINT ? DRELM_FILTER_POINT : DRELM_FILTER_BILINEAR;
+    Source source;
+    source.pixels = src;
+    source.width = sw;
+    source.height = sh;
+    source.stride = srcStride;
+    Blit(canvas, paint, source, Quelm::Rect(0, 0, sw, sh), Quelm::Rect(0, 0, dw, dh), 0xFFFFFFFFu);
+}
+
+}  // namespace drelm
