@@ -1,0 +1,204 @@
+// VGM import: frame cutting with the carried wait, register changes into cells, noise and
+// stereo handling, other chips' commands, compressed logs and foreign clocks.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "ImportTestUtil.h"
+#include "app/Exceptions.h"
+#include "import/NoteSearch.h"
+#include "sound/NoteTable.h"
+
+using namespace importtest;
+
+namespace {
+
+// PSG bytes for a tone period, an attenuation, a noise control.
+Bytes Tone(int ch, int period) {
+    return {0x50, static_cast<uint8_t>(0x80 | ch << 5 | (period & 15)), 0x50, static_cast<uint8_t>(period >> 4)};
+}
+Bytes Volume(int ch, int attenuation) { return {0x50, static_cast<uint8_t>(0x90 | ch << 5 | attenuation)}; }
+Bytes Noise(int white, int rate) { return {0x50, static_cast<uint8_t>(0xE0 | white << 2 | rate)}; }
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+const Bytes kFrameNtsc = {0x62};
+const Bytes kFramePal = {0x63};
+
+Module Import(const Bytes& file, uint8_t chip = 0) {
+    Module m;
+    EXPECT_TRUE(ImportVgm(m, file.data(), file.size(), VgmOkay(chip)));
+    return m;
+}
+
+std::string TempPath(const char* name) {
+    return std::string(TW_BINARY_DIR) + "/import-test-" + std::to_string(getpid()) + "-" + name;
+}
+
+}  // namespace
+
+TEST(VgmImport, OneCellPerChangeThenEmptyLines) {
+    Bytes commands;
+    for (int i = 0; i < 4; ++i) commands = commands + Tone(0, 254) + Volume(0, 2) + kFrameNtsc;
+    Module m = Import(VgmFile(commands));
+    EXPECT_EQ(m.initialSpeed, 8);
+    EXPECT_EQ(SongLines(m), 4);
+    const NoteAndDetune nd = PeriodToNote(254);
+    EXPECT_EQ(m.patterns[0].lines[0].note[0], nd.note);
+    EXPECT_EQ(m.patterns[0].lines[0].detune[0], nd.detune);
+    EXPECT_EQ(m.patterns[0].lines[0].volume[0], 13);
+    EXPECT_EQ(m.patterns[0].lines[0].note[1], kNoteNul);  // the primed start
+    EXPECT_EQ(m.patterns[0].lines[0].note[3], 253);
+    for (int i = 1; i < 4; ++i) EXPECT_EQ(m.patterns[0].lines[i].note[0], kNoteEmpty) << i;
+}
+
+TEST(VgmImport, WaitCarriesOverFrames) {
+    Bytes six;
+    for (int i = 0; i < 6; ++i) six = six + kFrameNtsc;
+    EXPECT_EQ(SongLines(Import(VgmFile(six), 1)), 5);  // 4410 samples at 882 a frame
+    EXPECT_EQ(SongLines(Import(VgmFile(six), 0)), 6);
+    // 0x61 nn nn, 0x7n (n + 1) and 0x8n (n) waits add up the same way.
+    const Bytes mixed = {0x61, 0xDF, 0x02, 0x7F, 0x8F, 0x80, 0x70};  // 735 + 16 + 15 + 0 + 1
+    EXPECT_EQ(SongLines(Import(VgmFile(mixed))), 2);
+}
+
+TEST(VgmImport, NoiseLatchMarksAChangeEvenWithTheSameValue) {
+    const Bytes commands = Noise(1, 2) + Volume(3, 0) + kFrameNtsc + Noise(1, 2) + kFrameNtsc + kFrameNtsc +
+                           Volume(3, 5) + kFrameNtsc + Noise(0, 3) + kFrameNtsc;
+    Module m = Import(VgmFile(commands));
+    const Pattern& p = m.patterns[0];
+    EXPECT_EQ(p.lines[0].note[3], 253);  // white, rate 2: "WLo"
+    EXPECT_EQ(p.lines[0].volume[3], 15);
+    EXPECT_EQ(p.lines[1].note[3], 253);
+    EXPECT_EQ(p.lines[2].note[3], kNoteEmpty);
+    // Only the volume changed: a VO effect and no note.
+    EXPECT_EQ(p.lines[3].note[3], kNoteEmpty);
+    EXPECT_EQ(p.lines[3].effect[3], kEffectVO);
+    EXPECT_EQ(p.lines[3].effectParam[3], 10);
+    EXPECT_EQ(p.lines[4].note[3], 250);  // periodic, clocked by channel 2: "PC2"
+    EXPECT_EQ(p.lines[4].effect[3], 0);
+}
+
+TEST(VgmImport, StereoWritesOnlyWhenTheByteChanges) {
+    const Bytes commands = Bytes{0x4F, 0xFF} + kFrameNtsc + Bytes{0x4F, 0x96} + kFrameNtsc + Bytes{0x4F, 0x96} +
+                           kFrameNtsc + Bytes{0x4F, 0xFF} + kFrameNtsc;
+    Module m = Import(VgmFile(commands));
+    const Pattern& p = m.patterns[0];
+    EXPECT_EQ(p.lines[0].globalCmd[1], 0);
+    EXPECT_EQ(p.lines[1].globalCmd[1], kGlobalST);
+    EXPECT_EQ(p.lines[1].globalParam[1], 0x96);
+    EXPECT_EQ(p.lines[2].globalCmd[1], 0);
+    EXPECT_EQ(p.lines[3].globalParam[1], 0xFF);
+}
+
+TEST(VgmImport, OtherChipsCommandsChangeNothing) {
+    const Bytes base = Tone(1, 300) + Volume(1, 0) + kFrameNtsc + kFrameNtsc;
+    Bytes noisy = Bytes{0x52, 0x28, 0xF0, 0x53, 0x50, 0x90, 0x30, 0x50, 0xB0, 0x50, 0x90} + Tone(1, 300);
+    noisy = noisy + Bytes{0xC0, 0x50, 0x50, 0x50, 0xE0, 0x50, 0x50, 0x50, 0x50} + Volume(1, 0) + kFrameNtsc;
+    noisy = noisy + Bytes{0x67, 0x66, 0x00, 4, 0, 0, 0, 0x50, 0x90, 0x50, 0x90} + kFrameNtsc;
+    Module a = Import(VgmFile(base)), b = Import(VgmFile(noisy));
+    ASSERT_EQ(SongLines(a), SongLines(b));
+    for (long i = 0; i < SongLines(a); ++i)
+        EXPECT_EQ(std::memcmp(&SongLine(a, i), &SongLine(b, i), sizeof(PatternLine)), 0) << i;
+}
+
+TEST(VgmImport, TonePeriodsBecomeNearestPlayableNotes) {
+    BuildNotePeriodTables();
+    EXPECT_EQ(PeriodToNote(0).note, kNoteNul);
+    EXPECT_EQ(PeriodToNote(gNotePeriods[69]).note, 69);
+    EXPECT_EQ(PeriodToNote(gNotePeriods[69]).detune, 0);
+    EXPECT_EQ(PeriodToNote(gNotePeriods[69] + 3).detune, 3);
+    EXPECT_EQ(PeriodToNote(5000).note, 45);  // limited to 1023
+    EXPECT_EQ(PeriodToNote(1023).detune, 1023 - gNotePeriods[45]);
+    EXPECT_EQ(PeriodToNote(1).note, 119);
+}
+
+TEST(VgmImport, LogsOfAnotherClockKeepTheirPitch) {
+    // A 4 MHz log: period 285 there sounds like 255 at the console's clock.
+    const Bytes commands = Tone(0, 285) + Volume(0, 0) + kFrameNtsc;
+    Module m = Import(VgmFile(commands, 4000000));
+    EXPECT_EQ(m.patterns[0].lines[0].note[0], PeriodToNote(255).note);
+    EXPECT_EQ(m.patterns[0].lines[0].detune[0], PeriodToNote(255).detune);
+    // Within 2 % of the console's clock nothing is scaled; the flag bits are no clock.
+    Module near = Import(VgmFile(commands, 3579545u * 101 / 100 | 0x80000000u));
+    EXPECT_EQ(near.patterns[0].lines[0].note[0], PeriodToNote(285).note);
+    VgmProbe probe = ProbeVgm(VgmFile(commands, 3579545u | 0xC0000000u).data(), 0x80);
+    EXPECT_EQ(probe.clock, 3579545u);
+}
+
+TEST(VgmImport, NewerLogsStartTheirCommandsAtTheDataOffset) {
+    // Version 1.51 with a 0x80-byte header whose extra fields would read as commands.
+    Bytes file = VgmFile(Bytes(0x40, 0x50) + Tone(0, 400) + Volume(0, 0) + kFrameNtsc, 3579545, 0x151);
+    const uint32_t relative = 0x80 - 0x34;
+    file[0x34] = static_cast<uint8_t>(relative);
+    Module m = Import(file);
+    EXPECT_EQ(SongLines(m), 1);
+    EXPECT_EQ(m.patterns[0].lines[0].note[0], PeriodToNote(400).note);
+}
+
+TEST(VgmImport, HeaderDefaultsForTheDialog) {
+    Bytes file = VgmFile({});
+    file[0x24] = 60;
+    VgmProbe probe = ProbeVgm(file.data(), file.size());
+    EXPECT_EQ(probe.rate, 60u);
+    EXPECT_EQ(probe.clock, 3579545u);
+    EXPECT_EQ(probe.feedback, 9);
+    EXPECT_EQ(probe.width, 16);
+    file[0x28] = 0x06;
+    file[0x2A] = 15;
+    probe = ProbeVgm(file.data(), file.size());
+    EXPECT_EQ(probe.feedback, 6);
+    EXPECT_EQ(probe.width, 15);
+}
+
+TEST(VgmImport, CompressedAndTruncatedLogs) {
+    Bytes commands;
+    for (int i = 0; i < 100; ++i) commands = commands + Tone(0, 100 + i) + kFrameNtsc;
+    const Bytes plain = VgmFile(commands);
+    const std::string path = TempPath("log.vgz");
+    gzFile g = gzopen(path.c_str(), "wb");
+    ASSERT_NE(g, nullptr);
+    gzwrite(g, plain.data(), static_cast<unsigned>(plain.size()));
+    gzclose(g);
+    Module m;
+    ASSERT_TRUE(ImportVgmFile(m, path, VgmOkay(0)));
+    EXPECT_EQ(SongLines(m), 100);
+
+    // A compressed stream cut short gives the frames that could be read.
+    Bytes packed = ReadFile(path);
+    packed.resize(packed.size() / 2);
+    ASSERT_TRUE(WriteFile(path, packed));
+    Module cut;
+    EXPECT_TRUE(ImportVgmFile(cut, path, VgmOkay(0)));
+    EXPECT_LT(SongLines(cut), 100);
+
+    // A plain log cut in the middle of a command.
+    Bytes half(plain.begin(), plain.begin() + 0x40 + 5 * 50 + 3);
+    EXPECT_EQ(SongLines(Import(half)), 50);
+    std::remove(path.c_str());
+}
+
+TEST(VgmImport, NoLogGivesAnExceptionWithoutMessage) {
+    Module target;
+    target.title = "keep";
+    const Bytes text = {'V', 'g', 'm', '!', 0, 0, 0, 0};
+    try {
+        ImportVgm(target, text.data(), text.size(), VgmOkay(0));
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.Message(), "");
+    }
+    EXPECT_THROW(ImportVgmFile(target, TempPath("missing.vgm"), VgmOkay(0)), Exception);
+    const Bytes log = VgmFile(kFrameNtsc);
+    EXPECT_FALSE(ImportVgm(target, log.data(), log.size(), [](const VgmProbe&, VgmOptions&) { return false; }));
+    EXPECT_EQ(target.title, "keep");
+}
+
+TEST(VgmImport, LongLogStopsWhenTheModuleIsFull) {
+    Bytes commands;
+    for (int i = 0; i < 800; ++i) commands = commands + Bytes{0x61, 0xFF, 0xFF};  // 89 frames each
+    Module m = Import(VgmFile(commands));
+    EXPECT_EQ(m.songLength, 256);
+    EXPECT_EQ(SongLines(m), 65536);
+}
