@@ -141,26 +141,8 @@ namespace {
 constexpr int kMaxPassPairs = PsgChip::kRingBytes / 4;
 
 inline uint32_t PackPair(int32_t left, int32_t right) {
-    return static_cast<uint16_t>(left) | (static_cast<uint32_t>(static_cast<uint16_t>(right)) << 16);
-}
-
-// Adds a constant (left, right) to the sample pairs [from, to). Between two edges a
-// channel's value does not change, so runs are mixed in whole vectors.
-inline void AddRun(int16_t* samples, int from, int to, int32_t left, int32_t right) {
-    int i = from;
-#ifdef __SSE2__
-    if (to - i >= 4) {
-        const __m128i v = _mm_set1_epi32(static_cast<int>(PackPair(left, right)));
-        for (; i + 4 <= to; i += 4) {
-            __m128i* at = reinterpret_cast<__m128i*>(samples + 2 * i);
-            _mm_storeu_si128(at, _mm_add_epi16(_mm_loadu_si128(at), v));
-        }
-    }
-#endif
-    for (; i < to; ++i) {
-        samples[2 * i] = static_cast<int16_t>(samples[2 * i] + left);
-        samples[2 * i + 1] = static_cast<int16_t>(samples[2 * i + 1] + right);
-    }
+    return static_cast<uint16_t>(left) |
+           (static_cast<uint32_t>(static_cast<uint16_t>(right)) << 16);
 }
 
 // Stores the packed pair over [from, to), possibly running up to three pairs past `to`
@@ -201,42 +183,68 @@ inline uint32_t Reload(int32_t& counter, int32_t ticks) {
 
 }  // namespace
 
-void PsgChip::RenderTone(int c, int16_t* samples, int pairs) {
+bool PsgChip::RenderTone(int c, uint32_t* out, int pairs) {
     const uint16_t p = regs.period[c];
     const int gainL = (regs.stereo >> (c + 4)) & 1;
     const int gainR = (regs.stereo >> c) & 1;
     int32_t a = toneLevel[regs.attenuation[c]];
     if (p < 4) {
         // A steady level; the generator keeps its state for when the period grows again.
-        if (regs.attenuation[c] != 15 && a != 0) AddRun(samples, 0, pairs, gainL * a, gainR * a);
-        return;
+        if (regs.attenuation[c] == 15 || a == 0 || !(gainL | gainR)) return false;
+        PaintRun(out, 0, pairs, PackPair(gainL * a, gainR * a));
+        return true;
     }
     Generator& g = tone[c];
     if (g.flipFlop) a = -a;
     const bool audible = a != 0 && (gainL | gainR);
     const int32_t ticks = PeriodTicks(p);
-    int32_t counter = g.counter;
     // The first pair of a pass carries a quarter of the level; later pairs get the level,
     // except the pair after an edge, which gets the average over the sample with the edge.
     int32_t value = a >> 2;
+    if (static_cast<uint32_t>(ticks) > step && g.counter >= 0) {
+        // One reload per edge: the k-th edge (from 0) of the pass ends the pair before
+        // ceil((counter + k * ticks) / step), so edges are found without stepping.
+        uint32_t at = static_cast<uint32_t>(g.counter);
+        const uint32_t limit = static_cast<uint32_t>(pairs) * step;  // below 2^31
+        int start = 0;
+        for (;;) {
+            if (at > limit) break;  // the next edge lies beyond this pass
+            const uint32_t end = at == 0 ? 1 : DivideByStep(at - 1, stepInverse) + 1;
+            if (audible) {
+                out[start] = PackPair(gainL * value, gainR * value);
+                PaintRun(out, start + 1, static_cast<int>(end), PackPair(gainL * a, gainR * a));
+            }
+            const uint32_t overshoot = end * step - at;
+            const int32_t part = static_cast<int32_t>(DivideByStep(overshoot * 256u, stepInverse));
+            value = ((128 - part) * a) >> 7;
+            a = -a;
+            g.flipFlop ^= 1;
+            start = static_cast<int>(end);
+            at += static_cast<uint32_t>(ticks);
+        }
+        if (audible && start < pairs) {
+            out[start] = PackPair(gainL * value, gainR * value);
+            PaintRun(out, start + 1, pairs, PackPair(gainL * a, gainR * a));
+        }
+        g.counter = static_cast<int32_t>(at - static_cast<uint32_t>(pairs) * step);
+        return audible;
+    }
+    int32_t counter = g.counter;
     int i = 0;
     while (i < pairs) {
         const uint32_t m = StepsToExpiry(counter, stepInverse);
         const int left = pairs - i;
+        const int end = m > static_cast<uint32_t>(left) ? pairs : i + static_cast<int>(m);
+        if (audible) {
+            out[i] = PackPair(gainL * value, gainR * value);
+            PaintRun(out, i + 1, end, PackPair(gainL * a, gainR * a));
+        }
         if (m > static_cast<uint32_t>(left)) {
-            if (audible) {
-                AddRun(samples, i, i + 1, gainL * value, gainR * value);
-                AddRun(samples, i + 1, pairs, gainL * a, gainR * a);
-            }
             counter -= static_cast<int32_t>(static_cast<uint32_t>(left) * step);
             break;
         }
-        if (audible) {
-            AddRun(samples, i, i + 1, gainL * value, gainR * value);
-            AddRun(samples, i + 1, i + static_cast<int>(m), gainL * a, gainR * a);
-        }
-        counter = static_cast<int32_t>(static_cast<int64_t>(counter) -
-                                       static_cast<int64_t>(m) * step);
+        counter =
+            static_cast<int32_t>(static_cast<int64_t>(counter) - static_cast<int64_t>(m) * step);
         const uint32_t overshoot = static_cast<uint32_t>(-counter);
         const int32_t part = static_cast<int32_t>(DivideByStep(overshoot * 256u, stepInverse));
         value = ((128 - part) * a) >> 7;
@@ -244,12 +252,13 @@ void PsgChip::RenderTone(int c, int16_t* samples, int pairs) {
             a = -a;
             g.flipFlop ^= 1;
         }
-        i += static_cast<int>(m);
+        i = end;
     }
     g.counter = counter;
+    return audible;
 }
 
-bool PsgChip::RenderNoise(uint32_t* mix, int pairs) {
+bool PsgChip::RenderNoise(uint32_t* out, int pairs) {
     const uint16_t p = regs.noisePeriod;
     if (p < 4) return false;
     const int gainL = (regs.stereo >> 7) & 1;
@@ -257,54 +266,103 @@ bool PsgChip::RenderNoise(uint32_t* mix, int pairs) {
     const int32_t n = noiseLevel[regs.attenuation[3]];
     const uint32_t high = PackPair(gainL * n, gainR * n);
     const int32_t ticks = PeriodTicks(p);
-    int32_t counter = noise.counter;
+    const bool audible = n != 0 && (gainL | gainR);
     uint16_t reg = shiftRegister;
     uint8_t flipFlop = noise.flipFlop;
     const uint8_t white = regs.noiseWhite;
     // A quarter of the level until the first expiry of the pass, whatever the register holds.
     uint32_t value = PackPair(gainL * (n >> 2), gainR * (n >> 2));
-    bool expired = false;
-    int i = 0;
-    while (i < pairs) {
-        const uint32_t m = StepsToExpiry(counter, stepInverse);
-        const int left = pairs - i;
-        if (m > static_cast<uint32_t>(left)) {
-            counter -= static_cast<int32_t>(static_cast<uint32_t>(left) * step);
-            break;
+    int expiries = 0;
+    if (static_cast<uint32_t>(ticks) > step && noise.counter >= 0) {
+        // One reload per expiry, so the expiries of the pass lie at fixed distances: the
+        // k-th (from 0) ends the pair before ceil((counter + k * ticks) / step). No step
+        // depends on the previous one except the register itself.
+        const uint32_t counter = static_cast<uint32_t>(noise.counter);
+        uint32_t at = counter;                                       // counter + k * ticks
+        const uint32_t limit = static_cast<uint32_t>(pairs) * step;  // below 2^31
+        int start = 0;
+        for (;;) {
+            if (at > limit) break;  // the next expiry lies beyond this pass
+            const int end = at == 0 ? 1 : static_cast<int>(DivideByStep(at - 1, stepInverse)) + 1;
+            if (audible) PaintRun(out, start, end, value);
+            const unsigned feedback = white ? ((reg ^ (reg >> 3)) & 1) : (reg & 1);
+            const uint16_t shifted = static_cast<uint16_t>((feedback << 15) | (reg >> 1));
+            reg = flipFlop ? shifted : reg;
+            flipFlop ^= 1;
+            value = (reg & 1) ? high : 0;
+            start = end;
+            at += static_cast<uint32_t>(ticks);
+            ++expiries;
         }
-        PaintRun(mix, i, i + static_cast<int>(m), value);
-        counter = static_cast<int32_t>(static_cast<int64_t>(counter) -
-                                       static_cast<int64_t>(m) * step);
-        i += static_cast<int>(m);
-        expired = true;
-        // The register shifts on every second expiry.
-        const unsigned feedback = white ? ((reg ^ (reg >> 3)) & 1) : (reg & 1);
-        const uint16_t shifted = static_cast<uint16_t>((feedback << 15) | (reg >> 1));
-        reg = flipFlop ? shifted : reg;
-        flipFlop ^= static_cast<uint8_t>(Reload(counter, ticks) & 1);
-        value = (reg & 1) ? high : 0;
+        if (audible) PaintRun(out, start, pairs, value);
+        noise.counter = static_cast<int32_t>(at - static_cast<uint32_t>(pairs) * step);
+    } else {
+        int32_t counter = noise.counter;
+        int i = 0;
+        while (i < pairs) {
+            const uint32_t m = StepsToExpiry(counter, stepInverse);
+            const int left = pairs - i;
+            if (m > static_cast<uint32_t>(left)) {
+                counter -= static_cast<int32_t>(static_cast<uint32_t>(left) * step);
+                break;
+            }
+            if (audible) PaintRun(out, i, i + static_cast<int>(m), value);
+            counter = static_cast<int32_t>(static_cast<int64_t>(counter) -
+                                           static_cast<int64_t>(m) * step);
+            i += static_cast<int>(m);
+            ++expiries;
+            // The register shifts on every second expiry.
+            const unsigned feedback = white ? ((reg ^ (reg >> 3)) & 1) : (reg & 1);
+            const uint16_t shifted = static_cast<uint16_t>((feedback << 15) | (reg >> 1));
+            reg = flipFlop ? shifted : reg;
+            flipFlop ^= static_cast<uint8_t>(Reload(counter, ticks) & 1);
+            value = (reg & 1) ? high : 0;
+        }
+        if (audible) PaintRun(out, i, pairs, value);
+        noise.counter = counter;
     }
-    PaintRun(mix, i, pairs, value);
     // Any expiry in the pass makes a rate-3 noise follow channel 2 from the next pass on.
-    if (regs.noiseRate == 3 && expired) regs.noisePeriod = regs.period[2];
-    noise.counter = counter;
+    if (regs.noiseRate == 3 && expiries > 0) regs.noisePeriod = regs.period[2];
     noise.flipFlop = flipFlop;
     shiftRegister = reg;
-    return true;
+    return audible;
 }
 
 void PsgChip::RenderPass(int16_t* samples, int pairs, uint8_t channelMask) {
-    // The noise channel paints the scratch buffer (the painter may overrun by three pairs),
-    // the tones add to it. 16-bit wrapping additions commute, so the order of mixing does
+    // Each channel paints its own scratch buffer (painters may overrun by three pairs), then
+    // one pass adds them up. 16-bit wrapping additions commute, so the order of mixing does
     // not change a sample.
-    alignas(16) uint32_t mix[kMaxPassPairs + 4];
-    const bool noisePainted = ((channelMask >> 3) & 1) && RenderNoise(mix, pairs);
-    if (!noisePainted) std::memset(mix, 0, static_cast<size_t>(pairs) * 4);
-    int16_t* mixSamples = reinterpret_cast<int16_t*>(mix);
+    alignas(16) uint32_t noiseBuffer[kMaxPassPairs + 4];
+    alignas(16) uint32_t toneBuffers[3][kMaxPassPairs + 4];
+    const uint32_t* parts[4];
+    int count = 0;
     for (int c = 0; c < 3; ++c) {
-        if ((channelMask >> c) & 1) RenderTone(c, mixSamples, pairs);
+        if (((channelMask >> c) & 1) && RenderTone(c, toneBuffers[count], pairs)) {
+            parts[count] = toneBuffers[count];
+            ++count;
+        }
     }
-    std::memcpy(samples, mix, static_cast<size_t>(pairs) * 4);
+    if (((channelMask >> 3) & 1) && RenderNoise(noiseBuffer, pairs)) parts[count++] = noiseBuffer;
+    int i = 0;
+#ifdef __SSE2__
+    for (; i + 4 <= pairs; i += 4) {
+        __m128i sum = _mm_setzero_si128();
+        for (int k = 0; k < count; ++k) {
+            sum =
+                _mm_add_epi16(sum, _mm_load_si128(reinterpret_cast<const __m128i*>(parts[k] + i)));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 2 * i), sum);
+    }
+#endif
+    for (; i < pairs; ++i) {
+        int32_t left = 0, right = 0;
+        for (int k = 0; k < count; ++k) {
+            left += static_cast<int16_t>(parts[k][i] & 0xFFFF);
+            right += static_cast<int16_t>(parts[k][i] >> 16);
+        }
+        samples[2 * i] = static_cast<int16_t>(left);
+        samples[2 * i + 1] = static_cast<int16_t>(right);
+    }
 }
 
 void PsgChip::ReadSamples(void* dest, int bytes) {

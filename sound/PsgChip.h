@@ -49,8 +49,10 @@ public:
 
 private:
     void RenderPass(int16_t* samples, int pairs, uint8_t channelMask);
-    void RenderTone(int channel, int16_t* samples, int pairs);
-    bool RenderNoise(uint32_t* mix, int pairs);
+    // Run a generator over a pass, painting its packed stereo values into `out`; false when
+    // the channel added nothing (the buffer is then left undefined).
+    bool RenderTone(int channel, uint32_t* out, int pairs);
+    bool RenderNoise(uint32_t* out, int pairs);
     void NoiseControl(uint8_t value);
     void BuildLevels(uint8_t masterVolume);
 
