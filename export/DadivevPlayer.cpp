@@ -3,6 +3,8 @@
 // format and that description against the tracker's own player.
 #include "export/DadivevPlayer.h"
 
+#include <set>
+
 #include "app/Exceptions.h"
 #include "export/DadivevFormat.h"
 #include "sound/Player.h"
@@ -45,15 +47,18 @@ const uint8_t* DadivevPlayer::InstrumentRecord(int n) const {
     return &file[instrumentsAt + static_cast<size_t>(n) * kInstrumentSize];
 }
 
-void DadivevPlayer::CheckBlock(int block, int kind) const {
+void DadivevPlayer::CheckBlock(int block, int kind, int lines) const {
     const uint8_t* offsets = &file[blocksAt];
     size_t pos = blocksAt + ReadU32(offsets + 4 * block);
     const size_t end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
                                               : file.size();
+    int covered = 0;
     while (pos < end) {
         const uint8_t code = file[pos];
         const int operands = OperandBytes(code, kind);
         if (operands < 0) Malformed("Unknown command");
+        if (covered >= lines) Malformed("Block longer than its step");
+        if (code <= kEndOfLineLast) covered += code + 1;
         if (end - pos - 1 < static_cast<size_t>(operands)) Malformed("Command cut short");
         if (code == kToneNote && file[pos + 3] >= instrumentCount) Malformed("Bad instrument");
         if (code == kNoiseNote) {
@@ -62,6 +67,7 @@ void DadivevPlayer::CheckBlock(int block, int kind) const {
         }
         pos += 1 + static_cast<size_t>(operands);
     }
+    if (covered != lines) Malformed("Block does not fit its step");
 }
 
 void DadivevPlayer::Load(const uint8_t* data, size_t size) {
@@ -105,8 +111,8 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
         previous = offset;
     }
 
-    // Each block is checked once for every kind of lane that plays it.
-    std::vector<uint8_t> checked(static_cast<size_t>(blockCount), 0);
+    // Each block is checked once for every kind of lane and step length that plays it.
+    std::set<uint32_t> checked;
     for (int s = 0; s < stepCount; ++s) {
         const uint8_t* record = &file[stepsAt + s * kStepSize];
         if (record[0] < 1 || record[0] > kLinesPerStep) Malformed("Bad step length");
@@ -114,9 +120,9 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
             const int block = ReadU16(record + 2 + 2 * lane);
             if (block >= blockCount) Malformed("Bad block number");
             const int kind = KindOfLane(lane);
-            if (checked[block] & (1 << kind)) continue;
-            CheckBlock(block, kind);
-            checked[block] |= static_cast<uint8_t>(1 << kind);
+            const uint32_t key = static_cast<uint32_t>(block) * 128 + kind * 32 + (record[0] - 1);
+            if (!checked.insert(key).second) continue;
+            CheckBlock(block, kind, record[0]);
         }
     }
     loaded = true;

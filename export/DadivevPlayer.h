@@ -14,7 +14,7 @@ public:
     DadivevPlayer();
 
     // Takes a copy of the file and checks it whole (header, parts, every block as the lanes
-    // that use it read it). Throws ParseException ("DadivevPlayer::Load(): ...") when it is
+    // that use it read it, and that its lines add up to its step's). Throws ParseException ("DadivevPlayer::Load(): ...") when it is
     // malformed; the player then holds no song.
     void Load(const uint8_t* data, size_t size);
     void Load(const std::vector<uint8_t>& file) { Load(file.data(), file.size()); }
@@ -51,7 +51,7 @@ private:
         uint8_t phase, phaseFrames, envelope, volumeAdd, curve, vibPosition;
     };
 
-    void CheckBlock(int block, int laneKind) const;
+    void CheckBlock(int block, int laneKind, int lines) const;
     void EnterStep();
     void ReadLine();
     void RunLane(int lane);

@@ -1,0 +1,412 @@
+// Console song export: the reference replayer must put the same values into its chip as the
+// tracker's player, frame by frame, over two passes; blocks are shared; the replayer treats
+// its input as untrusted.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "app/Exceptions.h"
+#include "export/DadivevExport.h"
+#include "export/DadivevPlayer.h"
+#include "sound/Player.h"
+#include "tests/export/ExportTestUtil.h"
+
+using namespace exporttest;
+
+namespace {
+
+// Plays both until each has looped `passes` times and compares the chips after every frame.
+// Returns the number of frames compared.
+// `sameLoopFrames` is false for songs whose repeat position lies beyond their end: the file
+// then holds that position once after the others, and the player's first "loop" (into it)
+// is an ordinary step in the file.
+int ExpectSameChipEveryFrame(const Module& m, int passes = 2, bool sameLoopFrames = true) {
+    const int frameLimit = 200000;
+    const std::vector<uint8_t> file = CompileDADIVEV(m);
+    DadivevPlayer console;
+    console.Load(file);
+    auto player = std::make_unique<Player>();
+    player->Bind(m);
+    player->Start(0, 0, 0);
+    int loops = 0;
+    int frame = 0;
+    while (loops < passes && frame < frameLimit) {
+        player->PlayFrame();
+        console.PlayFrame();
+        ++frame;
+        const PsgRegisters& a = player->chip.Registers();
+        const PsgRegisters& b = console.Chip().Registers();
+        for (int c = 0; c < 3; ++c)
+            if (a.period[c] != b.period[c]) {
+                ADD_FAILURE() << "frame " << frame << " period " << c << ": " << a.period[c]
+                              << " vs " << b.period[c];
+                return frame;
+            }
+        for (int c = 0; c < 4; ++c)
+            if (a.attenuation[c] != b.attenuation[c]) {
+                ADD_FAILURE() << "frame " << frame << " attenuation " << c << ": "
+                              << int(a.attenuation[c]) << " vs " << int(b.attenuation[c]);
+                return frame;
+            }
+        if (a.noisePeriod != b.noisePeriod || a.noiseWhite != b.noiseWhite ||
+            a.noiseRate != b.noiseRate || a.noiseResetPending != b.noiseResetPending ||
+            player->chip.Latch() != console.Chip().Latch()) {
+            ADD_FAILURE() << "frame " << frame << ": noise registers differ";
+            return frame;
+        }
+        if (a.stereo != b.stereo) {
+            ADD_FAILURE() << "frame " << frame << " stereo " << int(a.stereo) << " vs " << int(b.stereo);
+            return frame;
+        }
+        if (sameLoopFrames && player->looped != console.Looped()) {
+            ADD_FAILURE() << "frame " << frame << ": loop differs";
+            return frame;
+        }
+        if (player->looped) ++loops;
+    }
+    EXPECT_EQ(loops, passes) << "song did not loop";
+    return frame;
+}
+
+// An instrument that moves through all its phases with envelopes and vibrato.
+void MakeLivelyInstrument(Instrument& ins, uint8_t seed) {
+    ins.startVolume = 0xF8;
+    const uint8_t delays[4] = {3, 5, 0, 7};
+    const uint8_t adds[5] = {0xF0, 0x08, 0xFC, 0x02, 0xFF};
+    for (int p = 0; p < 4; ++p) ins.delay[p] = static_cast<uint8_t>(delays[p] + (seed & 1));
+    for (int p = 0; p < 5; ++p) {
+        ins.volumeAdd[p] = adds[p];
+        ins.vibSpeed[p] = static_cast<uint8_t>((p + seed) & 3);
+        ins.vibStrength[p] = static_cast<uint8_t>((p * 4 + seed) & 15);
+    }
+}
+
+}  // namespace
+
+TEST(Dadivev, EveryFeatureGivesThePlayersChipStateOverTwoPasses) {
+    auto m = NewModule();
+    MakeLivelyInstrument(m->instruments[2], 0);
+    MakeLivelyInstrument(m->instruments[7], 1);
+    m->instruments[11].startVolume = 0x40;
+    m->instruments[11].volumeAdd[0] = 0x10;
+    m->MakePattern(1);
+    m->SetPatternLength(1, 40);  // a step of 32 and a step of 8
+    m->MakePattern(2);
+    m->SetPatternLength(2, 7);
+    m->orderList[0] = 0;
+    m->orderList[1] = 1;
+    m->orderList[2] = 2;
+    m->orderList[3] = 1;
+    m->songLength = 4;
+    m->repeatPosition = 1;
+    m->initialSpeed = 20;
+
+    // Notes with detunes on the tone channels, "Nul", an unplayable note as a note-off.
+    Note(*m, 0, 0, 0, 60, 2, 15, -7);
+    Note(*m, 0, 0, 1, 64, 7, 12, 3);
+    Note(*m, 0, 0, 2, 246, 11, 10, 99);
+    Note(*m, 0, 4, 2, 246, 11, 10, 0);
+    Note(*m, 0, 9, 0, 130, 2, 15);
+    Note(*m, 0, 12, 0, 119, 7, 15, -99);
+    Note(*m, 0, 20, 1, 45, 2, 9, 1);
+    // Noise in every mode, the same mode twice in a row, and rate 3 following channel 2.
+    const uint8_t noises[8] = {247, 247, 248, 249, 250, 251, 252, 254};
+    for (int i = 0; i < 8; ++i) Note(*m, 0, 3 + 6 * i, 3, noises[i], static_cast<uint8_t>(i & 1 ? 7 : 2), 15);
+    Note(*m, 0, 60, 3, 60, 2, 15);  // a tone note on the noise channel stops it
+    // "VO" with and without a note, "PV" offsets (also on the noise channel) and masks.
+    Effect(*m, 0, 0, 1, kEffectVO, 5);
+    Effect(*m, 0, 14, 1, kEffectVO, 13);
+    Effect(*m, 0, 2, 0, kEffectPV, 0xF6);
+    Effect(*m, 0, 2, 1, kEffectPV, 20);
+    Effect(*m, 0, 2, 3, kEffectPV, 20);
+    Global(*m, 0, 6, 0, kGlobalPV, 0xFF);
+    Global(*m, 0, 16, 1, kGlobalPV, 0x00);
+    Global(*m, 0, 24, 0, kGlobalPV, 0x93);
+    // Speeds including one below 8, stereo, markers.
+    Global(*m, 0, 10, 0, kGlobalSP, 12);
+    Global(*m, 0, 30, 0, kGlobalSP, 5);
+    Global(*m, 0, 40, 1, kGlobalSP, 33);
+    Global(*m, 0, 1, 1, kGlobalST, 0x3C);
+    Global(*m, 0, 33, 0, kGlobalCB, 0x12);
+    Global(*m, 0, 33, 1, kGlobalCB, 0x34);
+
+    for (int l = 0; l < 40; l += 3) Note(*m, 1, l, l % 3, static_cast<uint8_t>(50 + l), 7, 15, static_cast<int8_t>(l - 20));
+    for (int l = 1; l < 40; l += 5) Note(*m, 1, l, 3, static_cast<uint8_t>(247 + l % 8), 2, 11);
+    Global(*m, 1, 35, 0, kGlobalST, 0xF1);
+    Global(*m, 1, 39, 0, kGlobalSP, 255);
+    Note(*m, 2, 0, 0, 88, 2, 15);
+    Effect(*m, 2, 3, 0, kEffectPV, 30);
+    Global(*m, 2, 6, 1, kGlobalSP, 8);
+
+    const int frames = ExpectSameChipEveryFrame(*m);
+    EXPECT_GT(frames, 300);
+}
+
+// Songs of random lines and instruments, including values that no editor writes.
+TEST(Dadivev, RandomSongsGiveThePlayersChipStateOverTwoPasses) {
+    std::mt19937 rng(20261208);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    for (int song = 0; song < 40; ++song) {
+        SCOPED_TRACE(song);
+        auto m = NewModule(static_cast<uint8_t>(pick(2)), static_cast<uint8_t>(pick(2)));
+        for (int i = 0; i < kInstruments; ++i) {
+            Instrument& ins = m->instruments[i];
+            ins.startVolume = static_cast<uint8_t>(pick(256));
+            for (auto& d : ins.delay) d = static_cast<uint8_t>(pick(4) == 0 ? 0 : pick(12));
+            for (int p = 0; p < 5; ++p) {
+                ins.vibSpeed[p] = static_cast<uint8_t>(pick(5));
+                ins.vibStrength[p] = static_cast<uint8_t>(pick(18));
+                ins.volumeAdd[p] = static_cast<uint8_t>(pick(256));
+            }
+        }
+        const int patterns = 1 + pick(4);
+        for (int p = 0; p < patterns; ++p) {
+            m->MakePattern(p);
+            m->SetPatternLength(p, 1 + pick(p == 0 ? 90 : 40));
+            for (int l = 0; l < m->patterns[p].length; ++l) {
+                for (int c = 0; c < kChannels; ++c) {
+                    if (pick(3) == 0) {
+                        static const uint8_t kNotes[] = {45, 60, 69, 100, 119, 246, 247, 250,
+                                                         251, 254, 30, 130, 200, 0};
+                        uint8_t note = kNotes[pick(sizeof kNotes)];
+                        if (note == 60) note = static_cast<uint8_t>(45 + pick(75));
+                        Note(*m, p, l, c, note, static_cast<uint8_t>(pick(20)),
+                             static_cast<uint8_t>(pick(8) == 0 ? pick(256) : pick(16)),
+                             static_cast<int8_t>(pick(199) - 99));
+                    }
+                    if (pick(6) == 0) Effect(*m, p, l, c, static_cast<uint8_t>(1 + pick(3)), static_cast<uint8_t>(pick(256)));
+                }
+                for (int k = 0; k < 2; ++k)
+                    if (pick(8) == 0) {
+                        const uint8_t cmd = static_cast<uint8_t>(1 + pick(5));
+                        uint8_t param = static_cast<uint8_t>(pick(256));
+                        if (cmd == kGlobalSP) param = static_cast<uint8_t>(pick(40));
+                        Global(*m, p, l, k, cmd, param);
+                    }
+            }
+        }
+        m->songLength = static_cast<uint16_t>(1 + pick(5));
+        for (int s = 0; s < m->songLength; ++s) m->orderList[s] = static_cast<uint8_t>(pick(patterns));
+        m->repeatPosition = static_cast<uint8_t>(pick(m->songLength));
+        m->initialSpeed = static_cast<uint8_t>(pick(40));
+        ExpectSameChipEveryFrame(*m);
+    }
+}
+
+TEST(Dadivev, OddSongShapesFollowThePlayer) {
+    // A repeat position beyond the song's end plays that position over and over.
+    auto m = NewModule();
+    m->initialSpeed = 8;
+    for (int p = 0; p < 3; ++p) {
+        m->MakePattern(p);
+        m->SetPatternLength(p, 3 + p);
+        Note(*m, p, 0, 0, static_cast<uint8_t>(60 + p));
+        m->orderList[p] = static_cast<uint8_t>(p);
+    }
+    m->songLength = 2;
+    m->repeatPosition = 2;
+    ExpectSameChipEveryFrame(*m, 3, false);
+    // A song length of 0, and a pattern length of 0 (both only from damaged files).
+    m->songLength = 0;
+    m->repeatPosition = 0;
+    m->patterns[0].length = 0;
+    ExpectSameChipEveryFrame(*m, 3);
+    // The longest pattern: 8 steps.
+    m->songLength = 1;
+    m->SetPatternLength(0, 256);
+    Note(*m, 0, 255, 1, 70);
+    ExpectSameChipEveryFrame(*m, 2);
+}
+
+TEST(Dadivev, HeaderInstrumentsAndStepsAreLaidOutAsDocumented) {
+    auto m = NewModule(1, 1);
+    m->initialSpeed = 40;
+    m->initialStereo = 0xA5;
+    m->SetPatternLength(0, 33);
+    m->instruments[9].startVolume = 0x91;
+    m->instruments[9].vibSpeed[1] = 2;
+    m->instruments[9].vibStrength[1] = 15;
+    Note(*m, 0, 0, 0, 69, 9, 12, -4);  // instrument 3 becomes 0, instrument 9 becomes 1
+    Note(*m, 0, 2, 3, 252, 3, 7);
+    Note(*m, 0, 3, 1, 150, 5, 7);  // unplayable: instrument 5 is not kept
+    Global(*m, 0, 32, 1, kGlobalCB, 0x77);
+    const auto f = CompileDADIVEV(*m);
+
+    const std::vector<uint8_t> header = {'D', 'A', 'D', 'I', 'V', 'E', 'V', 1,
+                                         0x03, 40, 0xA5, 2, 2, 0,
+                                         2, 0,  // steps
+                                         0, 0,  // loop step
+                                         0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_GE(f.size(), 28u + 30 + 64 + 24);
+    EXPECT_TRUE(std::equal(header.begin(), header.begin() + 18, f.begin()));
+    EXPECT_EQ(U32LE(f, 20), 28u + 2 * 15 + 2 * 32);
+    EXPECT_EQ(U32LE(f, 24), 28u + 2 * 15 + 2 * 32 + 2 * 12);
+
+    const std::vector<uint8_t> ins0 = {0xFF, 8, 8, 8, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> ins1 = {0x91, 8, 8, 8, 8, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 28, f.begin() + 43), ins0);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 43, f.begin() + 58), ins1);
+    // Curve 0 is silence; curve 1 is speed 2 at strength 15: 10, 28, 28, 10 scaled to 35.
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 58, f.begin() + 90), std::vector<uint8_t>(32, 0));
+    EXPECT_EQ(static_cast<int8_t>(f[90]), 12);
+    EXPECT_EQ(static_cast<int8_t>(f[91]), 35);
+    EXPECT_EQ(static_cast<int8_t>(f[94]), -12);
+
+    const size_t steps = U32LE(f, 20);
+    EXPECT_EQ(f[steps], 32);
+    EXPECT_EQ(f[steps + 1], 0);
+    EXPECT_EQ(f[steps + 12], 1);
+    EXPECT_EQ(f[steps + 13], 0);
+
+    // Channel 0 of step 0: the note (period 254 - 4 = 250), then rest of 32 lines.
+    const size_t part3 = U32LE(f, 24);
+    const int block = f[steps + 2] | (f[steps + 3] << 8);
+    const size_t at = part3 + U32LE(f, part3 + 4 * block);
+    const std::vector<uint8_t> expected = {0x21, 250, 0, 1, 12, 0x1F};
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + at, f.begin() + at + 6), expected);
+}
+
+TEST(Dadivev, RepeatedBlocksAreStoredOnce) {
+    auto m = NewModule();
+    for (int l = 0; l < 64; l += 4) Note(*m, 0, l, 0, static_cast<uint8_t>(60 + l / 4));
+    Note(*m, 0, 1, 3, 251);
+    const auto once = CompileDADIVEV(*m);
+
+    m->orderList[1] = 0;
+    m->orderList[2] = 0;
+    m->songLength = 3;
+    const auto thrice = CompileDADIVEV(*m);
+    // Only four more steps of 12 bytes; no block is added.
+    EXPECT_EQ(thrice.size(), once.size() + 4 * 12);
+    DadivevPlayer a, b;
+    a.Load(once);
+    b.Load(thrice);
+    EXPECT_EQ(a.BlockCount(), b.BlockCount());
+    EXPECT_EQ(b.StepCount(), 6);
+
+    // A second pattern with the same first half shares those blocks.
+    m->MakePattern(1);
+    for (int l = 0; l < 32; ++l) m->patterns[1].lines[l] = m->patterns[0].lines[l];
+    Note(*m, 1, 40, 2, 80);
+    m->orderList[1] = 1;
+    m->songLength = 2;
+    DadivevPlayer c;
+    c.Load(CompileDADIVEV(*m));
+    // Step 2's channel 2 and step 3's lanes: the only new blocks are channel 2 of the
+    // second half (with the note) and nothing else.
+    EXPECT_EQ(c.BlockCount(), a.BlockCount() + 1);
+}
+
+TEST(Dadivev, MarkersAreReportedInTheFrameTheirLineIsRead) {
+    auto m = NewModule();
+    m->initialSpeed = 16;  // two frames per line
+    m->SetPatternLength(0, 4);
+    Global(*m, 0, 1, 0, kGlobalCB, 0x10);
+    Global(*m, 0, 3, 0, kGlobalCB, 0x20);
+    Global(*m, 0, 3, 1, kGlobalCB, 0x21);
+    DadivevPlayer console;
+    console.Load(CompileDADIVEV(*m));
+    std::vector<std::pair<int, std::vector<uint8_t>>> seen;
+    for (int frame = 0; frame < 16; ++frame) {
+        console.PlayFrame();
+        if (!console.Markers().empty()) seen.emplace_back(frame, console.Markers());
+    }
+    const std::vector<std::pair<int, std::vector<uint8_t>>> expected = {
+        {2, {0x10}}, {6, {0x20, 0x21}}, {10, {0x10}}, {14, {0x20, 0x21}}};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(Dadivev, ReplayerStartsWithTheInitialStereo) {
+    auto m = NewModule();
+    m->initialStereo = 0x0F;
+    m->SetPatternLength(0, 2);
+    Global(*m, 0, 1, 0, kGlobalST, 0xF0);
+    DadivevPlayer console;
+    console.Load(CompileDADIVEV(*m));
+    console.PlayFrame();
+    EXPECT_EQ(console.Chip().Registers().stereo, 0x0F);
+    for (int i = 0; i < 6; ++i) console.PlayFrame();
+    EXPECT_EQ(console.Chip().Registers().stereo, 0xF0);
+}
+
+TEST(Dadivev, ExportWritesTheCompiledFileAndNamesItselfOnFailure) {
+    auto m = NewModule();
+    Note(*m, 0, 0, 0, 60);
+    const std::string path = TempPath("song.dadivev");
+    ExportDADIVEV(*m, path);
+    EXPECT_EQ(ReadFile(path), CompileDADIVEV(*m));
+
+    const std::string bad = TempPath("no-such-dir/song.dadivev");
+    try {
+        ExportDADIVEV(*m, bad);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_NE(std::string(e.Message()).find("Module::ExportDADIVEV()"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(bad));
+}
+
+TEST(DadivevPlayer, RefusesDamagedFilesWithoutReadingOutside) {
+    auto m = NewModule();
+    MakeLivelyInstrument(m->instruments[1], 0);
+    Note(*m, 0, 0, 0, 60, 1);
+    Note(*m, 0, 5, 3, 249, 1);
+    Effect(*m, 0, 7, 1, kEffectPV, 3);
+    Global(*m, 0, 9, 0, kGlobalCB, 1);
+    const auto good = CompileDADIVEV(*m);
+
+    // Every truncation is refused with a ParseException.
+    for (size_t n = 0; n < good.size(); ++n) {
+        DadivevPlayer p;
+        EXPECT_THROW(p.Load(good.data(), n), ParseException) << n;
+        EXPECT_FALSE(p.Loaded());
+        p.PlayFrame();  // harmless without a song
+    }
+    // Every single-byte change either loads and plays, or is refused.
+    std::mt19937 rng(7);
+    for (size_t i = 0; i < good.size(); ++i) {
+        for (int k = 0; k < 3; ++k) {
+            auto bad = good;
+            bad[i] = static_cast<uint8_t>(rng());
+            DadivevPlayer p;
+            try {
+                p.Load(bad);
+            } catch (const ParseException&) {
+                continue;
+            }
+            for (int f = 0; f < 3000; ++f) p.PlayFrame();
+        }
+    }
+}
+
+TEST(DadivevPlayer, NamesWhatIsWrong) {
+    auto m = NewModule();
+    Note(*m, 0, 0, 0, 60);
+    auto f = CompileDADIVEV(*m);
+    struct Case {
+        size_t at;
+        uint8_t value;
+        const char* message;
+    };
+    const size_t firstBlock = U32LE(f, 24) + 4 * (f[18] | (f[19] << 8));
+    const Case cases[] = {
+        {0, 'X', "DadivevPlayer::Load(): Not a DADIVEV file"},
+        {7, 2, "DadivevPlayer::Load(): Unknown version"},
+        {8, 4, "DadivevPlayer::Load(): Unknown flags"},
+        {11, 17, "DadivevPlayer::Load(): Too many instruments"},
+        {16, 9, "DadivevPlayer::Load(): Bad step count"},
+        {firstBlock, 0x2F, "DadivevPlayer::Load(): Unknown command"},
+    };
+    for (const Case& c : cases) {
+        auto bad = f;
+        bad[c.at] = c.value;
+        DadivevPlayer p;
+        try {
+            p.Load(bad);
+            ADD_FAILURE() << c.message;
+        } catch (const ParseException& e) {
+            EXPECT_STREQ(e.Message(), c.message);
+        }
+    }
+}
