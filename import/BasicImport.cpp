@@ -35,16 +35,21 @@ struct PlayState {
 };
 
 // The sounding and resting parts of a note of `length` at the state's tempo and mode.
-void NoteDurations(const PlayState& s, int length, float& sounding, float& rest) {
-    const float base = 240.0f / static_cast<float>(length) / static_cast<float>(s.tempo);
-    sounding = s.mode == 1 ? 0.75f * base : s.mode == 2 ? base : 0.875f * base;
+void NoteDurations(const PlayState& s, int length, double& sounding, double& rest) {
+    const double base = 240.0 / length / s.tempo;
+    sounding = s.mode == 1 ? 0.75 * base : s.mode == 2 ? base : 0.875 * base;
     rest = base - sounding;
 }
+
+// Seconds are kept in double precision, and what is left of a duration within a
+// nanosecond of a line's end counts as reaching it: a note that ends on a frame boundary
+// by the numbers lets the next one start on the new line instead of a line later.
+constexpr double kTimeEpsilon = 1e-9;
 
 struct TimeLine {
     int pattern = 0;
     int line = 0;
-    float used = 0.0f;  // seconds of the current line already taken
+    double used = 0.0;  // seconds of the current line already taken
 };
 
 // Closes strings left open at a line end (the interpreters allowed that) and turns lone
@@ -87,7 +92,7 @@ std::string Upper(std::string text) {
 class BasicConverter {
 public:
     BasicConverter(Module& module, const BasicOptions& options) : module(module), options(options) {
-        frame = options.chip.chipType == 1 ? 0.02f : 1.0f / 60.0f;
+        frame = options.chip.chipType == 1 ? 0.02 : 1.0 / 60.0;
         keywords.Add("PLAY", kPlay);
         keywords.Add("SOUND", kSound);
         keywords.Add("BEEP", kBeep);
@@ -111,13 +116,13 @@ private:
 
     void PlayMusic(int channel, const std::string& music);
     void PlayNote(int channel, int value, int length, int dots);
-    void Emit(int channel, float duration, uint8_t note, int8_t detune, uint8_t instrument, uint8_t volume);
+    void Emit(int channel, double duration, uint8_t note, int8_t detune, uint8_t instrument, uint8_t volume);
     void Advance(TimeLine& t);
     bool Full() const;
 
     Module& module;
     const BasicOptions& options;
-    float frame;
+    double frame;
     StringInfoTable keywords;
     Tokenizer tokenizer;
     const std::string* text = nullptr;
@@ -207,14 +212,14 @@ void BasicConverter::Advance(TimeLine& t) {
     }
 }
 
-void BasicConverter::Emit(int channel, float duration, uint8_t note, int8_t detune, uint8_t instrument,
+void BasicConverter::Emit(int channel, double duration, uint8_t note, int8_t detune, uint8_t instrument,
                           uint8_t volume) {
     TimeLine& t = time[channel];
     bool written = false;
-    while (duration > 0.0f) {
+    while (duration > kTimeEpsilon) {
         // Time beyond the last pattern passes without a trace.
         if (t.pattern >= kMaxPatterns) return;
-        if (t.used == 0.0f && !written) {
+        if (t.used == 0.0 && !written) {
             PatternLine& line = module.patterns[t.pattern].lines[t.line];
             line.note[channel] = note;
             line.detune[channel] = detune;
@@ -222,24 +227,24 @@ void BasicConverter::Emit(int channel, float duration, uint8_t note, int8_t detu
             line.volume[channel] = note == kNoteNul ? 0 : volume;
             written = true;
         }
-        if (t.used + duration >= frame) {
+        if (t.used + duration >= frame - kTimeEpsilon) {
             duration -= frame - t.used;
-            t.used = 0.0f;
+            t.used = 0.0;
             Advance(t);
         } else {
             t.used += duration;
-            duration = 0.0f;
+            duration = 0.0;
         }
     }
 }
 
 void BasicConverter::PlayNote(int channel, int value, int length, int dots) {
     const PlayState& s = state[channel];
-    float sounding, rest;
+    double sounding, rest;
     NoteDurations(s, length, sounding, rest);
     for (int d = 0; d < dots; ++d) {
-        sounding *= 1.5f;
-        rest *= 1.5f;
+        sounding *= 1.5;
+        rest *= 1.5;
     }
     if (options.chip.frequencyDivider == 1) value += 12;
     value = std::clamp(value, 0, static_cast<int>(kNoteLastTone));
@@ -302,7 +307,7 @@ void BasicConverter::PlayMusic(int channel, const std::string& music) {
             const int count = dots();
             if (value == 0) {
                 // N0 is a rest of the current length.
-                float sounding, rest;
+                double sounding, rest;
                 NoteDurations(s, s.length, sounding, rest);
                 Emit(channel, sounding + rest, kNoteNul, 0, options.instruments[kBasicPause], 0);
             } else {
@@ -322,9 +327,9 @@ void BasicConverter::PlayMusic(int channel, const std::string& music) {
             if (!number(value)) continue;
             PlayState held = s;
             held.mode = 2;
-            float sounding, rest;
+            double sounding, rest;
             NoteDurations(held, std::clamp(value, 1, 64), sounding, rest);
-            for (int d = dots(); d > 0; --d) sounding *= 1.5f;
+            for (int d = dots(); d > 0; --d) sounding *= 1.5;
             Emit(channel, sounding, kNoteNul, 0, options.instruments[kBasicPause], 0);
         } else if (c == 'M') {
             skipBlanks();
@@ -409,7 +414,7 @@ void BasicConverter::PlayStatement() {
     }
     for (int v = 0; v < count; ++v) {
         while (time[v].pattern < latest.pattern || (time[v].pattern == latest.pattern && time[v].line < latest.line)) {
-            time[v].used = 0.0f;
+            time[v].used = 0.0;
             Advance(time[v]);
         }
         time[v].used = latest.used;
@@ -440,14 +445,14 @@ void BasicConverter::SoundStatement() {
         SkipStatement();
         return;
     }
-    const float ticks = token.type == kTokenInteger ? static_cast<float>(token.number) : token.real;
+    const double ticks = token.type == kTokenInteger ? token.number : static_cast<double>(token.real);
     suffix();
     // Arguments that go on are expressions, which this does not evaluate.
     if (!AtStatementEnd()) {
         SkipStatement();
         return;
     }
-    const float seconds = std::clamp(ticks, 0.001f, 10.0f) / 18.2f;
+    const double seconds = std::clamp(ticks, 0.001, 10.0) / 18.2;
     const int32_t hz = std::clamp<int32_t>(frequency, 37, 32767);
     const NoteAndDetune nd = FrequencyToNote(hz, options.chip.chipType, options.chip.frequencyDivider);
     Emit(0, seconds, nd.note, nd.detune, options.instruments[kBasicSound], 15);
@@ -473,7 +478,7 @@ void BasicConverter::Statement(const Token& first) {
         case kSound: SoundStatement(); return;
         case kBeep: {
             const NoteAndDetune nd = FrequencyToNote(1000.0, options.chip.chipType, options.chip.frequencyDivider);
-            Emit(0, 0.25f, nd.note, nd.detune, options.instruments[kBasicBeep], 15);
+            Emit(0, 0.25, nd.note, nd.detune, options.instruments[kBasicBeep], 15);
             SkipStatement();
             return;
         }
