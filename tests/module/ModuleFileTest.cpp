@@ -556,9 +556,9 @@ TEST(ModuleFile, EveryTruncationFails) {
     ScratchDirectory dir;
     const std::string path = dir.File("cut.quavex");
     int failures = 0;
+    auto module = NewModule();
     for (size_t n = 0; n < file.size(); ++n) {
         WriteAll(path, Bytes(file.begin(), file.begin() + static_cast<long>(n)));
-        auto module = NewModule();
         try {
             module->Load(path);
             ADD_FAILURE() << "loaded when cut to " << n << " bytes";
