@@ -412,6 +412,18 @@ DRELM_Surface* DRELM_CreateSurface(const char* fileName, uint32_t flags) {
     return s;
 }
 
+DRELM_Surface* DRELM_CreateSurfaceFromMemory(const void* data, size_t size, uint32_t flags) {
+    auto* s = new DRELM_Surface;
+    try {
+        drelm::LoadPictureFromMemory(static_cast<const uint8_t*>(data), data != nullptr ? size : 0,
+                                     (flags & DRELM_SURFACE_KEEP_PALETTE) != 0, *s);
+    } catch (...) {
+        delete s;
+        throw;
+    }
+    return s;
+}
+
 DRELM_Surface* DRELM_CreateSurface(const DRELM_Surface* source, DRELM_FORMAT format, uint32_t a,
                                    uint32_t b) {
     auto* s = new DRELM_Surface;

@@ -683,6 +683,9 @@ DRELM_API void DRELM_DrawGradientRectV(const Quelm::Rect& rect, const DRELM_RGBA
 DRELM_API DRELM_Surface* DRELM_CreateSurface(int width, int height, DRELM_FORMAT format,
                                              uint32_t flags = 0);
 DRELM_API DRELM_Surface* DRELM_CreateSurface(const char* fileName, uint32_t flags = 0);
+// A picture file's bytes in memory (same decoders and messages as loading from a file).
+DRELM_API DRELM_Surface* DRELM_CreateSurfaceFromMemory(const void* data, size_t size,
+                                                       uint32_t flags = 0);
 // A converted copy of `source` (a, b as for DRELM_Surface::Convert).
 DRELM_API DRELM_Surface* DRELM_CreateSurface(const DRELM_Surface* source, DRELM_FORMAT format,
                                              uint32_t a = 0, uint32_t b = 0);
