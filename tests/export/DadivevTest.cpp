@@ -145,51 +145,9 @@ TEST(Dadivev, EveryFeatureGivesThePlayersChipStateOverTwoPasses) {
 
 // Songs of random lines and instruments, including values that no editor writes.
 TEST(Dadivev, RandomSongsGiveThePlayersChipStateOverTwoPasses) {
-    std::mt19937 rng(20261208);
-    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int song = 0; song < 40; ++song) {
         SCOPED_TRACE(song);
-        auto m = NewModule(static_cast<uint8_t>(pick(2)), static_cast<uint8_t>(pick(2)));
-        for (int i = 0; i < kInstruments; ++i) {
-            Instrument& ins = m->instruments[i];
-            ins.startVolume = static_cast<uint8_t>(pick(256));
-            for (auto& d : ins.delay) d = static_cast<uint8_t>(pick(4) == 0 ? 0 : pick(12));
-            for (int p = 0; p < 5; ++p) {
-                ins.vibSpeed[p] = static_cast<uint8_t>(pick(5));
-                ins.vibStrength[p] = static_cast<uint8_t>(pick(18));
-                ins.volumeAdd[p] = static_cast<uint8_t>(pick(256));
-            }
-        }
-        const int patterns = 1 + pick(4);
-        for (int p = 0; p < patterns; ++p) {
-            m->MakePattern(p);
-            m->SetPatternLength(p, 1 + pick(p == 0 ? 90 : 40));
-            for (int l = 0; l < m->patterns[p].length; ++l) {
-                for (int c = 0; c < kChannels; ++c) {
-                    if (pick(3) == 0) {
-                        static const uint8_t kNotes[] = {45, 60, 69, 100, 119, 246, 247, 250,
-                                                         251, 254, 30, 130, 200, 0};
-                        uint8_t note = kNotes[pick(sizeof kNotes)];
-                        if (note == 60) note = static_cast<uint8_t>(45 + pick(75));
-                        Note(*m, p, l, c, note, static_cast<uint8_t>(pick(20)),
-                             static_cast<uint8_t>(pick(8) == 0 ? pick(256) : pick(16)),
-                             static_cast<int8_t>(pick(199) - 99));
-                    }
-                    if (pick(6) == 0) Effect(*m, p, l, c, static_cast<uint8_t>(1 + pick(3)), static_cast<uint8_t>(pick(256)));
-                }
-                for (int k = 0; k < 2; ++k)
-                    if (pick(8) == 0) {
-                        const uint8_t cmd = static_cast<uint8_t>(1 + pick(5));
-                        uint8_t param = static_cast<uint8_t>(pick(256));
-                        if (cmd == kGlobalSP) param = static_cast<uint8_t>(pick(40));
-                        Global(*m, p, l, k, cmd, param);
-                    }
-            }
-        }
-        m->songLength = static_cast<uint16_t>(1 + pick(5));
-        for (int s = 0; s < m->songLength; ++s) m->orderList[s] = static_cast<uint8_t>(pick(patterns));
-        m->repeatPosition = static_cast<uint8_t>(pick(m->songLength));
-        m->initialSpeed = static_cast<uint8_t>(pick(40));
+        auto m = RandomModule(20261208u + static_cast<unsigned>(song));
         ExpectSameChipEveryFrame(*m);
     }
 }
