@@ -1,0 +1,82 @@
+// Speed of the exporters on the largest song a module holds: 256 song positions of
+// 256-line patterns, notes on every channel.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "export/DadivevExport.h"
+#include "export/MidiExport.h"
+#include "export/VgmExport.h"
+#include "sound/NoteTable.h"
+
+namespace {
+
+std::unique_ptr<Module> LargestSong() {
+    BuildNotePeriodTables();
+    auto m = std::make_unique<Module>();
+    m->Clear(0, 0);
+    for (int i = 0; i < kInstruments; ++i) {
+        Instrument& ins = m->instruments[i];
+        ins.startVolume = 0xF0;
+        ins.volumeAdd[0] = 0xFC;
+        ins.vibSpeed[1] = static_cast<uint8_t>(i & 3);
+        ins.vibStrength[1] = static_cast<uint8_t>(i);
+    }
+    for (int p = 0; p < kMaxPatterns; ++p) {
+        m->MakePattern(p);
+        m->SetPatternLength(p, kMaxLines);
+        for (int l = 0; l < kMaxLines; ++l) {
+            PatternLine& line = m->patterns[p].lines[l];
+            for (int c = 0; c < kToneChannels; ++c) {
+                if ((l + c) % 2 != 0) continue;
+                line.note[c] = static_cast<uint8_t>(45 + (p * 7 + l * 3 + c * 5) % 75);
+                line.instrument[c] = static_cast<uint8_t>((p + l + c) & 15);
+                line.volume[c] = 15;
+                line.detune[c] = static_cast<int8_t>((l % 7) - 3);
+            }
+            if (l % 4 == 0) {
+                line.note[3] = static_cast<uint8_t>(247 + (l / 4) % 8);
+                line.instrument[3] = 3;
+                line.volume[3] = 12;
+            }
+        }
+        m->orderList[p] = static_cast<uint8_t>(p);
+    }
+    m->songLength = kMaxSongLength;
+    return m;
+}
+
+void BM_VgmExportLargestSong(benchmark::State& state) {
+    auto m = LargestSong();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto vgm = BuildVGM(*m);
+        bytes = vgm.size();
+        benchmark::DoNotOptimize(vgm.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_VgmExportLargestSong)->Unit(benchmark::kMillisecond);
+
+void BM_MidiExportLargestSong(benchmark::State& state) {
+    auto m = LargestSong();
+    for (auto _ : state) {
+        auto midi = BuildMIDI(*m, MidiProgramTable());
+        benchmark::DoNotOptimize(midi.data());
+    }
+}
+BENCHMARK(BM_MidiExportLargestSong)->Unit(benchmark::kMillisecond);
+
+void BM_DadivevExportLargestSong(benchmark::State& state) {
+    auto m = LargestSong();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto file = CompileDADIVEV(*m);
+        bytes = file.size();
+        benchmark::DoNotOptimize(file.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_DadivevExportLargestSong)->Unit(benchmark::kMillisecond);
+
+}  // namespace
