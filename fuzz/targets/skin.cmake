@@ -1,0 +1,1 @@
+tw_fuzz_target(skin LINK tw_gui drelm)

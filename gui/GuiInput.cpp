@@ -1,0 +1,855 @@
+// Mouse and keyboard: hit tests, dragging, focus, text editing keys, and the GUI clock.
+#include <algorithm>
+
+#include "gui/GuiInternal.h"
+#include "gui/NumberFormat.h"
+
+using Quelm::Rect;
+using namespace GUI_Detail;
+
+namespace {
+
+bool IsToggle(GUI_GadgetKind k) {
+    return k == GT_CHECKBOX || k == GT_CHECKBUTTON || k == GT_SPEEDCHECKBUTTON;
+}
+
+bool IsButtonLike(GUI_GadgetKind k) {
+    switch (k) {
+        case GT_BUTTON: case GT_MBUTTON: case GT_SPEEDBUTTON: case GT_SPEEDCHECKBUTTON:
+        case GT_SPEEDSELECTBUTTON: case GT_CHECKBUTTON: case GT_SELECTBUTTON: case GT_CHECKBOX:
+        case GT_SELECTBOX: case GT_WINDOW_MAXIMIZE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+constexpr int kRepeatDelay = 40;  // timer steps before a held button repeats
+constexpr int kRepeatEvery = 5;
+
+}  // namespace
+
+void GUI::Post(int type, const GUI_Window* w, int gadget, int value) {
+    GUI_Event e;
+    e.type = type;
+    e.window = w ? w->number : -1;
+    e.gadget = gadget;
+    e.value = value;
+    PostEvent(e);
+}
+
+bool GUI::Blocked(const GUI_Window& w) const {
+    for (const auto& other : windows)
+        if (other.get() != &w && (other->flags & GUI_WINDOW_MODAL) &&
+            std::find(other->blocks.begin(), other->blocks.end(), w.number) != other->blocks.end())
+            return true;
+    return false;
+}
+
+bool GUI::AnyModal() const {
+    return std::any_of(windows.begin(), windows.end(), [](const auto& w) {
+        return (w->flags & GUI_WINDOW_MODAL) && !(w->flags & GUI_WINDOW_MAIN);
+    });
+}
+
+GUI_Window* GUI::WindowAt(int x, int y) {
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if ((*it)->rect.Contains(x, y)) return it->get();
+    return nullptr;
+}
+
+// Keys go to the topmost window that is not blocked.
+GUI_Window* GUI::KeyWindow() {
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (!Blocked(**it)) return it->get();
+    return nullptr;
+}
+
+void GUI::BringToFront(GUI_Window* w) {
+    if (!w || (w->flags & GUI_WINDOW_MAIN)) return;
+    auto it = std::find_if(windows.begin(), windows.end(), [&](const auto& p) { return p.get() == w; });
+    if (it != windows.end()) std::rotate(it, it + 1, windows.end());
+}
+
+void GUI::HandleInput(const DRELM_Event& e) {
+    switch (e.type) {
+        case DRELM_EVENT_MOUSE_MOVE:
+            MouseMove(e.value1, e.value2);
+            break;
+        case DRELM_EVENT_LEFT_DOWN:
+            if (DRELM_GetWindowHandle()) {
+                DRELM_Point p;
+                DRELM_GetMouseState(&p, nullptr);
+                if (p.x != impl->mouse.x || p.y != impl->mouse.y) MouseMove(p.x, p.y);
+            }
+            MouseDown(e.flag != 0, e.value2);
+            break;
+        case DRELM_EVENT_LEFT_UP:
+            MouseUp();
+            break;
+        case DRELM_EVENT_WHEEL_UP: case DRELM_EVENT_WHEEL_DOWN: {
+            int notches = e.value3 / DRELM_WHEEL_NOTCH;
+            if (notches == 0) notches = e.type == DRELM_EVENT_WHEEL_UP ? 1 : -1;
+            Wheel(notches);
+            break;
+        }
+        case DRELM_EVENT_KEY_DOWN:
+            Key(e.key, e.value1, e.value2, e.flag != 0);
+            break;
+        case DRELM_EVENT_KEY_UP: {
+            GUI_Event k;
+            k.type = GUI_EVENT_KEY_UP;
+            GUI_Window* w = KeyWindow();
+            k.window = w ? w->number : -1;
+            k.key = e.key;
+            PostEvent(k);
+            break;
+        }
+        case DRELM_EVENT_DEVICE_LOST:
+            Post(GUI_EVENT_RESTORE, nullptr, -1);
+            break;
+        case DRELM_EVENT_QUIT:
+            Post(GUI_EVENT_QUIT, nullptr, -1);
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Mouse
+// ---------------------------------------------------------------------------------------
+
+void GUI::MouseMove(int x, int y) {
+    impl->mouse = DRELM_Point(x, y);
+    if (MenuMouseMove(x, y)) return;
+    GUI_Window* w = impl->drag != kDragNone ? FindWindow(impl->dragWindow) : nullptr;
+    if (w) {
+        const int lx = x - w->rect.x, ly = y - w->rect.y;
+        switch (impl->drag) {
+            case kDragTitle:
+                MoveWindow(w, x - impl->dragOffset.x, y - impl->dragOffset.y);
+                return;
+            case kDragResize: {
+                int width = std::clamp(x - w->rect.x + impl->dragOffset.x, 160, ScreenWidth());
+                int top = w->rect.y;
+                Layout(*w, width);
+                w->rect.y = top;
+                return;
+            }
+            default:
+                break;
+        }
+        if (impl->dragGadget >= 0 && impl->dragGadget < int(w->gadgets.size())) {
+            GUI_Gadget& g = w->gadgets[impl->dragGadget];
+            impl->mouseInside = g.rect.Contains(lx, ly);
+            DragTo(*w, g, lx, ly);
+        }
+        return;
+    }
+    // Hover looks.
+    impl->hoverWindow = impl->hoverGadget = -1;
+    GUI_Window* over = WindowAt(x, y);
+    if (!over || Blocked(*over)) return;
+    impl->hoverWindow = over->number;
+    const int lx = x - over->rect.x, ly = y - over->rect.y;
+    for (size_t i = over->gadgets.size(); i-- > 0;) {
+        const GUI_Gadget& g = over->gadgets[i];
+        if (g.IsDecoration()) continue;
+        bool hit = g.rect.Contains(lx, ly);
+        for (const Rect& b : g.buttons) hit = hit || b.Contains(lx, ly);
+        if (hit) {
+            impl->hoverGadget = int(i);
+            if (g.desc.kind == GT_IMAGE && g.enabled) {
+                GUI_Event e;
+                e.type = GUI_EVENT_IMAGE_MOVE;
+                e.window = over->number;
+                e.gadget = g.number;
+                e.x = lx - g.rect.x - 2;
+                e.y = ly - g.rect.y - 2;
+                PostEvent(e);
+            }
+            break;
+        }
+    }
+}
+
+void GUI::MouseDown(bool doubleClick, int modifiers) {
+    const int x = impl->mouse.x, y = impl->mouse.y;
+    if (MenuMouseDown(x, y)) return;
+    GUI_Window* w = WindowAt(x, y);
+    if (!w || Blocked(*w)) return;
+    BringToFront(w);
+    impl->dragWindow = w->number;
+    impl->dragGadget = -1;
+    impl->repeatTicks = 0;
+    const int lx = x - w->rect.x, ly = y - w->rect.y;
+    if (ly < w->titleHeight) {
+        if (!w->closeRect.IsEmpty() && w->closeRect.Contains(lx, ly)) {
+            impl->drag = kDragClose;
+        } else {
+            impl->drag = kDragTitle;
+            impl->dragOffset = DRELM_Point(lx, ly);
+        }
+        return;
+    }
+    for (size_t i = w->gadgets.size(); i-- > 0;) {
+        GUI_Gadget& g = w->gadgets[i];
+        if (g.IsDecoration()) continue;
+        int button = -1;
+        for (int b = 0; b < 4; ++b)
+            if (g.buttons[b].Contains(lx, ly)) button = b;
+        if (!g.rect.Contains(lx, ly) && button < 0) continue;
+        if (!g.enabled) return;
+        if (Focusable(g) && w->focus != int(i)) ChangeFocus(*w, int(i));
+        impl->dragGadget = int(i);
+        impl->mouseInside = true;
+        if (IsButtonLike(g.desc.kind)) {
+            impl->drag = kDragButton;
+            impl->dragPart = modifiers;
+            return;
+        }
+        switch (g.desc.kind) {
+            case GT_TEXTLINE:
+                if (button >= 0) {
+                    impl->drag = kDragNumberButton;
+                    impl->dragPart = button;
+                    const int step = std::max(1, g.desc.step);
+                    const int deltas[4] = {-step, (g.desc.flags & GUI_FINE) ? -1 : -step,
+                                           (g.desc.flags & GUI_FINE) ? 1 : step, step};
+                    StepNumber(*w, g, deltas[button]);
+                    return;
+                }
+                if (g.desc.flags & GUI_READONLY) return;
+                impl->drag = kDragText;
+                if (doubleClick) {
+                    g.edit.SelectAll();
+                    impl->drag = kDragNone;
+                } else {
+                    DragTo(*w, g, lx, ly);
+                    if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
+                }
+                return;
+            case GT_TEXTFIELD: {
+                int lines = g.edit.LineCount();
+                if (lines > g.visibleRows) {
+                    Rect sr(g.rect.Right() - 3 - skin.Metrics().vscrollWidth, g.rect.y + 3,
+                            skin.Metrics().vscrollWidth, g.rect.height - 6);
+                    if (sr.Contains(lx, ly)) {
+                        auto s = ScrollLayout(skin, sr, true, lines, g.visibleRows, g.scrollLine);
+                        if (s.grip.Contains(lx, ly)) {
+                            impl->drag = kDragScrollGrip;
+                            impl->dragPart = 2;
+                            impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
+                        } else {
+                            impl->drag = kDragScrollArrow;
+                            impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : ly < s.grip.y ? 3 : 4;
+                            RepeatAction();
+                        }
+                        return;
+                    }
+                }
+                impl->drag = kDragText;
+                DragTo(*w, g, lx, ly);
+                if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
+                return;
+            }
+            case GT_LIST: {
+                auto l = ListLayout(skin, g);
+                if (!l.scroll.IsEmpty() && l.scroll.Contains(lx, ly)) {
+                    auto s = ScrollLayout(skin, l.scroll, true, int(g.entries.size()), l.rows, g.scrollTop);
+                    if (s.grip.Contains(lx, ly)) {
+                        impl->drag = kDragScrollGrip;
+                        impl->dragPart = 2;
+                        impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
+                    } else {
+                        impl->drag = kDragScrollArrow;
+                        impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : ly < s.grip.y ? 3 : 4;
+                        RepeatAction();
+                    }
+                    return;
+                }
+                if (!l.inner.Contains(lx, ly)) return;
+                int entry = g.scrollTop + (ly - l.inner.y) / l.rowHeight;
+                if (entry >= int(g.entries.size())) return;
+                impl->drag = kDragList;
+                if (entry != g.value) {
+                    w->SetListSelection(g.number, entry);
+                    Post(GUI_EVENT_LIST, w, g.number, entry);
+                }
+                if (doubleClick) {
+                    Post(GUI_EVENT_LIST_ACTIVATED, w, g.number, entry);
+                    impl->drag = kDragNone;
+                }
+                return;
+            }
+            case GT_HSLIDER: case GT_VSLIDER: {
+                Rect grip = SliderGrip(skin, g);
+                impl->drag = kDragSliderGrip;
+                if (grip.Contains(lx, ly)) {
+                    impl->dragOffset = DRELM_Point(lx - grip.x - grip.width / 2, ly - grip.y - grip.height / 2);
+                } else {
+                    impl->dragOffset = DRELM_Point(0, 0);
+                    DragTo(*w, g, lx, ly);
+                }
+                return;
+            }
+            case GT_HSCRBAR: case GT_VSCRBAR: {
+                auto s = ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max, g.desc.page, g.value);
+                if (s.grip.Contains(lx, ly)) {
+                    impl->drag = kDragScrollGrip;
+                    impl->dragPart = 2;
+                    impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
+                } else {
+                    impl->drag = kDragScrollArrow;
+                    bool before = s.vertical ? ly < s.grip.y : lx < s.grip.x;
+                    impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : before ? 3 : 4;
+                    RepeatAction();
+                }
+                return;
+            }
+            case GT_IMAGE: {
+                impl->drag = kDragImage;
+                GUI_Event e;
+                e.type = GUI_EVENT_IMAGE_DOWN;
+                e.window = w->number;
+                e.gadget = g.number;
+                e.x = lx - g.rect.x - 2;
+                e.y = ly - g.rect.y - 2;
+                e.repeat = doubleClick;
+                e.modifiers = modifiers;
+                PostEvent(e);
+                return;
+            }
+            case GT_WINDOW_RESIZE:
+                impl->drag = kDragResize;
+                impl->dragOffset = DRELM_Point(w->rect.Right() - impl->mouse.x, 0);
+                return;
+            default:
+                impl->drag = kDragNone;
+                return;
+        }
+    }
+}
+
+void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
+    switch (impl->drag) {
+        case kDragText: {
+            const DRELM_Font* font = GadgetFont(skin, g);
+            if (!font) return;
+            Rect area = TextArea(skin, g);
+            int line = 0;
+            if (g.desc.kind == GT_TEXTFIELD) {
+                line = std::clamp(g.scrollLine + (ly - area.y) / std::max(1, font->Height()), 0, g.edit.LineCount() - 1);
+            }
+            const std::string& text = g.edit.Text();
+            int start = g.edit.LineStart(line);
+            int end = line + 1 < g.edit.LineCount() ? g.edit.LineStart(line + 1) - 1 : int(text.size());
+            int target = lx - area.x + (g.desc.kind == GT_TEXTLINE ? g.scrollX : 0);
+            int best = start;
+            for (int p = start; p <= end; ++p) {
+                if (p < end && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
+                int wdt = font->TextPartWidth(text.c_str(), start, p - start);
+                if (wdt - target > 0) {
+                    int prev = font->TextPartWidth(text.c_str(), start, best - start);
+                    if (target - prev > wdt - target) best = p;
+                    break;
+                }
+                best = p;
+            }
+            g.edit.SetCursor(best, true);
+            EnsureCursorVisible(g);
+            return;
+        }
+        case kDragList: {
+            auto l = ListLayout(skin, g);
+            int entry = g.scrollTop + (ly - l.inner.y) / std::max(1, l.rowHeight);
+            if (ly < l.inner.y) entry = g.scrollTop - 1;
+            entry = std::clamp(entry, 0, int(g.entries.size()) - 1);
+            if (entry >= 0 && entry != g.value) {
+                w.SetListSelection(g.number, entry);
+                Post(GUI_EVENT_LIST, &w, g.number, entry);
+            }
+            return;
+        }
+        case kDragSliderGrip: {
+            Rect grip = SliderGrip(skin, g);
+            const int range = g.desc.max - g.desc.min;
+            int v;
+            if (g.desc.kind == GT_VSLIDER) {
+                int track = std::max(1, g.rect.height - grip.height);
+                int pos = std::clamp(ly - impl->dragOffset.y - g.rect.y - grip.height / 2, 0, track);
+                v = g.desc.max - int((int64_t(pos) * range + track / 2) / track);
+            } else {
+                int track = std::max(1, g.rect.width - grip.width);
+                int pos = std::clamp(lx - impl->dragOffset.x - g.rect.x - grip.width / 2, 0, track);
+                v = g.desc.min + int((int64_t(pos) * range + track / 2) / track);
+            }
+            if (v != g.value) {
+                g.value = v;
+                Post(GUI_EVENT_SLIDER, &w, g.number, v);
+            }
+            return;
+        }
+        case kDragScrollGrip: {
+            Rect track;
+            int total, page;
+            bool vertical = true;
+            if (g.desc.kind == GT_LIST) {
+                auto l = ListLayout(skin, g);
+                track = l.scroll;
+                total = int(g.entries.size());
+                page = l.rows;
+            } else if (g.desc.kind == GT_TEXTFIELD) {
+                track = Rect(g.rect.Right() - 3 - skin.Metrics().vscrollWidth, g.rect.y + 3,
+                             skin.Metrics().vscrollWidth, g.rect.height - 6);
+                total = g.edit.LineCount();
+                page = g.visibleRows;
+            } else {
+                track = g.rect;
+                total = g.desc.max;
+                page = g.desc.page;
+                vertical = g.desc.kind == GT_VSCRBAR;
+            }
+            auto s = ScrollLayout(skin, track, vertical, total, page, 0);
+            int length = vertical ? track.height - 2 * s.less.height - s.grip.height
+                                  : track.width - 2 * s.less.width - s.grip.width;
+            int pos = vertical ? ly - impl->dragOffset.y - (track.y + s.less.height)
+                               : lx - impl->dragOffset.x - (track.x + s.less.width);
+            int range = std::max(0, total - page);
+            int value = length > 0 ? int((int64_t(std::clamp(pos, 0, length)) * range + length / 2) / length) : 0;
+            ScrollTo(w, g, value);
+            return;
+        }
+        case kDragImage: {
+            GUI_Event e;
+            e.type = GUI_EVENT_IMAGE_MOVE;
+            e.window = w.number;
+            e.gadget = g.number;
+            e.x = lx - g.rect.x - 2;
+            e.y = ly - g.rect.y - 2;
+            e.value = 1;  // the button is held
+            PostEvent(e);
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void GUI::ScrollTo(GUI_Window& w, GUI_Gadget& g, int position) {
+    if (g.desc.kind == GT_LIST) {
+        auto l = ListLayout(skin, g);
+        g.scrollTop = std::clamp(position, 0, ScrollMax(g, l.rows));
+    } else if (g.desc.kind == GT_TEXTFIELD) {
+        g.scrollLine = std::clamp(position, 0, std::max(0, g.edit.LineCount() - g.visibleRows));
+    } else {
+        int v = std::clamp(position, 0, std::max(0, g.desc.max - g.desc.page));
+        if (v != g.value) {
+            g.value = v;
+            Post(GUI_EVENT_SLIDER, &w, g.number, v);
+        }
+    }
+}
+
+void GUI::MouseUp() {
+    if (MenuMouseUp(impl->mouse.x, impl->mouse.y)) return;
+    GUI_DragKind drag = impl->drag;
+    impl->drag = kDragNone;
+    GUI_Window* w = FindWindow(impl->dragWindow);
+    if (!w) return;
+    const int lx = impl->mouse.x - w->rect.x, ly = impl->mouse.y - w->rect.y;
+    if (drag == kDragClose) {
+        if (w->closeRect.Contains(lx, ly)) Post(GUI_EVENT_CLOSE, w, -1);
+        return;
+    }
+    if (impl->dragGadget < 0 || impl->dragGadget >= int(w->gadgets.size())) return;
+    GUI_Gadget& g = w->gadgets[impl->dragGadget];
+    if (drag == kDragButton && g.rect.Contains(lx, ly)) Activate(*w, g, impl->dragPart);
+    if (drag == kDragImage) {
+        GUI_Event e;
+        e.type = GUI_EVENT_IMAGE_UP;
+        e.window = w->number;
+        e.gadget = g.number;
+        e.x = lx - g.rect.x - 2;
+        e.y = ly - g.rect.y - 2;
+        PostEvent(e);
+    }
+    MouseMove(impl->mouse.x, impl->mouse.y);
+}
+
+void GUI::Activate(GUI_Window& w, GUI_Gadget& g, int modifiers) {
+    if (!g.enabled) return;
+    switch (g.desc.kind) {
+        case GT_CHECKBOX: case GT_CHECKBUTTON: case GT_SPEEDCHECKBUTTON:
+            g.checked = !g.checked;
+            Post(GUI_EVENT_ACTIVATED, &w, g.number, g.checked ? 1 : 0);
+            return;
+        case GT_SELECTBUTTON: case GT_SPEEDSELECTBUTTON:
+            w.SetChecked(g.number, true);
+            Post(GUI_EVENT_ACTIVATED, &w, g.number, 1);
+            return;
+        case GT_SELECTBOX: {
+            int n = std::max<int>(1, int(g.choices.size()));
+            g.value = (modifiers & DRELM_MOD_SHIFT) ? (g.value + n - 1) % n : (g.value + 1) % n;
+            Post(GUI_EVENT_ACTIVATED, &w, g.number, g.value);
+            return;
+        }
+        default:
+            Post(GUI_EVENT_ACTIVATED, &w, g.number, 0);
+    }
+}
+
+void GUI::Wheel(int notches) {
+    if (MenuOpen()) return;
+    GUI_Window* w = WindowAt(impl->mouse.x, impl->mouse.y);
+    if (!w || Blocked(*w)) return;
+    const int lx = impl->mouse.x - w->rect.x, ly = impl->mouse.y - w->rect.y;
+    for (size_t i = w->gadgets.size(); i-- > 0;) {
+        GUI_Gadget& g = w->gadgets[i];
+        if (g.IsDecoration() || !g.rect.Contains(lx, ly) || !g.enabled) continue;
+        switch (g.desc.kind) {
+            case GT_LIST: ScrollTo(*w, g, g.scrollTop - 3 * notches); break;
+            case GT_TEXTFIELD: ScrollTo(*w, g, g.scrollLine - 3 * notches); break;
+            case GT_HSCRBAR: case GT_VSCRBAR: ScrollTo(*w, g, g.value - notches * std::max(1, g.desc.page / 4)); break;
+            case GT_HSLIDER: case GT_VSLIDER: {
+                int v = std::clamp(g.value + notches, g.desc.min, g.desc.max);
+                if (v != g.value) {
+                    g.value = v;
+                    Post(GUI_EVENT_SLIDER, w, g.number, v);
+                }
+                break;
+            }
+            case GT_TEXTLINE:
+                if (g.numeric) StepNumber(*w, g, notches * std::max(1, g.desc.step));
+                break;
+            case GT_IMAGE: {
+                GUI_Event e;
+                e.type = GUI_EVENT_IMAGE_WHEEL;
+                e.window = w->number;
+                e.gadget = g.number;
+                e.value = notches;
+                e.x = lx - g.rect.x - 2;
+                e.y = ly - g.rect.y - 2;
+                PostEvent(e);
+                break;
+            }
+            default:
+                break;
+        }
+        return;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Keyboard
+// ---------------------------------------------------------------------------------------
+
+void GUI::ChangeFocus(GUI_Window& w, int index) {
+    if (w.focus >= 0 && w.focus < int(w.gadgets.size())) {
+        GUI_Gadget& old = w.gadgets[w.focus];
+        if (old.numeric) CommitNumber(w, old);
+        old.edit.SetCursor(old.edit.Cursor(), false);
+    }
+    w.focus = index;
+    if (index >= 0 && index < int(w.gadgets.size())) {
+        GUI_Gadget& g = w.gadgets[index];
+        if (g.desc.kind == GT_TEXTLINE) g.edit.SelectAll();
+        EnsureCursorVisible(g);
+    }
+}
+
+void GUI::CommitNumber(GUI_Window& w, GUI_Gadget& g) {
+    GUI_Format f = GUI_ParseFormat(g.desc.text);
+    int v;
+    if (GUI_ParseNumber(f, g.edit.Text(), g.desc.scale, v)) {
+        v = std::clamp(v, g.desc.min, std::max(g.desc.min, g.desc.max));
+        if (v != g.value) {
+            g.value = v;
+            Post(GUI_EVENT_NUMBER, &w, g.number, v);
+        }
+    }
+    int cursor = g.edit.Cursor();
+    g.edit.SetText(GUI_FormatNumber(f, g.value, g.desc.scale));
+    g.edit.SetCursor(cursor, false);
+    EnsureCursorVisible(g);
+}
+
+void GUI::StepNumber(GUI_Window& w, GUI_Gadget& g, int delta) {
+    if (!g.numeric || !g.enabled) return;
+    // What was typed counts before the step.
+    GUI_Format f = GUI_ParseFormat(g.desc.text);
+    int base = g.value;
+    GUI_ParseNumber(f, g.edit.Text(), g.desc.scale, base);
+    int v = int(std::clamp<int64_t>(int64_t(base) + delta, g.desc.min, std::max(g.desc.min, g.desc.max)));
+    g.edit.SetText(GUI_FormatNumber(f, v, g.desc.scale));
+    if (v != g.value) {
+        g.value = v;
+        Post(GUI_EVENT_NUMBER, &w, g.number, v);
+    }
+    EnsureCursorVisible(g);
+}
+
+void GUI::TextChanged(GUI_Window& w, GUI_Gadget& g) {
+    EnsureCursorVisible(g);
+    if (!g.numeric) Post(GUI_EVENT_TEXT, &w, g.number);
+}
+
+void GUI::EnsureCursorVisible(GUI_Gadget& g) {
+    const DRELM_Font* font = GadgetFont(skin, g);
+    if (!font) return;
+    Rect area = TextArea(skin, g);
+    if (g.desc.kind == GT_TEXTLINE) {
+        int x = font->TextPartWidth(g.edit.Text().c_str(), 0, g.edit.Cursor());
+        int total = font->TextWidth(g.edit.Text().c_str());
+        if (x - g.scrollX > area.width - 2) g.scrollX = x - area.width + 2;
+        if (x < g.scrollX) g.scrollX = std::max(0, x - area.width / 3);
+        g.scrollX = std::clamp(g.scrollX, 0, std::max(0, total - area.width + 2));
+    } else if (g.desc.kind == GT_TEXTFIELD) {
+        g.visibleRows = std::max(1, area.height / std::max(1, font->Height()));
+        int line = g.edit.LineOf(g.edit.Cursor());
+        if (line < g.scrollLine) g.scrollLine = line;
+        if (line >= g.scrollLine + g.visibleRows) g.scrollLine = line - g.visibleRows + 1;
+        g.scrollLine = std::clamp(g.scrollLine, 0, std::max(0, g.edit.LineCount() - g.visibleRows));
+    }
+}
+
+void GUI::Key(int key, int character, int modifiers, bool repeat) {
+    if (MenuKey(key)) return;
+    GUI_Window* w = KeyWindow();
+    if (w && key == DRELM_KEY_TAB && !(modifiers & (DRELM_MOD_CTRL | DRELM_MOD_ALT))) {
+        const int n = int(w->gadgets.size());
+        const int dir = (modifiers & DRELM_MOD_SHIFT) ? -1 : 1;
+        int start = w->focus < 0 ? (dir > 0 ? -1 : n) : w->focus;
+        for (int k = 1; k <= n; ++k) {
+            int i = ((start + dir * k) % n + n) % n;
+            if (Focusable(w->gadgets[i])) {
+                ChangeFocus(*w, i);
+                return;
+            }
+        }
+        return;
+    }
+    if (w && w->focus >= 0 && w->focus < int(w->gadgets.size()) &&
+        GadgetKey(*w, w->gadgets[w->focus], key, character, modifiers))
+        return;
+    GUI_Event e;
+    e.type = GUI_EVENT_KEY;
+    e.window = w ? w->number : -1;
+    e.gadget = w ? Focus(w) : -1;
+    e.key = key;
+    e.character = character;
+    e.modifiers = modifiers;
+    e.repeat = repeat;
+    PostEvent(e);
+    if (!w || repeat) return;
+    uint32_t wanted = 0;
+    if (key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER) wanted = GUI_DEFAULT;
+    else if (key == DRELM_KEY_ESCAPE) wanted = GUI_CANCEL;
+    if (wanted)
+        for (auto& g : w->gadgets)
+            if ((g.desc.flags & wanted) && g.enabled && g.number >= 0) {
+                Activate(*w, g, 0);
+                break;
+            }
+}
+
+bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int modifiers) {
+    const bool shift = (modifiers & DRELM_MOD_SHIFT) != 0;
+    const bool ctrl = (modifiers & DRELM_MOD_CTRL) != 0;
+    const bool alt = (modifiers & DRELM_MOD_ALT) != 0;
+    const bool isReturn = key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER;
+    switch (g.desc.kind) {
+        case GT_TEXTLINE: case GT_TEXTFIELD: {
+            const bool field = g.desc.kind == GT_TEXTFIELD;
+            const bool readOnly = (g.desc.flags & GUI_READONLY) != 0;
+            GUI_TextEdit& e = g.edit;
+            bool changed = false;
+            if (isReturn && !field) {
+                if (g.numeric) CommitNumber(w, g);
+                Post(GUI_EVENT_TEXT_ENTERED, &w, g.number, g.value);
+                return true;
+            }
+            switch (key) {
+                case DRELM_KEY_LEFT: ctrl ? e.WordLeft(shift) : e.Left(shift); break;
+                case DRELM_KEY_RIGHT: ctrl ? e.WordRight(shift) : e.Right(shift); break;
+                case DRELM_KEY_HOME: ctrl ? e.TextStart(shift) : e.Home(shift); break;
+                case DRELM_KEY_END: ctrl ? e.TextEnd(shift) : e.End(shift); break;
+                case DRELM_KEY_UP:
+                    if (g.numeric) StepNumber(w, g, std::max(1, g.desc.step));
+                    else if (field) readOnly ? ScrollTo(w, g, g.scrollLine - 1) : e.Up(shift);
+                    else return false;
+                    break;
+                case DRELM_KEY_DOWN:
+                    if (g.numeric) StepNumber(w, g, -std::max(1, g.desc.step));
+                    else if (field) readOnly ? ScrollTo(w, g, g.scrollLine + 1) : e.Down(shift);
+                    else return false;
+                    break;
+                case DRELM_KEY_PAGEUP:
+                    if (!field) return false;
+                    if (readOnly) ScrollTo(w, g, g.scrollLine - g.visibleRows);
+                    else for (int i = 0; i < g.visibleRows; ++i) e.Up(shift);
+                    break;
+                case DRELM_KEY_PAGEDOWN:
+                    if (!field) return false;
+                    if (readOnly) ScrollTo(w, g, g.scrollLine + g.visibleRows);
+                    else for (int i = 0; i < g.visibleRows; ++i) e.Down(shift);
+                    break;
+                case DRELM_KEY_BACKSPACE: changed = !readOnly && e.Backspace(); break;
+                case DRELM_KEY_DELETE:
+                    if (shift && !readOnly) {
+                        SetClipboardText(e.SelectedText());
+                        changed = e.DeleteSelection();
+                    } else {
+                        changed = !readOnly && e.Delete();
+                    }
+                    break;
+                case DRELM_KEY_INSERT:
+                    if (ctrl) SetClipboardText(e.SelectedText());
+                    else if (shift && !readOnly) changed = e.Insert(ClipboardText());
+                    else return false;
+                    break;
+                default:
+                    if (ctrl && !alt) {
+                        if (key == DRELM_KEY_A) e.SelectAll();
+                        else if (key == DRELM_KEY_C) { if (e.HasSelection()) SetClipboardText(e.SelectedText()); }
+                        else if (key == DRELM_KEY_X) {
+                            if (e.HasSelection() && !readOnly) {
+                                SetClipboardText(e.SelectedText());
+                                changed = e.DeleteSelection();
+                            }
+                        } else if (key == DRELM_KEY_V) { if (!readOnly) changed = e.Insert(ClipboardText()); }
+                        else return false;
+                        break;
+                    }
+                    if (field && isReturn) {
+                        if (readOnly) return false;
+                        changed = e.Insert("\n");
+                        break;
+                    }
+                    if (character >= 32 && character != 127 && !alt) {
+                        if (readOnly) return false;
+                        changed = e.InsertCharacter(char32_t(uint16_t(character)));
+                        if (!changed && g.numeric) return true;  // refused by the format
+                        break;
+                    }
+                    return false;
+            }
+            if (changed) TextChanged(w, g);
+            else EnsureCursorVisible(g);
+            return true;
+        }
+        case GT_LIST: {
+            auto l = ListLayout(skin, g);
+            const int count = int(g.entries.size());
+            if (count == 0) return false;
+            int target = g.value;
+            switch (key) {
+                case DRELM_KEY_UP: target = g.value < 0 ? 0 : g.value - 1; break;
+                case DRELM_KEY_DOWN: target = g.value + 1; break;
+                case DRELM_KEY_PAGEUP: target = std::max(0, g.value) - l.rows; break;
+                case DRELM_KEY_PAGEDOWN: target = std::max(0, g.value) + l.rows; break;
+                case DRELM_KEY_HOME: target = 0; break;
+                case DRELM_KEY_END: target = count - 1; break;
+                default:
+                    if (isReturn && g.value >= 0) {
+                        Post(GUI_EVENT_LIST_ACTIVATED, &w, g.number, g.value);
+                        return true;
+                    }
+                    return false;
+            }
+            target = std::clamp(target, 0, count - 1);
+            if (target != g.value) {
+                w.SetListSelection(g.number, target);
+                Post(GUI_EVENT_LIST, &w, g.number, target);
+            }
+            return true;
+        }
+        case GT_SELECTBOX:
+            if (key == DRELM_KEY_SPACE || key == DRELM_KEY_DOWN) {
+                Activate(w, g, 0);
+                return true;
+            }
+            if (key == DRELM_KEY_UP) {
+                Activate(w, g, DRELM_MOD_SHIFT);
+                return true;
+            }
+            return false;
+        case GT_HSLIDER: case GT_VSLIDER: case GT_HSCRBAR: case GT_VSCRBAR: {
+            const bool scroll = g.desc.kind == GT_HSCRBAR || g.desc.kind == GT_VSCRBAR;
+            const int range = scroll ? g.desc.max - g.desc.page : g.desc.max - g.desc.min;
+            const int big = std::max(1, scroll ? g.desc.page : range / 10);
+            int v = g.value;
+            const bool up = g.desc.kind == GT_VSLIDER;  // a vertical slider grows upwards
+            switch (key) {
+                case DRELM_KEY_LEFT: v -= 1; break;
+                case DRELM_KEY_RIGHT: v += 1; break;
+                case DRELM_KEY_UP: v += up ? 1 : -1; break;
+                case DRELM_KEY_DOWN: v += up ? -1 : 1; break;
+                case DRELM_KEY_PAGEUP: v -= big; break;
+                case DRELM_KEY_PAGEDOWN: v += big; break;
+                case DRELM_KEY_HOME: v = scroll ? 0 : g.desc.min; break;
+                case DRELM_KEY_END: v = scroll ? range : g.desc.max; break;
+                default: return false;
+            }
+            if (scroll) {
+                ScrollTo(w, g, v);
+            } else {
+                v = std::clamp(v, g.desc.min, g.desc.max);
+                if (v != g.value) {
+                    g.value = v;
+                    Post(GUI_EVENT_SLIDER, &w, g.number, v);
+                }
+            }
+            return true;
+        }
+        default:
+            if (IsButtonLike(g.desc.kind) && (key == DRELM_KEY_SPACE || (isReturn && !IsToggle(g.desc.kind)))) {
+                Activate(w, g, 0);
+                return true;
+            }
+            return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Clock
+// ---------------------------------------------------------------------------------------
+
+void GUI::RepeatAction() {
+    GUI_Window* w = FindWindow(impl->dragWindow);
+    if (!w || impl->dragGadget < 0 || impl->dragGadget >= int(w->gadgets.size())) return;
+    GUI_Gadget& g = w->gadgets[impl->dragGadget];
+    const int lx = impl->mouse.x - w->rect.x, ly = impl->mouse.y - w->rect.y;
+    if (impl->drag == kDragNumberButton) {
+        if (!g.buttons[impl->dragPart].Contains(lx, ly)) return;
+        const int step = std::max(1, g.desc.step);
+        const int deltas[4] = {-step, (g.desc.flags & GUI_FINE) ? -1 : -step,
+                               (g.desc.flags & GUI_FINE) ? 1 : step, step};
+        StepNumber(*w, g, deltas[impl->dragPart]);
+        return;
+    }
+    if (impl->drag != kDragScrollArrow) return;
+    int position, page;
+    if (g.desc.kind == GT_LIST) {
+        position = g.scrollTop;
+        page = ListLayout(skin, g).rows;
+    } else if (g.desc.kind == GT_TEXTFIELD) {
+        position = g.scrollLine;
+        page = g.visibleRows;
+    } else {
+        position = g.value;
+        page = std::max(1, g.desc.page);
+    }
+    const int deltas[5] = {-1, 1, 0, -page, page};
+    ScrollTo(*w, g, position + deltas[std::clamp(impl->dragPart, 0, 4)]);
+}
+
+void GUI::Tick() {
+    ++ticks;
+    if (impl->drag == kDragNumberButton || impl->drag == kDragScrollArrow) {
+        ++impl->repeatTicks;
+        if (impl->repeatTicks >= kRepeatDelay && (impl->repeatTicks - kRepeatDelay) % kRepeatEvery == 0)
+            RepeatAction();
+    }
+}

@@ -1,0 +1,88 @@
+// State shared by the parts of the GUI (windows, drawing, input, menus); not for callers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gui/Gui.h"
+
+// A menu entry or bar title with its children.
+struct GUI_MenuNode {
+    std::string label;
+    std::string shortcut;
+    int command = -1;
+    uint32_t flags = 0;
+    std::vector<GUI_MenuNode> children;
+    Quelm::Rect rect;  // on screen while visible
+};
+
+// What the left mouse button is doing since it went down.
+enum GUI_DragKind {
+    kDragNone,
+    kDragButton,      // a push button, check box or choice: acts on release
+    kDragTitle,       // moving a window
+    kDragResize,      // the resize grip
+    kDragClose,       // the close gadget
+    kDragNumberButton,// minus / plus of a number field (repeats while held)
+    kDragSliderGrip,
+    kDragScrollGrip,  // a scroll bar's grip (gadget scroll bar or a list's / field's own)
+    kDragScrollArrow, // a scroll bar arrow (repeats while held)
+    kDragScrollPage,  // the track beside the grip (repeats while held)
+    kDragList,        // selecting in a list
+    kDragText,        // selecting text
+    kDragImage,
+};
+
+struct GUI::Impl {
+    std::vector<GUI_MenuNode> menu;  // bar titles
+    std::vector<int> menuPath;       // open drop-downs: title, then entry indices with submenus
+    std::vector<int> menuHover;      // highlighted entry per open level (-1 none)
+    int menuTitleHover = -1;
+    std::vector<Quelm::Rect> menuPanels;  // one per open level
+    bool menuPress = false;               // the left button went down on the menu
+
+    DRELM_Point mouse{-1, -1};
+    GUI_DragKind drag = kDragNone;
+    int dragWindow = -1;   // window number
+    int dragGadget = -1;   // gadget index
+    int dragPart = 0;      // button index, arrow direction, ...
+    DRELM_Point dragOffset;
+    int dragStartValue = 0;
+    int repeatTicks = 0;
+    int hoverWindow = -1;
+    int hoverGadget = -1;
+    bool mouseInside = false;  // the press is still over its gadget
+};
+
+namespace GUI_Detail {
+
+// Whether a kind takes the keyboard focus.
+bool Focusable(const GUI_Gadget& g);
+// The list (or text field) area left of its scroll bar, the scroll bar, the header.
+struct ListGeometry {
+    Quelm::Rect inner;    // rows area
+    Quelm::Rect header;   // empty when the list has no column titles
+    Quelm::Rect scroll;   // empty when everything fits
+    int rowHeight = 0;
+    int rows = 0;         // rows that fit
+};
+ListGeometry ListLayout(const GUI_Skin& skin, const GUI_Gadget& g);
+// Scroll bar pieces: arrows at both ends, the grip between them.
+struct ScrollGeometry {
+    Quelm::Rect back, less, more, grip;
+    bool vertical = true;
+};
+ScrollGeometry ScrollLayout(const GUI_Skin& skin, const Quelm::Rect& r, bool vertical, int total,
+                            int page, int position);
+// The slider's grip rectangle for its value.
+Quelm::Rect SliderGrip(const GUI_Skin& skin, const GUI_Gadget& g);
+// The lines of a text field or label as drawn (a label's text is wrapped at layout time).
+std::vector<std::string> SplitLines(const std::string& text);
+// The font a gadget's text uses.
+const DRELM_Font* GadgetFont(const GUI_Skin& skin, const GUI_Gadget& g);
+// Text field: the inner text area and the line height.
+Quelm::Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g);
+// The part state of a gadget for drawing.
+int ScrollMax(const GUI_Gadget& g, int rows);
+
+}  // namespace GUI_Detail
