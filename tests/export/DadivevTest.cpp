@@ -368,3 +368,11 @@ TEST(DadivevPlayer, NamesWhatIsWrong) {
         }
     }
 }
+
+TEST(Dadivev, DemoSongGivesThePlayersChipStateOverTwoPasses) {
+    const std::string path = std::string(TW_SOURCE_DIR) + "/assets/demo/demo.quavex";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no demo song";
+    auto m = NewModule();
+    ASSERT_TRUE(m->Load(path));
+    EXPECT_GT(ExpectSameChipEveryFrame(*m), 1000);
+}

@@ -356,4 +356,25 @@ TEST(VgmExportWithGme, ChangingNotesKeepTheirPitchesInOrder) {
     }
 }
 
+TEST(VgmExportWithGme, EveryRandomSongLoadsWithTheLengthOfOnePass) {
+    for (unsigned seed = 0; seed < 30; ++seed) {
+        SCOPED_TRACE(seed);
+        auto m = RandomModule(seed * 31u + 5);
+        // One pass counted by a player of our own.
+        auto player = std::make_unique<Player>();
+        player->Bind(*m);
+        player->Start(0, 0, 0);
+        int frames = 0;
+        do {
+            player->PlayFrame();
+            ++frames;
+        } while (!player->looped);
+        const auto vgm = BuildVGM(*m);
+        const int rate = m->chipType ? 50 : 60;
+        EXPECT_EQ(U32LE(vgm, 0x18), static_cast<uint32_t>(frames * 44100 / rate));
+        const GmeResult gme = RenderWithGme(vgm, 44100);
+        EXPECT_NEAR(gme.lengthMs, frames * 1000.0 / rate, 1.0);
+    }
+}
+
 #endif
