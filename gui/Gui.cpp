@@ -109,6 +109,10 @@ void GUI_Window::SetText(int n, const std::string& text) {
         g->edit.SetText(text);
         g->scrollX = 0;
         g->scrollLine = 0;
+        if (g->desc.kind == GT_TEXTFIELD && (g->desc.flags & GUI_READONLY)) {
+            g->source = text;
+            g->wrapDirty = true;
+        }
     } else {
         g->label = text;
     }
@@ -330,6 +334,10 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
                     g.edit.SetMaxLength(d.kind == GT_TEXTFIELD && !d.text ? 65535 : f.maxLength);
                     g.edit.SetText(d.content ? d.content : "");
                     g.edit.TextStart(false);
+                    if (d.kind == GT_TEXTFIELD && (d.flags & GUI_READONLY)) {
+                        g.source = g.edit.Text();
+                        g.wrapDirty = true;
+                    }
                 }
                 break;
             }
@@ -642,6 +650,31 @@ void GUI::Layout(GUI_Window& w, int width) {
     }
     w.rect.width = width;
     w.rect.height = height;
+    for (auto& g : w.gadgets)
+        if (g.desc.kind == GT_TEXTFIELD && (g.desc.flags & GUI_READONLY)) g.wrapDirty = true;
+}
+
+// Read-only text fields show their text word-wrapped to the field, leaving room for the
+// scroll bar.
+void GUI::WrapTextFields() {
+    const DRELM_Font* font = skin.Font(kFontNormal);
+    if (!font) return;
+    for (auto& w : windows)
+        for (auto& g : w->gadgets) {
+            if (!g.wrapDirty) continue;
+            g.wrapDirty = false;
+            int width = g.rect.width - 2 * skin.Metrics().textBorder - skin.Metrics().vscrollWidth - 4;
+            std::string wrapped;
+            bool first = true;
+            for (const auto& line : Wrap(font, g.source, std::max(20, width))) {
+                if (!first) wrapped += '\n';
+                wrapped += line;
+                first = false;
+            }
+            g.edit.SetText(wrapped);
+            g.edit.TextStart(false);
+            g.scrollLine = 0;
+        }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -174,6 +174,8 @@ struct GUI_Gadget {
     int value = 0;
     std::vector<std::string> choices;
     std::vector<std::string> lines;  // labels: the text wrapped to the width
+    std::string source;              // read-only text fields: the text before wrapping
+    bool wrapDirty = false;          // read-only text fields: wrap `source` before drawing
 
     // Text gadgets.
     GUI_TextEdit edit;
@@ -326,6 +328,7 @@ private:
     void Layout(GUI_Window& w, int width);
     void DrawWindow(const GUI_Window& w, bool front) const;
     void DrawGadget(const GUI_Window& w, const GUI_Gadget& g, bool focused) const;
+    void WrapTextFields();
     void DrawMenuBar() const;
     void DrawMenus() const;
     void Tick();

@@ -186,6 +186,16 @@ struct GUI_Painter {
              g.label, c);
     }
 
+    // Tall gadgets carry their label above them, centred when the gadget is narrow.
+    void TopLabel(const GUI_Gadget& g) const {
+        if (g.label.empty() || g.labelRect.IsEmpty()) return;
+        const DRELM_Font* font = skin.Font(kFontNormal);
+        int x = g.labelRect.x;
+        int tw = font->TextWidth(g.label.c_str());
+        if (g.rect.width < tw) x = g.rect.x + (g.rect.width - tw) / 2;
+        Text(font, x, g.labelRect.y, g.label, skin.Colour(g.enabled ? kColLabel : kColLabelDisabled));
+    }
+
     void Button(const GUI_Gadget& g) const {
         const bool toggle = g.desc.kind == GT_CHECKBUTTON || g.desc.kind == GT_SELECTBUTTON ||
                             g.desc.kind == GT_SPEEDCHECKBUTTON || g.desc.kind == GT_SPEEDSELECTBUTTON;
@@ -414,6 +424,7 @@ struct GUI_Painter {
         GUI_PartState state = LookOf(g.enabled, false, Hover(), Dragging(kDragSliderGrip));
         skin.DrawPart(skin.Part(v ? kPartVSliderGrip : kPartHSliderGrip, state), grip, DRELM_WHITE);
         if (g.desc.kind == GT_HSLIDER) Label(g);
+        else TopLabel(g);
     }
 
     void Gauge(const GUI_Gadget& g) const {
@@ -428,6 +439,7 @@ struct GUI_Painter {
             skin.DrawPart(skin.Part(kPartVGaugeBack), g.rect, DRELM_WHITE);
             int h = int(int64_t(g.rect.height) * v / range);
             if (h > 0) skin.DrawPart(kPartVGaugeFilling, kStateNormal, Rect(g.rect.x, g.rect.Bottom() - h, g.rect.width, h));
+            TopLabel(g);
         } else {
             skin.DrawPart(skin.Part(kPartProgressBack), g.rect, DRELM_WHITE);
             int w = int(int64_t(g.rect.width) * v / range);
@@ -471,7 +483,8 @@ struct GUI_Painter {
             case GT_HSCRBAR: case GT_VSCRBAR:
                 ScrollBar(ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max, g.desc.page, g.value), 0,
                           g.enabled);
-                Label(g);
+                if (g.desc.kind == GT_VSCRBAR) TopLabel(g);
+                else Label(g);
                 break;
             case GT_HSPACE_BAR: skin.DrawPart(skin.Part(kPartHSpaceBar), g.rect, DRELM_WHITE); break;
             case GT_VSPACE_BAR: skin.DrawPart(skin.Part(kPartVSpaceBar), g.rect, DRELM_WHITE); break;
@@ -566,6 +579,7 @@ void GUI::DrawWindow(const GUI_Window& w, bool front) const {
 }
 
 void GUI::Draw() {
+    WrapTextFields();
     const Rect screenRect(0, 0, ScreenWidth(), ScreenHeight());
     DRELM_ResetClipRect();
     bool covered = !windows.empty() && (windows.front()->flags & GUI_WINDOW_MAIN) &&

@@ -56,7 +56,7 @@ std::vector<GUI_GadgetDesc> ListsWindow() {
             rows.push_back(line);
         }
     std::vector<GUI_GadgetDesc> d = {
-        {.kind = GT_LIST, .row = 0, .column = 0, .columns = 4, .label = "Patterns", .height = 5},
+        {.kind = GT_LIST, .row = 0, .column = 0, .columns = 4, .label = "Patterns", .height = 4},
         {.kind = GT_LIST_COL, .label = "Nr", .width = 40},
         {.kind = GT_LIST_COL, .label = "Name", .width = 180},
         {.kind = GT_LIST_COL, .label = "Length"},
@@ -70,10 +70,10 @@ std::vector<GUI_GadgetDesc> ListsWindow() {
         {.kind = GT_HSCRBAR, .row = 4, .column = 0, .columns = 4, .label = "Scroll:", .max = 100, .value = 30,
          .page = 20},
         {.kind = GT_HSPACE_BAR, .row = 5, .column = 0, .columns = 4},
-        {.kind = GT_VSLIDER, .row = 6, .column = 0, .label = "Pan", .min = 0, .max = 100, .value = 35, .height = 70},
-        {.kind = GT_VGAUGE, .row = 6, .column = 1, .label = "Meter", .min = 0, .max = 15, .value = 11, .height = 70},
-        {.kind = GT_IMAGE, .row = 6, .column = 2, .label = "Scope", .height = 70},
-        {.kind = GT_VSCRBAR, .row = 6, .column = 3, .label = "Lines", .max = 64, .value = 8, .height = 70,
+        {.kind = GT_VSLIDER, .row = 6, .column = 0, .label = "Pan", .min = 0, .max = 100, .value = 35, .height = 56},
+        {.kind = GT_VGAUGE, .row = 6, .column = 1, .label = "Meter", .min = 0, .max = 15, .value = 11, .height = 56},
+        {.kind = GT_IMAGE, .row = 6, .column = 2, .label = "Scope", .height = 56},
+        {.kind = GT_VSCRBAR, .row = 6, .column = 3, .label = "Lines", .max = 64, .value = 8, .height = 56,
          .page = 16},
     };
     d.insert(d.end(), std::begin(rest), std::end(rest));

@@ -71,9 +71,6 @@ void Screenshots(GUI& gui, const std::string& dir, const char* size) {
 
     // All three windows with the Edit menu and its Options submenu open.
     gui.OpenMenu(1);
-    Quelm::Rect options = gui.MenuEntryRect(-1);
-    (void)options;
-    gui.HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
     for (int i = 0; i < 3; ++i) gui.HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
     gui.HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
     Shoot(gui, name("overview"));
