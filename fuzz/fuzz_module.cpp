@@ -1,0 +1,86 @@
+// Module loader fuzz target: any bytes either load or throw an Exception. A module that
+// loads must save, load back and save again into the same bytes, and play a second of
+// audio without fault.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Exceptions.h"
+#include "module/Module.h"
+#include "sound/NoteTable.h"
+#include "sound/Player.h"
+
+namespace {
+
+std::string ScratchPath() {
+    char name[] = "/tmp/tw-fuzz-module-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) std::abort();
+    close(fd);
+    static std::string path;
+    path = name;
+    std::atexit([] { unlink(path.c_str()); });
+    return path;
+}
+
+std::vector<uint8_t> WrittenBytes(const Module& module) {
+    FILE* file = std::tmpfile();
+    if (!file) std::abort();
+    module.Write(file);
+    std::fflush(file);
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::ftell(file)));
+    std::rewind(file);
+    if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) std::abort();
+    std::fclose(file);
+    return bytes;
+}
+
+bool LoadFrom(Module& module, const std::string& path, const uint8_t* data, size_t size) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) std::abort();
+    if (size && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+    try {
+        return module.Load(path);
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+void PlayOneSecond(const Module& module) {
+    auto player = std::make_unique<Player>();
+    player->Bind(module);
+    player->Start(0, 0, 0);
+    uint8_t samples[1024];
+    for (int frame = 0; frame < 60; ++frame) {
+        player->PlayFrame();
+        player->chip.RenderFrame(120, 0xFF);
+        int left = player->chip.SamplesPerFrame() * 4;
+        while (left > 0) {
+            const int n = left < 1024 ? left : 1024;
+            player->chip.ReadSamples(samples, n);
+            left -= n;
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::string path = ScratchPath();
+    static Module* module = new Module;
+    static Module* copy = new Module;
+    BuildNotePeriodTables();
+    if (!LoadFrom(*module, path, data, size)) return 0;
+
+    const std::vector<uint8_t> first = WrittenBytes(*module);
+    if (!LoadFrom(*copy, path, first.data(), first.size())) std::abort();
+    if (WrittenBytes(*copy) != first) std::abort();
+    PlayOneSecond(*module);
+    return 0;
+}
