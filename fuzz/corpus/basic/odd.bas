@@ -1,0 +1,1 @@
+10 DATA 1st, 1E5, &H1F, 12.5.320 ON PLAY(2) GOSUB 3030 play "mbmfo4c..d...e"40 sound 20,1000

@@ -1,0 +1,16 @@
+// Fuzz target: BASIC import of arbitrary program text.
+#include "app/Exceptions.h"
+#include "import/Importers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Module module;
+    try {
+        ImportBasic(module, data, size, [size](BasicOptions& o) {
+            o.chip.chipType = size & 1;
+            o.chip.frequencyDivider = (size >> 1) & 1;
+            return true;
+        });
+    } catch (const Exception&) {
+    }
+    return 0;
+}

@@ -1,0 +1,216 @@
+// Loading foreign files through Module::Load: each kind reaches its importer with the
+// options of the caller, a cancelled dialog or a bad file leaves the module as it was, and
+// cut or damaged real files give an error or a song, never a crash or a hang.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "ImportTestUtil.h"
+#include "app/Exceptions.h"
+
+using namespace importtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TempPath(const std::string& name) {
+    return std::string(TW_BINARY_DIR) + "/import-load-" + std::to_string(getpid()) + "-" + name;
+}
+
+bool SameModule(const Module& a, const Module& b) {
+    if (a.title != b.title || a.notes != b.notes || a.songLength != b.songLength || a.chipType != b.chipType ||
+        a.frequencyDivider != b.frequencyDivider || a.initialSpeed != b.initialSpeed ||
+        std::memcmp(a.orderList, b.orderList, sizeof a.orderList) != 0 || a.fileName != b.fileName)
+        return false;
+    for (int p = 0; p < kMaxPatterns; ++p) {
+        const Pattern &x = a.patterns[p], &y = b.patterns[p];
+        if (x.used != y.used || x.length != y.length || std::memcmp(x.lines, y.lines, sizeof x.lines) != 0) return false;
+    }
+    return true;
+}
+
+// A module that no import makes: any change to it shows.
+Module Marked() {
+    Module m;
+    m.Clear(1, 1);
+    m.title = "untouched";
+    m.fileName = "song.quavex";
+    m.patterns[0].lines[3].note[2] = 77;
+    return m;
+}
+
+ImportOptions Options(uint8_t chip = 0) {
+    ImportOptions options;
+    options.SetChip(chip, 0);
+    return options;
+}
+
+struct Sample {
+    const char* name;
+    Bytes bytes;
+};
+
+std::vector<Sample> SmallFiles() {
+    ModBuilder mod;
+    const Bytes midi = MidiFile(96, {Bytes{0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00}});
+    const Bytes vgm = VgmFile({0x50, 0x8F, 0x50, 0x20, 0x50, 0x90, 0x62, 0x62});
+    const std::string basic = "10 PLAY \"CDE\"\r\n";
+    return {{"a.mod", mod.bytes}, {"a.mid", midi}, {"a.vgm", vgm}, {"tune.bas", Bytes(basic.begin(), basic.end())},
+            {"TUNE.BAM", Bytes(basic.begin(), basic.end())}};
+}
+
+}  // namespace
+
+TEST(ImportLoad, EveryKindImportsThroughModuleLoadAndForgetsItsPath) {
+    for (const Sample& s : SmallFiles()) {
+        const std::string path = TempPath(s.name);
+        ASSERT_TRUE(WriteFile(path, s.bytes));
+        StandardImportHandler handler(Options(1));
+        Module m = Marked();
+        bool made = false;
+        EXPECT_NO_THROW(made = m.Load(path, &handler)) << s.name;
+        EXPECT_TRUE(made) << s.name;
+        EXPECT_TRUE(m.fileName.empty()) << s.name;
+        EXPECT_TRUE(m.directory.empty()) << s.name;
+        EXPECT_EQ(m.chipType, 1) << s.name;
+        EXPECT_GT(SongLines(m), 1) << s.name;
+        std::remove(path.c_str());
+    }
+}
+
+TEST(ImportLoad, DialogsSeeTheProbeAndCancellingChangesNothing) {
+    std::vector<std::string> seen;
+    ImportDialogs dialogs;
+    dialogs.mod = [&](const ModProbe& p, ModOptions&) {
+        seen.push_back("mod " + p.title);
+        return false;
+    };
+    dialogs.midi = [&](const MidiProbe& p, MidiOptions&) {
+        seen.push_back("midi " + std::to_string(p.division));
+        return false;
+    };
+    dialogs.vgm = [&](const VgmProbe& p, VgmOptions&) {
+        seen.push_back("vgm " + std::to_string(p.clock));
+        return false;
+    };
+    dialogs.basic = [&](BasicOptions& o) {
+        seen.push_back("basic " + std::to_string(o.chip.chipType));
+        return false;
+    };
+    StandardImportHandler handler(dialogs);
+    for (const Sample& s : SmallFiles()) {
+        const std::string path = TempPath(s.name);
+        ASSERT_TRUE(WriteFile(path, s.bytes));
+        Module m = Marked();
+        EXPECT_FALSE(m.Load(path, &handler)) << s.name;
+        // Module::Load forgets the path after any import; the song itself is untouched.
+        m.fileName = "song.quavex";
+        EXPECT_TRUE(SameModule(m, Marked())) << s.name;
+        std::remove(path.c_str());
+    }
+    // The chip settings start unset in every dialog.
+    EXPECT_EQ(seen, (std::vector<std::string>{"mod song", "midi 96", "vgm 3579545", "basic 255", "basic 255"}));
+}
+
+TEST(ImportLoad, OptionsSetInADialogAreOfferedAgainNextTime) {
+    int calls = 0;
+    ImportDialogs dialogs;
+    dialogs.basic = [&](BasicOptions& o) {
+        if (calls++ == 0) {
+            o.chip.chipType = 1;
+            o.chip.frequencyDivider = 0;
+            o.instruments[kBasicPause] = 7;
+        }
+        EXPECT_EQ(o.instruments[kBasicPause], 7);
+        return true;
+    };
+    StandardImportHandler handler(dialogs);
+    const std::string path = TempPath("again.bas");
+    ASSERT_TRUE(WriteFile(path, Bytes{'B', 'E', 'E', 'P', '\n'}));
+    for (int i = 0; i < 2; ++i) {
+        Module m;
+        EXPECT_TRUE(m.Load(path, &handler));
+        EXPECT_EQ(m.patterns[0].lines[0].instrument[0], 0);  // BEEP's cell replaced the pause cell
+        EXPECT_EQ(m.chipType, 1);
+    }
+    std::remove(path.c_str());
+}
+
+TEST(ImportLoad, MalformedFilesGiveTheirErrorsAndLeaveTheModuleAlone) {
+    ModBuilder loud;
+    loud.bytes[20 + 25] = 65;
+    ModBuilder badOrder;
+    badOrder.bytes[952] = 128;
+    Bytes smpte = MidiFile(0xE728, {Bytes{0, 0xFF, 0x2F, 0}});
+    Bytes tempo = MidiFile(96, {Bytes{0, 0xFF, 0x51, 4, 1, 2, 3, 4, 0, 0xFF, 0x2F, 0}});
+    const std::string mx = "PLAY \"MX\"\n";
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        const char* message;
+    } cases[] = {
+        {"loud.mod", loud.bytes, "Error in MOD file"},
+        {"order.mod", badOrder.bytes, "Error in MOD file"},
+        {"smpte.mid", smpte, "Unsupported timing"},
+        {"tempo.mid", tempo, "$51 command"},
+        {"mode.bas", Bytes(mx.begin(), mx.end()), ""},
+    };
+    StandardImportHandler handler(Options());
+    for (const Case& c : cases) {
+        const std::string path = TempPath(c.name);
+        ASSERT_TRUE(WriteFile(path, c.bytes));
+        Module m = Marked();
+        try {
+            m.Load(path, &handler);
+            ADD_FAILURE() << c.name;
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.Message(), c.message) << c.name;
+        }
+        EXPECT_TRUE(SameModule(m, Marked())) << c.name;
+        std::remove(path.c_str());
+    }
+}
+
+// Every real file, cut at many lengths and with bytes damaged, loads or fails with an
+// Exception; a failure leaves the module exactly as it was.
+TEST(ImportLoad, CutAndDamagedRealFilesNeverCrash) {
+    std::vector<std::string> files;
+    for (const char* dir : {"mod", "mid", "vgm", "bas"}) {
+        const std::string d = TestData(dir);
+        if (!fs::is_directory(d)) continue;
+        for (const auto& e : fs::directory_iterator(d)) files.push_back(e.path().string());
+    }
+    if (files.empty()) GTEST_SKIP() << "no test files";
+    std::mt19937 random(1234);
+    StandardImportHandler handler(Options());
+    int failures = 0, loads = 0;
+    for (const std::string& file : files) {
+        const Bytes original = ReadFile(file);
+        const std::string path = TempPath(fs::path(file).filename().string());
+        std::vector<Bytes> variants;
+        for (size_t cut : {size_t{4}, size_t{9}, size_t{20}, size_t{70}, original.size() / 3, original.size() / 2,
+                           original.size() - 1})
+            if (cut < original.size()) variants.emplace_back(original.begin(), original.begin() + cut);
+        for (int v = 0; v < 12; ++v) {
+            Bytes damaged = original;
+            for (int k = 0; k < 1 + v; ++k) damaged[8 + random() % (damaged.size() - 8)] = static_cast<uint8_t>(random());
+            variants.push_back(damaged);
+        }
+        for (const Bytes& variant : variants) {
+            ASSERT_TRUE(WriteFile(path, variant));
+            Module m = Marked();
+            try {
+                m.Load(path, &handler);
+                ++loads;
+            } catch (const Exception&) {
+                ++failures;
+                EXPECT_TRUE(SameModule(m, Marked())) << file << " (" << variant.size() << " bytes)";
+            }
+        }
+        std::remove(path.c_str());
+    }
+    EXPECT_GT(loads, 0);
+    EXPECT_GT(failures, 0);
+}
