@@ -70,7 +70,6 @@ public:
     // note, empties the chip's ring, resets speed to the module's initial speed, stereo and
     // mute mask to 0xFF, and sets the chip's clock from the module.
     void Bind(const Module& module);
-    void Bind(const Module* m) { Bind(*m); }
     // Sets the chip clock from the module's chip type and frequency divider.
     void ApplyClock();
     // After a module was loaded or made new: tick 0, initial speed, clock.
