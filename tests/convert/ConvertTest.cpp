@@ -70,8 +70,12 @@ TEST(ConvertOptions, ValidOptions) {
 }
 
 TEST(ConvertOptions, MistakesGiveOneSentence) {
+    const ConvertRun bare = Convert({});
+    EXPECT_EQ(bare.code, 1);
+    EXPECT_NE(bare.out.find("Usage:"), std::string::npos);
+    EXPECT_EQ(bare.err, "Give an input file and an output file, or --info and a file.\n");
+
     const std::vector<std::vector<std::string>> cases = {
-        {},
         {"only.quavex"},
         {"a", "b", "c"},
         {"--info"},

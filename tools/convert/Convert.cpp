@@ -131,6 +131,8 @@ int RunConvert(const std::vector<std::string>& arguments, std::ostream& out, std
     ConvertOptions options;
     std::string error;
     if (!ParseConvertOptions(arguments, options, error)) {
+        // Run bare, the program shows how to use it.
+        if (arguments.empty()) out << ConvertUsage();
         err << error << '\n';
         return 1;
     }
