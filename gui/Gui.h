@@ -318,6 +318,8 @@ public:
     // bar title `index` with command -1.
     Quelm::Rect MenuEntryRect(int command) const;
     Quelm::Rect MenuTitleRect(int index) const;
+    // The same for an entry found by its label (entries that open submenus have no command).
+    Quelm::Rect MenuEntryRect(const std::string& label) const;
 
     int Ticks() const { return ticks; }
 

@@ -77,11 +77,7 @@ void GUI::HandleInput(const DRELM_Event& e) {
             MouseMove(e.value1, e.value2);
             break;
         case DRELM_EVENT_LEFT_DOWN:
-            if (DRELM_GetWindowHandle()) {
-                DRELM_Point p;
-                DRELM_GetMouseState(&p, nullptr);
-                if (p.x != impl->mouse.x || p.y != impl->mouse.y) MouseMove(p.x, p.y);
-            }
+            // The library queues a move before a press elsewhere, so the position is known.
             MouseDown(e.flag != 0, e.value2);
             break;
         case DRELM_EVENT_LEFT_UP:

@@ -361,6 +361,14 @@ Quelm::Rect GUI::MenuEntryRect(int command) const {
     return Rect();
 }
 
+Quelm::Rect GUI::MenuEntryRect(const std::string& label) const {
+    const_cast<GUI*>(this)->LayoutMenus();
+    for (size_t level = 0; level < impl->menuPanels.size(); ++level)
+        for (const auto& e : *Level(impl->menu, impl->menuPath, level))
+            if (e.label == label && !(e.flags & GUI_MENU_SEPARATOR)) return e.rect;
+    return Rect();
+}
+
 void GUI::DrawMenuBar() const {
     if (impl->menu.empty()) return;
     const_cast<GUI*>(this)->LayoutMenus();
