@@ -1,6 +1,8 @@
 // The module file: the magic "QUAVEX-2" and the chunks HEAD, INFO, INST, PATS and PATT.
 // Module::Load also recognises foreign files and hands them to an importer.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -283,6 +285,32 @@ void ReadModuleFile(FILE* file, Module& module) {
     // Bytes after the last line are left alone: later writers may append chunks.
 }
 
+// Lines a pattern stores: its length kept within 1..256, with 0 read as 256.
+int StoredLength(const Pattern& pattern) {
+    if (pattern.length == 0) return kMaxLines;
+    return std::min<int>(pattern.length, kMaxLines);
+}
+
+// Opens a regular file for reading without ever blocking: opening a FIFO for reading would
+// wait for a writer, so the kind is checked before the descriptor may block.
+FILE* OpenRegularFile(const std::string& path, uint64_t& length) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
+    length = static_cast<uint64_t>(info.st_size);
+    return file;
+}
+
 void SplitPath(const std::string& path, std::string& directory, std::string& fileName) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -322,21 +350,23 @@ void Module::Write(FILE* file) const {
     IFFWriter writer;
     writer.Attach(file);
 
+    // Whatever the fields hold, the file must load again: out-of-range settings are written
+    // as the nearest value the loader accepts.
+    const int storedSongLength = std::clamp<int>(songLength, 1, kMaxSongLength);
     HeadRecord head{};
     head.version = kFormatVersion;
-    head.repeatPosition = repeatPosition;
-    head.songLength[0] = static_cast<uint8_t>(songLength & 0xFF);
-    head.songLength[1] = static_cast<uint8_t>(songLength >> 8);
-    head.chipType = chipType;
-    head.frequencyDivider = frequencyDivider;
+    head.repeatPosition = repeatPosition < storedSongLength ? repeatPosition : 0;
+    head.songLength[0] = static_cast<uint8_t>(storedSongLength & 0xFF);
+    head.songLength[1] = static_cast<uint8_t>(storedSongLength >> 8);
+    head.chipType = chipType ? 1 : 0;
+    head.frequencyDivider = frequencyDivider ? 1 : 0;
     for (int p = 0; p < kMaxPatterns; ++p)
         if (patterns[p].used) head.usedBitmap[p / 8] |= static_cast<uint8_t>(1 << (p % 8));
     const uint8_t extra[4] = {initialSpeed, initialStereo, 0, 0};
-    const size_t orderCount = std::min<size_t>(songLength, kMaxSongLength);
     writer.BeginBlock("HEAD");
     writer.WriteData(&head, sizeof head);
     writer.WriteData(extra, sizeof extra);
-    writer.WriteData(orderList, orderCount);
+    writer.WriteData(orderList, static_cast<size_t>(storedSongLength));
     writer.EndBlock();
 
     writer.BeginBlock("INFO");
@@ -364,7 +394,7 @@ void Module::Write(FILE* file) const {
     for (const Pattern& pattern : patterns) {
         if (!pattern.used) continue;
         PatternRecord record;
-        record.length = static_cast<uint8_t>(pattern.length & 0xFF);
+        record.length = static_cast<uint8_t>(StoredLength(pattern) & 0xFF);
         record.tactFlags = static_cast<uint8_t>((pattern.mainTactOn ? 1 : 0) |
                                                 (pattern.secondaryTactOn ? 2 : 0));
         record.mainTactStart = pattern.mainTactStart;
@@ -380,8 +410,7 @@ void Module::Write(FILE* file) const {
     uint8_t encoded[32];
     for (const Pattern& pattern : patterns) {
         if (!pattern.used) continue;
-        const int length = pattern.length == 0 ? kMaxLines : std::min<int>(pattern.length, kMaxLines);
-        for (int l = 0; l < length; ++l)
+        for (int l = 0; l < StoredLength(pattern); ++l)
             writer.WriteData(encoded, EncodeLine(pattern.lines[l], encoded));
     }
     writer.EndBlock();
@@ -396,13 +425,9 @@ void Module::Save(const std::string& path) {
 }
 
 bool Module::Load(const std::string& path, ImportHandler* importer) {
-    FileCloser file(std::fopen(path.c_str(), "rb"));
+    uint64_t length = 0;
+    FileCloser file(OpenRegularFile(path, length));
     if (!file.Get()) throw Exception("Module::Load(): Can't open file");
-    // Only regular files: a directory or a pipe would fail late or block.
-    struct stat info;
-    if (fstat(fileno(file.Get()), &info) != 0 || !S_ISREG(info.st_mode))
-        throw Exception("Module::Load(): Can't open file");
-    const uint64_t length = static_cast<uint64_t>(info.st_size);
     if (length < 4) throw Exception("Module::Load(): File too short");
 
     uint8_t first8[8] = {};

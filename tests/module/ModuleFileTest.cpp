@@ -4,6 +4,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -590,4 +591,36 @@ TEST(ModuleFile, FailedSaveKeepsThePreviousFile) {
     EXPECT_THROW(small->Save(dir.File("nowhere/x.quavex")), Exception);
     EXPECT_EQ(dir.EntryCount(), 2u);
     EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST(ModuleFile, OutOfRangeFieldsStillSaveALoadableFile) {
+    ScratchDirectory dir;
+    auto module = NewModule();
+    module->songLength = 0;
+    module->repeatPosition = 5;
+    module->chipType = 7;
+    module->frequencyDivider = 9;
+    module->patterns[0].length = 300;
+    module->instruments[4].vibStrength[2] = 20;
+    module->instruments[4].vibSpeed[2] = 6;
+    module->patterns[0].lines[0].note[0] = 60;
+    module->patterns[0].lines[0].detune[0] = 120;
+    module->Save(dir.File("odd.quavex"));
+    auto loaded = NewModule();
+    ASSERT_TRUE(loaded->Load(dir.File("odd.quavex")));
+    EXPECT_EQ(loaded->songLength, 1);
+    EXPECT_EQ(loaded->repeatPosition, 0);
+    EXPECT_EQ(loaded->chipType, 1);
+    EXPECT_EQ(loaded->frequencyDivider, 1);
+    EXPECT_EQ(loaded->patterns[0].length, 256);
+    EXPECT_EQ(loaded->instruments[4].vibStrength[2], 15);
+    EXPECT_EQ(loaded->instruments[4].vibSpeed[2], 2);
+    EXPECT_EQ(loaded->patterns[0].lines[0].detune[0], 99);
+}
+
+TEST(ModuleFile, SpecialFilesAreRefusedWithoutBlocking) {
+    ScratchDirectory dir;
+    ASSERT_EQ(mkfifo(dir.File("pipe.quavex").c_str(), 0600), 0);
+    EXPECT_THROW(NewModule()->Load(dir.File("pipe.quavex")), Exception);
+    EXPECT_THROW(NewModule()->Load("/dev/null"), Exception);
 }
