@@ -155,38 +155,46 @@ void FillDiagonal(const Canvas& canvas, const Paint& paint, const Quelm::Rect& r
     });
 }
 
+namespace {
+
+// floor(a / b) for b > 0, wide enough for products of two coordinates.
+inline long long FloorDiv(__int128 a, __int128 b) {
+    const __int128 q = a / b;
+    return static_cast<long long>((a % b != 0 && a < 0) ? q - 1 : q);
+}
+
+}  // namespace
+
 void DrawLine(const Canvas& canvas, const Paint& paint, int x1, int y1, int x2, int y2,
               uint32_t argb) {
-    // Bresenham over the whole line, so a clipped line keeps the pixels it would have had.
+    // Along the longer axis every step is one pixel; the other coordinate is the exact
+    // line value rounded half up. Only the steps inside the clip rectangle are visited,
+    // so a line from far outside costs no more than one across the target.
     const Quelm::Rect& c = paint.clip;
     if (c.IsEmpty()) return;
-    if ((x1 < c.x && x2 < c.x) || (x1 >= c.Right() && x2 >= c.Right()) ||
-        (y1 < c.y && y2 < c.y) || (y1 >= c.Bottom() && y2 >= c.Bottom())) {
-        return;
+    const bool xMajor = std::llabs(static_cast<long long>(x2) - x1) >= std::llabs(static_cast<long long>(y2) - y1);
+    long long a1 = xMajor ? x1 : y1, b1 = xMajor ? y1 : x1;
+    long long a2 = xMajor ? x2 : y2, b2 = xMajor ? y2 : x2;
+    if (a1 > a2) {
+        std::swap(a1, a2);
+        std::swap(b1, b2);
     }
+    const long long lo = xMajor ? c.x : c.y;
+    const long long hi = (xMajor ? c.Right() : c.Bottom()) - 1;
+    const long long from = std::max(a1, lo);
+    const long long to = std::min(a2, hi);
+    if (from > to) return;
+    const long long da = a2 - a1;
+    const long long db = b2 - b1;
     DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
-        const long long dx = std::llabs(static_cast<long long>(x2) - x1);
-        const long long dy = -std::llabs(static_cast<long long>(y2) - y1);
-        const int stepX = x1 < x2 ? 1 : -1;
-        const int stepY = y1 < y2 ? 1 : -1;
-        long long err = dx + dy;
-        long long x = x1;
-        long long y = y1;
-        for (;;) {
-            if (c.Contains(static_cast<int>(x), static_cast<int>(y))) {
-                const size_t i = static_cast<size_t>(y) * canvas.stride + static_cast<size_t>(x);
-                Put<Blend, Depth>(canvas.pixels + i, Depth ? canvas.depth + i : nullptr, argb, paint);
-            }
-            if (x == x2 && y == y2) break;
-            const long long e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x += stepX;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                y += stepY;
-            }
+        for (long long a = from; a <= to; ++a) {
+            const long long b =
+                da == 0 ? b1 : b1 + FloorDiv(static_cast<__int128>(2) * (a - a1) * db + da, static_cast<__int128>(2) * da);
+            const long long x = xMajor ? a : b;
+            const long long y = xMajor ? b : a;
+            if (x < c.x || x >= c.Right() || y < c.y || y >= c.Bottom()) continue;
+            const size_t i = static_cast<size_t>(y) * canvas.stride + static_cast<size_t>(x);
+            Put<Blend, Depth>(canvas.pixels + i, Depth ? canvas.depth + i : nullptr, argb, paint);
         }
     });
 }

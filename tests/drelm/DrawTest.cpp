@@ -113,17 +113,24 @@ TEST_F(Draw, LinesIncludeBothEndsAndBoxesAreOutlines) {
     EXPECT_EQ(Pixel(7, 6), kRed);
     DRELM_DrawLine(3, 3, 3, 3, kGreen);
     EXPECT_EQ(Pixel(3, 3), kGreen);
+    // Lines from far outside draw their visible part at once.
+    DRELM_DrawLine(-2000000000, 30, 2000000000, 30, kBlue);
+    EXPECT_EQ(Pixel(0, 30), kBlue);
+    EXPECT_EQ(Pixel(319, 30), kBlue);
+    DRELM_DrawLine(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, kGreen);
+    EXPECT_EQ(Pixel(100, 100), kGreen);
+    EXPECT_EQ(Pixel(101, 100).Packed(), kBlack);
 
     // A translucent box: every edge pixel is blended exactly once, corners included.
-    DRELM_DrawBox(Quelm::Rect(20, 20, 5, 4), DRELM_RGBA(255, 255, 255, 128));
+    DRELM_DrawBox(Quelm::Rect(200, 20, 5, 4), DRELM_RGBA(255, 255, 255, 128));
     const DRELM_RGBA half(128, 128, 128);
-    for (int x = 20; x < 25; ++x) {
+    for (int x = 200; x < 205; ++x) {
         EXPECT_EQ(Pixel(x, 20), half);
         EXPECT_EQ(Pixel(x, 23), half);
     }
-    EXPECT_EQ(Pixel(20, 21), half);
-    EXPECT_EQ(Pixel(24, 22), half);
-    EXPECT_EQ(Pixel(22, 21).Packed(), kBlack);
+    EXPECT_EQ(Pixel(200, 21), half);
+    EXPECT_EQ(Pixel(204, 22), half);
+    EXPECT_EQ(Pixel(202, 21).Packed(), kBlack);
 }
 
 TEST_F(Draw, BlendModes) {

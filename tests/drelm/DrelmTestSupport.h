@@ -39,13 +39,21 @@ inline std::vector<DRELM_Event> Update() {
     return Drain();
 }
 
+inline std::string ScratchPath() {
+    return std::filesystem::temp_directory_path().string() + "/drelm-test-" + std::to_string(::getpid());
+}
+
+// Removes the scratch directory when the test program ends.
+inline struct ScratchCleaner {
+    ~ScratchCleaner() {
+        std::error_code ignored;
+        std::filesystem::remove_all(ScratchPath(), ignored);
+    }
+} scratchCleaner;
+
 inline std::string ScratchDir() {
-    static const std::string dir = [] {
-        std::string d = std::filesystem::temp_directory_path().string() + "/drelm-test-" +
-                        std::to_string(::getpid());
-        std::filesystem::create_directories(d);
-        return d;
-    }();
+    const std::string dir = ScratchPath();
+    std::filesystem::create_directories(dir);
     return dir;
 }
 
