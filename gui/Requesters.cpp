@@ -47,7 +47,8 @@ void GUI_MessageRequester(GUI& gui, const std::string& text, bool wide) {
         w = gui.OpenWindow(kRequesterWindow, "Message", RequesterWidth(gui, 380), d, 3);
     }
     if (!w) return;
-    const int okay = 0;
+    // The wide layout's text field takes number 0.
+    const int okay = wide ? 1 : 0;
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {
         if (e.window != kRequesterWindow) return false;
         return (e.type == GUI_EVENT_ACTIVATED && e.gadget == okay) || IsReturn(e) || IsEscape(e) ||

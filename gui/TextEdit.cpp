@@ -117,8 +117,8 @@ bool GUI_TextEdit::Insert(const std::string& typed) {
         if (!valid) code = c, length = 1;  // a stray byte counts as Latin-1
         i += length;
         if (code == '\r') continue;
-        if (code == '\n' ? !multiline : (code < 32 || code == 127)) continue;
         if (code == '\t') code = ' ';
+        if (code == '\n' ? !multiline : (code < 32 || code == 127)) continue;
         if (filter && !filter(code)) continue;
         accepted += Encode(code);
         --room;
