@@ -106,3 +106,15 @@ TEST_F(SongRenderTest, UnwritablePathLeavesNothingBehind) {
     EXPECT_THROW(WriteSongWav(*module, dir.File("missing/x.wav"), 50, 0xFF), Exception);
     EXPECT_TRUE(dir.Entries().empty());
 }
+
+TEST_F(SongRenderTest, PassBeyondFourGibibytesIsRefused) {
+    // 256 positions of 256 lines at speed 255: 2088960 PAL frames, 7.4 GB of samples.
+    module->chipType = 1;
+    module->initialSpeed = 255;
+    module->SetPatternLength(0, 256);
+    module->songLength = 256;
+    for (int i = 0; i < 256; ++i) module->orderList[i] = 0;
+    TestDirectory dir;
+    EXPECT_THROW(WriteSongWav(*module, dir.File("long.wav"), 50, 0xFF), Exception);
+    EXPECT_TRUE(dir.Entries().empty());
+}
