@@ -51,7 +51,8 @@ public:
     Tokenizer();
 
     // Reads from `file` (not owned, not closed) from its current position on, and
-    // resets every setting. The file must stay open while the tokenizer is used.
+    // resets every setting. The file must stay open while the tokenizer is used, and
+    // RestorePosition (so the Is forms' look-ahead too) needs it to be seekable.
     void Attach(FILE* file);
     // Reads from `size` bytes at `data` (not copied: they must outlive the reads), and
     // resets every setting.

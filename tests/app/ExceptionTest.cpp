@@ -2,6 +2,7 @@
 // CPUException.
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cstring>
@@ -165,6 +166,11 @@ __attribute__((noinline, no_sanitize("undefined"))) int Recurse(int depth) {
     return gRecurse(depth + 1) + block[0];
 }
 
+// An illegal instruction, reached through a pointer so that the compiler keeps the call
+// able to throw.
+__attribute__((noinline)) void IllegalInstruction() { __builtin_trap(); }
+void (*volatile gIllegalInstruction)() = IllegalInstruction;
+
 template <typename Fault>
 std::string FaultMessage(Fault fault) {
     try {
@@ -190,6 +196,18 @@ TEST(FaultTranslator, IntegerDivisionByZero) {
     EXPECT_EQ(FaultMessage(DivideByZero), "Int divide by zero");
     EXPECT_EQ(FaultMessage(DivideByZero), "Int divide by zero");
     EXPECT_EQ(FaultMessage(WriteThroughNull), "Access violation");
+}
+
+TEST(FaultTranslator, OtherFaultsCarryTheirSignalAsCode) {
+    InstallFaultTranslator();
+    try {
+        gIllegalInstruction();
+        FAIL() << "no fault";
+    } catch (const CPUException& e) {
+        EXPECT_STREQ(e.Message(), "");
+        EXPECT_TRUE(e.HasCode(0));
+        EXPECT_EQ(e.Code(0), static_cast<uint32_t>(SIGILL));
+    }
 }
 
 TEST(FaultTranslator, ReportCarriesTheFault) {
