@@ -40,7 +40,7 @@ Canvas CurrentCanvas() {
 }
 
 Paint CurrentPaint() {
-    const Library& lib = Lib();
+    Library& lib = Lib();
     Paint p;
     p.clip = lib.draw.current.clip.Intersect(TargetBounds());
     p.blend = lib.draw.renderState.blend;
@@ -48,6 +48,7 @@ Paint CurrentPaint() {
     p.zWrite = lib.draw.renderState.zWrite != 0;
     p.z = lib.draw.z;
     p.filter = lib.draw.renderState.filter;
+    if (p.zWrite && lib.draw.target == nullptr) lib.video.depthDirty = true;
     return p;
 }
 
@@ -181,7 +182,13 @@ void DRELM_ClearBuffers(const DRELM_RGBA& colour, float z) {
         v |= 0xFF000000u;
     }
     std::fill(c.pixels, c.pixels + static_cast<size_t>(c.stride) * c.height, v);
-    if (c.depth != nullptr) std::fill(c.depth, c.depth + static_cast<size_t>(c.stride) * c.height, z);
+    // The depth buffer is only refilled when something wrote to it or the value changes.
+    drelm::VideoState& video = lib.video;
+    if (c.depth != nullptr && (video.depthDirty || z != video.depthClearValue)) {
+        std::fill(c.depth, c.depth + static_cast<size_t>(c.stride) * c.height, z);
+        video.depthDirty = false;
+        video.depthClearValue = z;
+    }
 }
 
 void DRELM_DrawRect(const Quelm::Rect& rect, const DRELM_RGBA& colour) {

@@ -50,6 +50,9 @@ struct VideoState {
     bool hasScreen = false;
     std::vector<uint32_t> backBuffer;  // screen pixels, A8R8G8B8
     std::vector<float> depth;
+    bool depthDirty = false;         // written since it was last cleared
+    float depthClearValue = DRELM_Z_FAR;
+    bool windowSurface = false;      // presenting through the window's own surface
     bool minimized = false;
     std::vector<SDL_Cursor*> cursors;  // DRELM_CURSOR_* first, then loaded ones
 };

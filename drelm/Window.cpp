@@ -1,5 +1,6 @@
 // Start and stop, the window, video modes, presenting frames, the device-lost cycle,
 // cursors and screenshots.
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -42,11 +43,19 @@ void DestroyDevice() {
     if (v.renderer != nullptr) SDL_DestroyRenderer(v.renderer);
     v.frameTexture = nullptr;
     v.renderer = nullptr;
+    v.windowSurface = false;
 }
 
 void CreateDevice(int w, int h, uint32_t flags) {
     drelm::VideoState& v = Lib().video;
     DestroyDevice();
+    // Without acceleration the frame goes straight into the window's own pixels: one copy
+    // instead of a texture upload plus a software copy.
+    if (WantsSoftware(flags) && (flags & DRELM_VIDEO_VSYNC) == 0) {
+        if (SDL_GetWindowSurface(v.window) == nullptr) Fail("d3d->createDevice()");
+        v.windowSurface = true;
+        return;
+    }
     uint32_t rendererFlags = (flags & DRELM_VIDEO_VSYNC) != 0 ? SDL_RENDERER_PRESENTVSYNC : 0;
     if (!WantsSoftware(flags)) {
         v.renderer = SDL_CreateRenderer(v.window, -1, rendererFlags | SDL_RENDERER_ACCELERATED);
@@ -144,6 +153,8 @@ DRELM_Screen* ApplyMode(const DRELM_VideoMode& mode, uint32_t flags) {
     const size_t pixels = static_cast<size_t>(mode.width) * static_cast<size_t>(mode.height);
     v.backBuffer.assign(pixels, 0xFF000000u);
     v.depth.assign(pixels, DRELM_Z_FAR);
+    v.depthDirty = false;
+    v.depthClearValue = DRELM_Z_FAR;
     v.screen.Set(mode, flags);
     v.hasScreen = true;
     lib.draw.renderState = DRELM_RenderState();
@@ -163,6 +174,27 @@ void StartServices() {
     // Joysticks are optional: without them the keyboard and mouse still work.
     SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     gServicesStarted = true;
+}
+
+void PresentToWindowSurface(drelm::VideoState& v) {
+    SDL_Surface* surface = SDL_GetWindowSurface(v.window);
+    if (surface == nullptr) return;
+    const int w = std::min(surface->w, v.screen.Width());
+    const int h = std::min(surface->h, v.screen.Height());
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    const uint32_t format = surface->format->format;
+    if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
+        for (int y = 0; y < h; ++y) {
+            std::memcpy(static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch,
+                        v.backBuffer.data() + static_cast<size_t>(y) * v.screen.Width(),
+                        static_cast<size_t>(w) * 4);
+        }
+    } else {
+        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, v.backBuffer.data(), v.screen.Width() * 4, format,
+                          surface->pixels, surface->pitch);
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    SDL_UpdateWindowSurface(v.window);
 }
 
 }  // namespace
@@ -243,7 +275,9 @@ void DRELM_NextFrame() {
     {
         std::lock_guard<std::recursive_mutex> lock(lib.mutex);
         drelm::VideoState& v = lib.video;
-        if (v.frameTexture != nullptr && v.hasScreen) {
+        if (v.windowSurface && v.hasScreen) {
+            PresentToWindowSurface(v);
+        } else if (v.frameTexture != nullptr && v.hasScreen) {
             SDL_UpdateTexture(v.frameTexture, nullptr, v.backBuffer.data(), v.screen.Width() * 4);
             SDL_RenderCopy(v.renderer, v.frameTexture, nullptr, nullptr);
             SDL_RenderPresent(v.renderer);
