@@ -128,6 +128,7 @@ private:
     const std::string* text = nullptr;
     bool ended = false;
     std::map<std::string, std::string> variables;
+    size_t musicBudget = size_t{1} << 24;  // music string characters read in all
     PlayState state[kVoiceChannels];
     TimeLine time[kVoiceChannels];
 };
@@ -285,7 +286,10 @@ void BasicConverter::PlayMusic(int channel, const std::string& music) {
     };
     static const int kSemitones[7] = {9, 11, 0, 2, 4, 5, 7};  // A..G
     while (i < n) {
-        if (Full()) return;
+        // Music that takes no time (octave or volume changes) repeated by many PLAY
+        // statements of long strings must still come to an end.
+        if (Full() || musicBudget == 0) return;
+        --musicBudget;
         const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(music[i++])));
         int value = 0;
         if (c >= 'A' && c <= 'G') {
@@ -362,13 +366,12 @@ bool BasicConverter::StringExpression(std::string& value) {
         const bool variable = token.type == kTokenName && !token.text.empty() && token.text.back() == '$';
         if (token.type != kTokenString && !variable) return false;
         Next(token);
-        if (token.type == kTokenString) {
-            value += token.text;
-        } else {
+        const std::string* part = &token.text;
+        if (token.type != kTokenString) {
             const auto found = variables.find(Upper(token.text));
-            if (found != variables.end()) value += found->second;
+            part = found != variables.end() ? &found->second : nullptr;
         }
-        if (value.size() > kMaxStringLength) value.resize(kMaxStringLength);
+        if (part && value.size() < kMaxStringLength) value.append(*part, 0, kMaxStringLength - value.size());
         Token plus;
         Peek(plus);
         if (plus.type != kTokenSpecial || plus.special != '+') return true;

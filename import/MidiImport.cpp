@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <queue>
 
 #include "app/Exceptions.h"
 #include "import/ByteReader.h"
@@ -23,7 +24,9 @@ constexpr size_t kMaxFrames = static_cast<size_t>(kMaxPatterns) * kMaxLines;
 
 struct Track {
     size_t position;
-    uint32_t ticksToNext = 0;
+    size_t end;           // the end of its chunk, or of the data when that comes first
+    uint64_t next = 0;    // absolute tick of the pending event
+    uint32_t round = 0;   // events already handled at that tick in this pass
     uint8_t runningStatus = 0x90;
     bool finished = false;
 };
@@ -51,7 +54,7 @@ class MidiConverter {
 public:
     MidiConverter(const uint8_t* data, size_t size, uint16_t trackCount, uint16_t division,
                   const MidiOptions& options)
-        : in(data, size), division(division), options(options) {
+        : data(data), size(size), in(data, size), division(division), options(options) {
         fps = options.chip.chipType == 1 ? 50 : 60;
         FindTracks(trackCount);
         lines.emplace_back();
@@ -63,12 +66,15 @@ public:
 
 private:
     void FindTracks(uint16_t trackCount);
+    bool Schedule(Track& track, uint64_t now, uint32_t round);
     void HandleEvent(Track& track);
     void HandleMeta(Track& track);
     void StartVoice(uint8_t channel, uint8_t note, uint8_t velocity);
     void ReleaseVoice(uint8_t channel, uint8_t note, uint8_t velocity);
     void ProduceFrame();
 
+    const uint8_t* data;
+    const size_t size;
     ByteReader in;
     const uint16_t division;
     const MidiOptions& options;
@@ -84,7 +90,6 @@ private:
 
 void MidiConverter::FindTracks(uint16_t trackCount) {
     std::fill(std::begin(channelVolume), std::end(channelVolume), 127);
-    const size_t size = in.Size();
     size_t offset = 0;
     while (size >= 8 && offset <= size - 8) {
         in.Seek(offset);
@@ -93,7 +98,10 @@ void MidiConverter::FindTracks(uint16_t trackCount) {
         uint32_t length;
         in.ReadU32BE(length);
         if (std::memcmp(id, "MTrk", 4) == 0) {
-            if (tracks.size() < trackCount) tracks.push_back(Track{offset + 8});
+            // A track ends with its chunk: a hostile file of many tracks cannot make each of
+            // them read all the chunks after it.
+            if (tracks.size() < trackCount)
+                tracks.push_back(Track{offset + 8, std::min<size_t>(size, offset + 8 + static_cast<size_t>(length))});
             offset += 8 + static_cast<size_t>(length);
         } else {
             offset += 8;
@@ -155,6 +163,7 @@ void MidiConverter::HandleMeta(Track& track) {
 }
 
 void MidiConverter::HandleEvent(Track& track) {
+    in = ByteReader(data, track.end);
     in.Seek(track.position);
     uint8_t status;
     in.PeekU8(status);
@@ -235,43 +244,57 @@ void MidiConverter::ProduceFrame() {
     }
 }
 
+// Reads the delta time before the track's next event; false when the track has ended.
+bool MidiConverter::Schedule(Track& track, uint64_t now, uint32_t round) {
+    if (track.finished || track.position >= track.end) {
+        track.finished = true;
+        return false;
+    }
+    in = ByteReader(data, track.end);
+    in.Seek(track.position);
+    uint32_t delta;
+    in.ReadVarLen(delta);
+    track.position = in.Position();
+    track.next = now + delta;
+    // Events at the same tick are handled one per track and pass, tracks in file order.
+    track.round = delta == 0 ? round + 1 : 0;
+    return true;
+}
+
 void MidiConverter::Run() {
-    for (;;) {
-        bool anyLeft = false;
-        uint32_t m = 0;
-        for (Track& t : tracks) {
-            if (t.position >= in.Size()) t.finished = true;
-            if (t.finished) continue;
-            if (t.ticksToNext == 0) {
-                in.Seek(t.position);
-                uint32_t delta;
-                in.ReadVarLen(delta);
-                t.position = in.Position();
-                t.ticksToNext = delta;
-            }
-            m = anyLeft ? std::min(m, t.ticksToNext) : t.ticksToNext;
-            anyLeft = true;
+    // Tracks waiting for their next event, the earliest first; at equal ticks the earlier
+    // pass, then the lower track number.
+    auto later = [this](size_t a, size_t b) {
+        const Track &x = tracks[a], &y = tracks[b];
+        if (x.next != y.next) return x.next > y.next;
+        if (x.round != y.round) return x.round > y.round;
+        return a > b;
+    };
+    std::priority_queue<size_t, std::vector<size_t>, decltype(later)> waiting(later);
+    for (size_t i = 0; i < tracks.size(); ++i)
+        if (Schedule(tracks[i], 0, 0)) {
+            tracks[i].round = 0;
+            waiting.push(i);
         }
-        if (!anyLeft) break;
-        if (m > 0) {
+    uint64_t now = 0;
+    while (!waiting.empty()) {
+        const size_t index = waiting.top();
+        waiting.pop();
+        Track& track = tracks[index];
+        if (track.next > now) {
             // Frames per tick as one division, so that exact ratios stay exact (division 96
             // at tempo 500000 and 60 frames per second is 0.3125). A run of ticks is added
             // at once: a hostile delta of 2^28 ticks costs no more than one of 1.
             const double perTick = static_cast<double>(tempo) * fps / (static_cast<double>(division) * 1000000.0);
-            remainder += perTick * m;
+            remainder += perTick * static_cast<double>(track.next - now);
             const double whole = std::floor(remainder);
             remainder -= whole;
             // Past a full module the frames are dropped, but the file is still read to its end.
-            double frames = whole;
-            while (frames >= 1.0 && !full) {
-                ProduceFrame();
-                frames -= 1.0;
-            }
-            for (Track& t : tracks)
-                if (!t.finished) t.ticksToNext -= m;
+            for (double frames = whole; frames >= 1.0 && !full; frames -= 1.0) ProduceFrame();
+            now = track.next;
         }
-        for (Track& t : tracks)
-            if (!t.finished && t.ticksToNext == 0) HandleEvent(t);
+        HandleEvent(track);
+        if (Schedule(track, now, track.round)) waiting.push(index);
     }
 }
 

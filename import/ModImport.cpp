@@ -77,6 +77,8 @@ struct Channel {
     bool playing = false;
     bool inLoop = false;
     bool silenceWritten = true;  // line 0 already holds the silent start cell
+    uint16_t notePeriod = 0;     // the period `note` was worked out for
+    NoteAndDetune note{kNoteNul, 0};
 };
 
 constexpr uint8_t kLevels[64] = {0,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,
@@ -272,9 +274,11 @@ uint8_t ModConverter::MeasurePeak(Channel& k) {
 void ModConverter::WriteChannel(int c, PatternLine& out) {
     Channel& k = ch[c];
     const uint8_t peak = MeasurePeak(k);
-    NoteAndDetune nd{kNoteNul, 0};
-    if (k.period != 0)
-        nd = FrequencyToNote(443361.8125 / (2.0 * k.period), module.chipType, module.frequencyDivider);
+    if (k.period != k.notePeriod) {
+        k.notePeriod = k.period;
+        k.note = FrequencyToNote(443361.8125 / (2.0 * k.period), module.chipType, module.frequencyDivider);
+    }
+    const NoteAndDetune nd = k.period != 0 ? k.note : NoteAndDetune{kNoteNul, 0};
     const uint8_t level = kLevels[(peak * k.volume * 63) >> 13];
     if (level > 0) {
         out.note[c] = nd.note;

@@ -226,3 +226,16 @@ TEST(MidiImport, CancelLeavesTheTargetAlone) {
     EXPECT_EQ(defaults.map[13].instrument, 13);
     EXPECT_EQ(defaults.map[13].enabled, 1);
 }
+
+TEST(MidiImport, TracksReadOnlyTheirOwnChunks) {
+    // 3000 empty tracks before the one that plays: none of them reads its notes again.
+    std::vector<Bytes> tracks(3000);
+    tracks.push_back(Track().On(0, 0, 60).On(0, 1, 64).Off(96, 0, 60).Off(0, 1, 64).End());
+    Bytes file = MidiFile(96, tracks);
+    Module m = Import(file);
+    EXPECT_EQ(SongLines(m), 31);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(SongLine(m, i).note[0], 60) << i;
+        EXPECT_EQ(SongLine(m, i).note[1], 64) << i;
+    }
+}
