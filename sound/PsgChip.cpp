@@ -283,14 +283,20 @@ bool PsgChip::RenderNoise(uint32_t* out, int pairs) {
         int start = 0;
         for (;;) {
             if (at > limit) break;  // the next expiry lies beyond this pass
-            const int end = at == 0 ? 1 : static_cast<int>(DivideByStep(at - 1, stepInverse)) + 1;
-            if (audible) PaintRun(out, start, end, value);
-            const unsigned feedback = white ? ((reg ^ (reg >> 3)) & 1) : (reg & 1);
-            const uint16_t shifted = static_cast<uint16_t>((feedback << 15) | (reg >> 1));
-            reg = flipFlop ? shifted : reg;
+            // Only an expiry that shifts can change the value (and the first of the pass,
+            // which ends the quarter level), so only those need their place in the pass.
+            if (flipFlop || expiries == 0) {
+                const int end =
+                    at == 0 ? 1 : static_cast<int>(DivideByStep(at - 1, stepInverse)) + 1;
+                if (audible) PaintRun(out, start, end, value);
+                if (flipFlop) {
+                    const unsigned feedback = white ? ((reg ^ (reg >> 3)) & 1) : (reg & 1);
+                    reg = static_cast<uint16_t>((feedback << 15) | (reg >> 1));
+                }
+                value = (reg & 1) ? high : 0;
+                start = end;
+            }
             flipFlop ^= 1;
-            value = (reg & 1) ? high : 0;
-            start = end;
             at += static_cast<uint32_t>(ticks);
             ++expiries;
         }
@@ -334,7 +340,7 @@ void PsgChip::RenderPass(int16_t* samples, int pairs, uint8_t channelMask) {
     // not change a sample.
     alignas(16) uint32_t noiseBuffer[kMaxPassPairs + 4];
     alignas(16) uint32_t toneBuffers[3][kMaxPassPairs + 4];
-    const uint32_t* parts[4];
+    const uint32_t* parts[4] = {noiseBuffer, noiseBuffer, noiseBuffer, noiseBuffer};
     int count = 0;
     for (int c = 0; c < 3; ++c) {
         if (((channelMask >> c) & 1) && RenderTone(c, toneBuffers[count], pairs)) {
@@ -345,14 +351,40 @@ void PsgChip::RenderPass(int16_t* samples, int pairs, uint8_t channelMask) {
     if (((channelMask >> 3) & 1) && RenderNoise(noiseBuffer, pairs)) parts[count++] = noiseBuffer;
     int i = 0;
 #ifdef __SSE2__
-    for (; i + 4 <= pairs; i += 4) {
-        __m128i sum = _mm_setzero_si128();
-        for (int k = 0; k < count; ++k) {
-            sum =
-                _mm_add_epi16(sum, _mm_load_si128(reinterpret_cast<const __m128i*>(parts[k] + i)));
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 2 * i), sum);
+    const __m128i* p0 = reinterpret_cast<const __m128i*>(parts[0]);
+    const __m128i* p1 = reinterpret_cast<const __m128i*>(parts[1]);
+    const __m128i* p2 = reinterpret_cast<const __m128i*>(parts[2]);
+    const __m128i* p3 = reinterpret_cast<const __m128i*>(parts[3]);
+    __m128i* dest = reinterpret_cast<__m128i*>(samples);
+    const int blocks = pairs / 4;
+    switch (count) {
+        case 0:
+            for (int b = 0; b < blocks; ++b) _mm_storeu_si128(dest + b, _mm_setzero_si128());
+            break;
+        case 1:
+            for (int b = 0; b < blocks; ++b) _mm_storeu_si128(dest + b, _mm_load_si128(p0 + b));
+            break;
+        case 2:
+            for (int b = 0; b < blocks; ++b) {
+                _mm_storeu_si128(dest + b,
+                                 _mm_add_epi16(_mm_load_si128(p0 + b), _mm_load_si128(p1 + b)));
+            }
+            break;
+        case 3:
+            for (int b = 0; b < blocks; ++b) {
+                const __m128i sum = _mm_add_epi16(_mm_load_si128(p0 + b), _mm_load_si128(p1 + b));
+                _mm_storeu_si128(dest + b, _mm_add_epi16(sum, _mm_load_si128(p2 + b)));
+            }
+            break;
+        default:
+            for (int b = 0; b < blocks; ++b) {
+                const __m128i a = _mm_add_epi16(_mm_load_si128(p0 + b), _mm_load_si128(p1 + b));
+                const __m128i c = _mm_add_epi16(_mm_load_si128(p2 + b), _mm_load_si128(p3 + b));
+                _mm_storeu_si128(dest + b, _mm_add_epi16(a, c));
+            }
+            break;
     }
+    i = blocks * 4;
 #endif
     for (; i < pairs; ++i) {
         int32_t left = 0, right = 0;
