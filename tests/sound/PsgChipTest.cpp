@@ -203,6 +203,38 @@ TEST(PsgChipTone, GoldenSamplesOfPeriodEight) {
     }
 }
 
+TEST(PsgChipTone, GoldenSamplesOfHalvedClockMatchDoublePeriod) {
+    // Divider 1 halves the step to 166448 and period 4 is 262144: every quantity of the
+    // period-8 derivation above is halved exactly, so the samples are the same.
+    PsgChip chip;
+    chip.SetClock(0, 1);
+    chip.SetPeriod(2, 4);
+    chip.SetAttenuation(2, 0);
+    const int16_t expected[] = {1897, -7590, -1186, 7590, -5278, -3440, 7590, -3025};
+    std::vector<int16_t> out = RenderAndRead(chip, 160, 0x04);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[2 * i], expected[i]) << "pair " << i;
+}
+
+TEST(PsgChipTone, GoldenSamplesOfPeriodShorterThanASample) {
+    // Period 4 = 262144 is shorter than the step 332896, so an edge may need two reloads
+    // (an even count leaves the level and flip-flop as they were). A = 7590.
+    // pair 0: 1897. counter -332896, part 256, value -7590; reloads: -70752, 191392 (two:
+    //   A stays +7590).
+    // pair 1: -7590. counter -141504, part 108, (20 * 7590) >> 7 = 1185; one reload 120640,
+    //   A = -7590.
+    // pair 2: 1185. counter -212256, part 163, (-35 * -7590) >> 7 = 2075; 49888, A = 7590.
+    // pair 3: 2075. counter -283008, part 217, (-89 * 7590) >> 7 = -5278; reloads -20864,
+    //   241280 (two: A stays 7590).
+    // pair 4: -5278. counter -91616, part 70, (58 * 7590) >> 7 = 3439; 170528, A = -7590.
+    // pair 5: 3439.
+    PsgChip chip;
+    chip.SetPeriod(1, 4);
+    chip.SetAttenuation(1, 0);
+    const int16_t expected[] = {1897, -7590, 1185, 2075, -5278, 3439};
+    std::vector<int16_t> out = RenderAndRead(chip, 160, 0x02);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(out[2 * i], expected[i]) << "pair " << i;
+}
+
 TEST(PsgChipTone, StereoGainsAndMaskPerChannel) {
     PsgChip chip;
     // Steady levels (period below 4) make the routing visible: channel 0 left only
