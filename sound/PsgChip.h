@@ -21,15 +21,31 @@ public:
 
     PsgChip();
 
+    // Registers, latch and generators to their power-on values; `noisePeriod` is kept.
     void Reset();
+    // Empties the ring and makes the next render rebuild the level tables.
     void ClearBuffer();
+    // NTSC (pal 0) or PAL timing; divider 1 runs the chip at half speed.
     void SetClock(uint8_t pal, uint8_t divider);
+    // The register port: latch bytes (bit 7 set) and data bytes.
     void Write(uint8_t value);
-    void SetPeriod(int channel, uint16_t period) { regs.period[channel] = period; }
-    void SetAttenuation(int channel, uint8_t value) { regs.attenuation[channel] = value; }
+    // Direct register access for the replayer. Channels outside 0-2 (0-3 for attenuation)
+    // are ignored; an attenuation counts by its low four bits. Periods are stored as given;
+    // the generator holds anything above 0x7FFF at 0x7FFF, the most its counter can carry.
+    void SetPeriod(int channel, uint16_t period) {
+        if (channel >= 0 && channel < 3) regs.period[channel] = period;
+    }
+    void SetAttenuation(int channel, uint8_t value) {
+        if (channel >= 0 && channel < 4) regs.attenuation[channel] = value & 15;
+    }
     void SetStereo(uint8_t value) { regs.stereo = value; }
     void ClearNoiseReset() { regs.noiseResetPending = 0; }
+    // Renders one frame (SamplesPerFrame() pairs) into the ring. Channel c sounds and runs
+    // only when bit c of `channelMask` is set. When the ring has no room for the frame, the
+    // frame rendered last and not yet read is overwritten.
     void RenderFrame(uint8_t masterVolume, uint8_t channelMask);
+    // Takes `bytes` bytes out of the ring into `dest` (or drops them when it is null).
+    // Asking for more than was rendered gives zeros for the rest.
     void ReadSamples(void* dest, int bytes);
 
     const PsgRegisters& Registers() const { return regs; }
