@@ -98,6 +98,21 @@ TEST(PsgChipPort, LatchAndDataBytes) {
     EXPECT_EQ(r.noiseResetPending, 0);
 }
 
+TEST(PsgChipPort, SettersIgnoreChannelsThatDoNotExist) {
+    PsgChip chip;
+    chip.Write(0xE2);  // noise period 64
+    chip.SetPeriod(3, 999);
+    chip.SetPeriod(-1, 999);
+    chip.SetAttenuation(4, 0);
+    chip.SetAttenuation(-1, 0);
+    const PsgRegisters& r = chip.Registers();
+    EXPECT_EQ(r.noisePeriod, 64);
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(r.period[c], 0);
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(r.attenuation[c], 15);
+    chip.SetAttenuation(1, 0x12);  // only four bits exist
+    EXPECT_EQ(r.attenuation[1], 2);
+}
+
 TEST(PsgChipPort, NoiseControlAndPeriodFollowingChannelTwo) {
     PsgChip chip;
     const PsgRegisters& r = chip.Registers();
