@@ -251,6 +251,8 @@ void GUI::InitFromSkinDirectory(DRELM_Screen* s, const std::string& skinDirector
 }
 
 void GUI::Shutdown() {
+    DRELM_FreeTexture(background);
+    background = nullptr;
     windows.clear();
     events.clear();
     eventRead = 0;
@@ -739,6 +741,8 @@ void GUI::RunRestoreHook() {
 void GUI::RestoreDevice() {
     DRELM_RestoreGraphicsDevice();
     skin.RestoreTexture();
+    DRELM_FreeTexture(background);
+    background = nullptr;
 }
 
 void GUI::SetClipboardText(const std::string& text) {

@@ -380,6 +380,10 @@ private:
     std::function<void(const std::string&)> clipboardSet;
     std::function<std::string()> clipboardGet;
     std::unique_ptr<Impl> impl;
+    // The screen's background gradient, drawn once and copied each frame.
+    DRELM_Texture* background = nullptr;
+    uint32_t backgroundKey[5] = {};
+    void DrawBackground();
 
     friend struct GUI_Input;
     friend struct GUI_Painter;

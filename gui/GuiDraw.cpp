@@ -578,6 +578,35 @@ void GUI::DrawWindow(const GUI_Window& w, bool front) const {
     DRELM_Translate(-r.x, -r.y);
 }
 
+void GUI::DrawBackground() {
+    const DRELM_RGBA c[4] = {skin.Colour(kColBackLT), skin.Colour(kColBackRT), skin.Colour(kColBackLB),
+                             skin.Colour(kColBackRB)};
+    const Rect screenRect(0, 0, ScreenWidth(), ScreenHeight());
+    if (c[0] == c[1] && c[0] == c[2] && c[0] == c[3]) {
+        DRELM_DrawRect(screenRect, c[0]);
+        return;
+    }
+    const uint32_t key[5] = {c[0].Packed(), c[1].Packed(), c[2].Packed(), c[3].Packed(),
+                             uint32_t(screenRect.width) << 16 | uint32_t(screenRect.height)};
+    if (!background || !std::equal(key, key + 5, backgroundKey)) {
+        DRELM_FreeTexture(background);
+        background = nullptr;
+        try {
+            background = DRELM_CreateTexture(screenRect.width, screenRect.height, DRELM_FORMAT_X8R8G8B8,
+                                             DRELM_TEXTURE_RENDER_TARGET);
+        } catch (...) {
+            DRELM_DrawRect4(screenRect, c[0], c[1], c[2], c[3]);
+            return;
+        }
+        DRELM_Texture* previous = DRELM_CurrentRenderTarget();
+        DRELM_SetRenderTarget(background);
+        DRELM_DrawRect4(screenRect, c[0], c[1], c[2], c[3]);
+        DRELM_SetRenderTarget(previous);
+        std::copy(key, key + 5, backgroundKey);
+    }
+    background->Blit(0, 0);
+}
+
 void GUI::Draw() {
     WrapTextFields();
     const Rect screenRect(0, 0, ScreenWidth(), ScreenHeight());
@@ -586,9 +615,7 @@ void GUI::Draw() {
                    windows.front()->rect.x <= 0 && windows.front()->rect.y <= MenuBarHeight() &&
                    windows.front()->rect.Right() >= screenRect.width &&
                    windows.front()->rect.Bottom() >= screenRect.height;
-    if (!covered)
-        DRELM_DrawRect4(screenRect, skin.Colour(kColBackLT), skin.Colour(kColBackRT), skin.Colour(kColBackLB),
-                        skin.Colour(kColBackRB));
+    if (!covered) DrawBackground();
     // The front window is the topmost one that is not the backdrop.
     const GUI_Window* front = nullptr;
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)

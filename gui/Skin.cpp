@@ -338,6 +338,7 @@ void GUI_Skin::BuildMegaSurface(const std::string& directory) {
         *p->dy = places[i].second;
     }
     RestoreTexture();
+    for (auto& [key, part] : packed) FindUniformMiddle(part);
     for (const auto& f : kFamilies)
         for (int s = 0; s < kStateCount; ++s) {
             auto found = packed.find(std::string(1, f.kind) + f.word + kStateEndings[s]);
@@ -353,6 +354,21 @@ void GUI_Skin::BuildMegaSurface(const std::string& directory) {
                     t = kFallback[t];
                 parts[f.family][s] = parts[f.family][t];
             }
+}
+
+// Large gadgets are mostly middle: a middle of one colour is filled rather than stretched
+// pixel by pixel, and a transparent one (frames, borders) is not drawn at all.
+void GUI_Skin::FindUniformMiddle(GUI_SkinPart& part) const {
+    part.uniformMiddle = false;
+    if (part.frames != 1 || part.num != 1 || part.kind == 'S' || part.midW <= 0 || part.midH <= 0) return;
+    const int x0 = part.x + part.brdL, y0 = part.y + part.brdT;
+    const uint32_t first = mega->GetPixel(x0, y0).Packed();
+    for (int y = 0; y < part.midH; ++y)
+        for (int x = 0; x < part.midW; ++x)
+            if (mega->GetPixel(x0 + x, y0 + y).Packed() != first) return;
+    // A fully transparent pixel is transparent whatever its colour bits say.
+    part.middle = (first >> 24) == 0 ? 0 : first;
+    part.uniformMiddle = true;
 }
 
 void GUI_Skin::RestoreTexture() {
@@ -432,9 +448,11 @@ void GUI_Skin::DrawPart(const GUI_SkinPart* part, const Quelm::Rect& target, DRE
             const int y = r.y + (r.height - p.h) / 2;
             const int l = std::min(p.brdL, r.width / 2), rr = std::min(p.brdR, r.width - l);
             texture->BlitPart(Quelm::Rect(sx, sy, l, p.h), Quelm::Rect(r.x, y, l, p.h), colour);
-            if (r.width - l - rr > 0 && p.midW > 0)
-                texture->BlitPart(Quelm::Rect(sx + p.brdL, sy, p.midW, p.h),
-                                  Quelm::Rect(r.x + l, y, r.width - l - rr, p.h), colour);
+            if (r.width - l - rr > 0 && p.midW > 0) {
+                const Quelm::Rect middle(r.x + l, y, r.width - l - rr, p.h);
+                if (p.uniformMiddle) FillMiddle(p, middle, colour);
+                else texture->BlitPart(Quelm::Rect(sx + p.brdL, sy, p.midW, p.h), middle, colour);
+            }
             texture->BlitPart(Quelm::Rect(sx + p.w - rr, sy, rr, p.h),
                               Quelm::Rect(r.Right() - rr, y, rr, p.h), colour);
             return;
@@ -443,9 +461,11 @@ void GUI_Skin::DrawPart(const GUI_SkinPart* part, const Quelm::Rect& target, DRE
             const int x = r.x + (r.width - p.w) / 2;
             const int t = std::min(p.brdT, r.height / 2), b = std::min(p.brdB, r.height - t);
             texture->BlitPart(Quelm::Rect(sx, sy, p.w, t), Quelm::Rect(x, r.y, p.w, t), colour);
-            if (r.height - t - b > 0 && p.midH > 0)
-                texture->BlitPart(Quelm::Rect(sx, sy + p.brdT, p.w, p.midH),
-                                  Quelm::Rect(x, r.y + t, p.w, r.height - t - b), colour);
+            if (r.height - t - b > 0 && p.midH > 0) {
+                const Quelm::Rect middle(x, r.y + t, p.w, r.height - t - b);
+                if (p.uniformMiddle) FillMiddle(p, middle, colour);
+                else texture->BlitPart(Quelm::Rect(sx, sy + p.brdT, p.w, p.midH), middle, colour);
+            }
             texture->BlitPart(Quelm::Rect(sx, sy + p.h - b, p.w, b),
                               Quelm::Rect(x, r.Bottom() - b, p.w, b), colour);
             return;
@@ -467,8 +487,12 @@ void GUI_Skin::DrawPart(const GUI_SkinPart* part, const Quelm::Rect& target, DRE
                 if (dhs[row] <= 0 || shs[row] <= 0) continue;
                 for (int col = 0; col < 3; ++col) {
                     if (dws[col] <= 0 || sws[col] <= 0) continue;
-                    texture->BlitPart(Quelm::Rect(sxs[col], sys[row], sws[col], shs[row]),
-                                      Quelm::Rect(dxs[col], dys[row], dws[col], dhs[row]), colour);
+                    const Quelm::Rect target(dxs[col], dys[row], dws[col], dhs[row]);
+                    if (row == 1 && col == 1 && p.uniformMiddle) {
+                        FillMiddle(p, target, colour);
+                        continue;
+                    }
+                    texture->BlitPart(Quelm::Rect(sxs[col], sys[row], sws[col], shs[row]), target, colour);
                 }
             }
         }
@@ -484,6 +508,13 @@ void GUI_Skin::DrawIcon(GUI_Icon icon, int x, int y, DRELM_RGBA colour, int stat
     } else {
         texture->BlitPart(Quelm::Rect(i.x, i.y, i.w, i.h), x, y, colour);
     }
+}
+
+void GUI_Skin::FillMiddle(const GUI_SkinPart& p, const Quelm::Rect& target, DRELM_RGBA colour) const {
+    if ((p.middle >> 24) == 0 || colour.a == 0) return;
+    const DRELM_RGBA m(p.middle);
+    auto mul = [](int a, int b) { return uint8_t((a * b + 127) / 255); };
+    DRELM_DrawRect(target, DRELM_RGBA(mul(m.r, colour.r), mul(m.g, colour.g), mul(m.b, colour.b), mul(m.a, colour.a)));
 }
 
 int GUI_Skin::IconWidth(GUI_Icon icon) const {

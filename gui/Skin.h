@@ -151,6 +151,8 @@ private:
     void BuildMegaSurface(const std::string& directory);
     void LoadFonts(const std::string& directory);
     void ApplyTheme(int index);
+    void FindUniformMiddle(GUI_SkinPart& part) const;
+    void FillMiddle(const GUI_SkinPart& part, const Quelm::Rect& target, DRELM_RGBA colour) const;
 
     GUI_SkinDescription description;
     std::map<std::string, GUI_SkinPart> packed;  // parts with their places in the mega texture

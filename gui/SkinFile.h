@@ -23,6 +23,10 @@ struct GUI_SkinPart {
     int frames = 1, speed = 255;  // animation: frames stacked downwards, steps per frame
     int num = 1;                  // equal cells side by side, picked by index
     uint32_t tint = 0xFFFFFFFF;   // 0xAARRGGBB: the theme colour of a colour part
+    // Set at load time when every pixel of the stretchable middle is the same (0xAARRGGBB),
+    // so the middle is filled instead of stretched, or skipped when transparent.
+    bool uniformMiddle = false;
+    uint32_t middle = 0;
 };
 
 struct GUI_SkinIcon {
