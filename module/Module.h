@@ -126,10 +126,20 @@ public:
 
     Module();
 
+    // A new song: texts empty, every slot unused, one position playing pattern 0, which is
+    // made as by MakePattern; speed 48, stereo 0xFF, instruments reset.
     void Clear(uint8_t chipType, uint8_t frequencyDivider);
+    // Marks slot p used with 64 lines, resets its header and empties all 256 lines (note
+    // 255, every other byte 0). Throws InternalException for p outside 0..255.
     void MakePattern(int p);
+    // Empties the note, effect and global command columns of all 256 lines; detunes,
+    // instruments, volumes and parameters keep their bytes.
     void ClearPatternLines(int p);
+    // Sets the length, kept within 1..256. Lines added by growing are emptied as by
+    // MakePattern; lines beyond a shorter length keep their bytes until the length grows
+    // over them again.
     void SetPatternLength(int p, int length);
+    // Name empty, start volume 255, delays 8, vibrato and volume changes 0.
     void ResetInstrument(int i);
 
     // Writes the module to `path` as a module file. The old file is replaced only once the

@@ -44,6 +44,7 @@ void FormatSpeed(uint8_t speed, char out[5]) {
 }
 
 CellText FormatCell(const PatternLine& line, int channel) {
+    channel &= 3;
     CellText cell;
     const uint8_t note = line.note[channel];
     std::memcpy(cell.note, kNoteDisplay[note], 4);

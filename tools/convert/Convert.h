@@ -3,7 +3,12 @@
 //
 // Formats plug in without touching the command line code: a source file in this directory
 // defines a static OutputRegistrar (or ImportRegistrar, InfoRegistrar), and the program
-// finds it at start-up.
+// finds it at start-up. For example, in tools/convert/WavOutput.cpp:
+//
+//   static void WriteWav(const Module& m, const std::string& path, const ConvertOptions& o) {
+//       WriteSongWav(m, path, o.volume, o.AudibleMask());
+//   }
+//   static const OutputRegistrar kWav("wav", "44100 Hz 16-bit stereo audio", WriteWav);
 #pragma once
 
 #include <cstdint>
