@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "Internal.h"
 #include "ImageCheck.h"
@@ -211,8 +212,13 @@ using IlbmLoad = int (*)(libilbm_Picture*, const void*, unsigned long);
 using IlbmUnload = void (*)(libilbm_Picture*);
 using IlbmFree = void (*)(libilbm_Picture*);
 
+std::string& IlbmLibraryName() {
+    static std::string name = "libilbm.so";
+    return name;
+}
+
 void LoadIlbm(const uint8_t* data, size_t size, DRELM_Surface& out) {
-    void* library = dlopen("libilbm.so", RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(IlbmLibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) throw LibraryLoadException("Could not load library");
     struct Closer {
         void* handle;
@@ -272,3 +278,7 @@ void LoadPicture(const char* fileName, bool keepPalette, DRELM_Surface& out) {
 }
 
 }  // namespace drelm
+
+void DRELM_SetIlbmLibrary(const char* name) {
+    drelm::IlbmLibraryName() = name != nullptr ? name : "libilbm.so";
+}

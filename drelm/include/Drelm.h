@@ -763,5 +763,8 @@ DRELM_API void DRELM_InjectWheel(int notches);  // > 0 away from the user
 DRELM_API void DRELM_InjectSdlEvent(const void* sdlEvent);
 // Acts as if the window system reported the device reset.
 DRELM_API void DRELM_SimulateDeviceLost();
+// The name (or path) under which the ILBM library is looked for; nullptr restores
+// "libilbm.so".
+DRELM_API void DRELM_SetIlbmLibrary(const char* name);
 // The set-1 key code for an SDL_Scancode value (0 when the key has none).
 DRELM_API uint8_t DRELM_KeyFromScancode(int sdlScancode);

@@ -380,15 +380,92 @@ TEST(PictureFiles, DamagedMissingAndUnknownFilesGiveTheLoaderMessages) {
               "SurfaceLoader: Parse error");
 }
 
-TEST(PictureFiles, IlbmNeedsItsRunTimeLibrary) {
+// An IFF ILBM file: header, optional palette and display mode, and the body.
+std::vector<uint8_t> MakeIlbm(int w, int h, int planes, int masking, int compression, int transparent,
+                              const std::vector<uint8_t>& palette, const std::vector<uint8_t>& body,
+                              uint32_t mode = 0) {
+    auto be32 = [](std::vector<uint8_t>& v, uint32_t x) {
+        v.insert(v.end(), {uint8_t(x >> 24), uint8_t(x >> 16), uint8_t(x >> 8), uint8_t(x)});
+    };
+    auto chunk = [&](std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t>& data) {
+        v.insert(v.end(), id, id + 4);
+        be32(v, uint32_t(data.size()));
+        v.insert(v.end(), data.begin(), data.end());
+        if (data.size() & 1) v.push_back(0);
+    };
+    std::vector<uint8_t> form = {'I', 'L', 'B', 'M'};
+    chunk(form, "BMHD", {uint8_t(w >> 8), uint8_t(w), uint8_t(h >> 8), uint8_t(h), 0, 0, 0, 0, uint8_t(planes),
+                         uint8_t(masking), uint8_t(compression), 0, 0, uint8_t(transparent), 1, 1, 0, 0, 0, 0});
+    if (!palette.empty()) chunk(form, "CMAP", palette);
+    if (mode != 0) chunk(form, "CAMG", {uint8_t(mode >> 24), uint8_t(mode >> 16), uint8_t(mode >> 8), uint8_t(mode)});
+    chunk(form, "BODY", body);
+    std::vector<uint8_t> file = {'F', 'O', 'R', 'M'};
+    be32(file, uint32_t(form.size()));
+    file.insert(file.end(), form.begin(), form.end());
+    return file;
+}
+
+TEST(PictureFiles, IlbmLoadsThroughItsRunTimeLibrary) {
+    // Two planes, run-length packed, colour 3 transparent. Rows: 0 1 2 3 / 3 2 1 0 / 0 0 0 0.
+    const std::vector<uint8_t> palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 9, 9, 9};
+    const std::vector<uint8_t> body = {0x01, 0x50, 0x00, 0x01, 0x30, 0x00,   // row 0, planes 0 and 1
+                                       0x01, 0xA0, 0x00, 0x01, 0xC0, 0x00,   // row 1
+                                       0xFF, 0x00, 0x80, 0xFF, 0x00};        // row 2: runs and a no-op
+    const std::vector<uint8_t> file = MakeIlbm(4, 3, 2, 2, 1, 3, palette, body);
+    DRELM_Surface* s = DRELM_CreateSurfaceFromMemory(file.data(), file.size());
+    ASSERT_EQ(s->Width(), 4);
+    ASSERT_EQ(s->Height(), 3);
+    const DRELM_RGBA clear(9, 9, 9, 0);
+    const DRELM_RGBA expected[3][4] = {
+        {DRELM_RGBA(0, 0, 0), DRELM_RGBA(255, 0, 0), DRELM_RGBA(0, 255, 0), clear},
+        {clear, DRELM_RGBA(0, 255, 0), DRELM_RGBA(255, 0, 0), DRELM_RGBA(0, 0, 0)},
+        {DRELM_RGBA(0, 0, 0), DRELM_RGBA(0, 0, 0), DRELM_RGBA(0, 0, 0), DRELM_RGBA(0, 0, 0)},
+    };
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(s->GetPixel(x, y), expected[y][x]) << x << "," << y;
+    }
+    DRELM_FreeSurface(s);
+
+    // 24 planes, uncompressed: red bits in planes 0-7, green 8-15, blue 16-23.
+    const DRELM_RGBA colours[2] = {DRELM_RGBA(0x12, 0x34, 0x56), DRELM_RGBA(0xFF, 0x00, 0x80)};
+    std::vector<uint8_t> deep;
+    for (int p = 0; p < 24; ++p) {
+        uint8_t bits = 0;
+        for (int x = 0; x < 2; ++x) {
+            const uint8_t c = p < 8 ? colours[x].r : p < 16 ? colours[x].g : colours[x].b;
+            if (c & (1 << (p % 8))) bits |= uint8_t(0x80 >> x);
+        }
+        deep.insert(deep.end(), {bits, 0});
+    }
+    const std::vector<uint8_t> trueColour = MakeIlbm(2, 1, 24, 0, 0, 0, {}, deep);
+    s = DRELM_CreateSurfaceFromMemory(trueColour.data(), trueColour.size());
+    EXPECT_EQ(s->GetPixel(0, 0), colours[0]);
+    EXPECT_EQ(s->GetPixel(1, 0), colours[1]);
+    DRELM_FreeSurface(s);
+
+    // A body that ends early, a run past the row, a header-less file.
+    std::vector<uint8_t> cut = MakeIlbm(4, 3, 2, 0, 1, 0, palette, {0x01, 0x50, 0x00});
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(cut.data(), cut.size()); }), "SurfaceLoader: Parse error");
+    cut = MakeIlbm(4, 1, 1, 0, 1, 0, palette, {0xF0, 0x00});
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(cut.data(), cut.size()); }), "SurfaceLoader: Parse error");
+    const std::vector<uint8_t> bare = {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'L', 'B', 'M'};
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(bare.data(), bare.size()); }), "SurfaceLoader: Parse error");
+}
+
+TEST(PictureFiles, IlbmWithoutItsLibraryOrItsFunctions) {
     const std::vector<uint8_t> ilbm = {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'L', 'B', 'M'};
+    DRELM_SetIlbmLibrary("libdrelm-test-no-such-library.so");
     try {
         DRELM_CreateSurfaceFromMemory(ilbm.data(), ilbm.size());
-        GTEST_SKIP() << "an ILBM library is installed";
+        ADD_FAILURE() << "no exception";
     } catch (const Exception& e) {
         EXPECT_STREQ(e.Message(), "Could not load library");
         EXPECT_EQ(e.Kind(), kLibraryLoadException);
     }
+    // A library that is there but is not the ILBM reader.
+    DRELM_SetIlbmLibrary("libz.so.1");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(ilbm.data(), ilbm.size()); }), "Could not load function");
+    DRELM_SetIlbmLibrary(nullptr);
 }
 
 TEST(PictureFiles, SavingReportsItsFailures) {
