@@ -51,14 +51,22 @@ FileKind DetectFileKind(const uint8_t* first8, size_t fileLength, const uint8_t*
 
 const char* FileKindName(FileKind kind) {
     switch (kind) {
-        case FileKind::Mod4Channel: return "MOD (4 channels)";
-        case FileKind::Mod2Channel: return "MOD (2 channels)";
-        case FileKind::Vgm: return "VGM";
-        case FileKind::LegacyModule: return "old module";
-        case FileKind::Module: return "module";
-        case FileKind::Midi: return "MIDI";
-        case FileKind::Basic: return "BASIC";
-        case FileKind::Unknown: break;
+        case FileKind::Mod4Channel:
+            return "MOD (4 channels)";
+        case FileKind::Mod2Channel:
+            return "MOD (2 channels)";
+        case FileKind::Vgm:
+            return "VGM";
+        case FileKind::LegacyModule:
+            return "old module";
+        case FileKind::Module:
+            return "module";
+        case FileKind::Midi:
+            return "MIDI";
+        case FileKind::Basic:
+            return "BASIC";
+        case FileKind::Unknown:
+            break;
     }
     return "unknown";
 }

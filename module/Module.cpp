@@ -7,6 +7,7 @@
 
 // Kind of each note value: 0 empty, 1 tone, 2 periodic noise, 3 white noise, 5 "Nul",
 // 6 invalid.
+// clang-format off
 const uint8_t kNoteKindTable[256] = {
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // 0..31
     1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,  // 32..63
@@ -17,6 +18,7 @@ const uint8_t kNoteKindTable[256] = {
     6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,  // 192..223
     6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 5, 2, 2, 2, 2, 3, 3, 3, 3, 0,  // 224..255
 };
+// clang-format on
 
 // Indexed by kind: tones, noises and "Nul" take an instrument and a volume; only tones and
 // "Nul" take a detune, since noise has no tone period to add it to.
@@ -25,6 +27,7 @@ const uint8_t kKindCarriesDetune[8] = {0, 1, 0, 0, 0, 1, 0, 0};
 
 // German semitone names ("B" is the semitone below "H"), octave characters "=", "-",
 // "0".."9", "+" for octave indices 0..12.
+// clang-format off
 const char kNoteDisplay[256][4] = {
     "C =", "C#=", "D =", "D#=", "E =", "F =", "F#=", "G =", "G#=", "A =", "B =", "H =",
     "C -", "C#-", "D -", "D#-", "E -", "F -", "F#-", "G -", "G#-", "A -", "B -", "H -",
@@ -49,6 +52,7 @@ const char kNoteDisplay[256][4] = {
     "???", "???", "???", "???", "???", "???", "Nul", "PHi", "PMd", "PLo", "PC2", "WHi",
     "WMd", "WLo", "WC2", "---",
 };
+// clang-format on
 
 const char kEffectLetters[3][3] = {"--", "PV", "VO"};
 const char kGlobalCommandLetters[5][3] = {"  ", "SP", "ST", "CB", "PV"};
@@ -89,8 +93,7 @@ TactMark TactOfLine(const Pattern& pattern, int line) {
     };
     if (marks(pattern.mainTactOn, pattern.mainTactStart, pattern.mainTactInterval))
         return kTactMain;
-    if (marks(pattern.secondaryTactOn, pattern.secondaryTactStart,
-              pattern.secondaryTactInterval))
+    if (marks(pattern.secondaryTactOn, pattern.secondaryTactStart, pattern.secondaryTactInterval))
         return kTactSecondary;
     return kTactNone;
 }

@@ -180,8 +180,7 @@ struct LineReader {
         for (int c = 0; c < kChannels; ++c) {
             const uint8_t note = line.note[c];
             if (note < 96 || note > kNoteLastTone) continue;
-            const int corrected =
-                line.detune[c] + gNotePeriodsTruncated[note] - gNotePeriods[note];
+            const int corrected = line.detune[c] + gNotePeriodsTruncated[note] - gNotePeriods[note];
             line.detune[c] = static_cast<int8_t>(std::clamp(corrected, -99, 99));
         }
     }
@@ -381,9 +380,9 @@ void Module::Write(FILE* file) const {
         record.startVolume = instrument.startVolume;
         std::memcpy(record.delay, instrument.delay, 4);
         for (int phase = 0; phase < 5; ++phase)
-            record.vibrato[phase] = static_cast<uint8_t>(
-                std::min<int>(instrument.vibStrength[phase], 15) << 2 |
-                (instrument.vibSpeed[phase] & 3));
+            record.vibrato[phase] =
+                static_cast<uint8_t>(std::min<int>(instrument.vibStrength[phase], 15) << 2 |
+                                     (instrument.vibSpeed[phase] & 3));
         std::memcpy(record.volumeAdd, instrument.volumeAdd, 5);
         writer.WriteData(&record, sizeof record);
         writer.WriteString(NameOf(instrument.name));
@@ -395,8 +394,8 @@ void Module::Write(FILE* file) const {
         if (!pattern.used) continue;
         PatternRecord record;
         record.length = static_cast<uint8_t>(StoredLength(pattern) & 0xFF);
-        record.tactFlags = static_cast<uint8_t>((pattern.mainTactOn ? 1 : 0) |
-                                                (pattern.secondaryTactOn ? 2 : 0));
+        record.tactFlags =
+            static_cast<uint8_t>((pattern.mainTactOn ? 1 : 0) | (pattern.secondaryTactOn ? 2 : 0));
         record.mainTactStart = pattern.mainTactStart;
         record.secondaryTactStart = pattern.secondaryTactStart;
         record.mainTactInterval = pattern.mainTactInterval;

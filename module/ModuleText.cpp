@@ -27,9 +27,7 @@ constexpr int kNoteAt = 0, kInstrumentAt = 9, kVolumeAt = 12, kEffectAt = 16, kP
 
 void Copy(char* dest, const char* text) { std::memcpy(dest, text, std::strlen(text)); }
 
-void TwoDigits(char out[3], unsigned value) {
-    std::snprintf(out, 3, "%2u", value % 100);
-}
+void TwoDigits(char out[3], unsigned value) { std::snprintf(out, 3, "%2u", value % 100); }
 
 }  // namespace
 
@@ -55,8 +53,8 @@ CellText FormatCell(const PatternLine& line, int channel) {
         // Only -99..99 is stored; anything else shows at the nearest end of the range.
         const int magnitude = std::min(detune < 0 ? -detune : detune, 99);
         cell.detune[0] = magnitude >= 10 ? (detune < 0 ? '-' : '+') : ' ';
-        cell.detune[1] = magnitude >= 10 ? static_cast<char>('0' + magnitude / 10)
-                                         : (detune < 0 ? '-' : '+');
+        cell.detune[1] =
+            magnitude >= 10 ? static_cast<char>('0' + magnitude / 10) : (detune < 0 ? '-' : '+');
         cell.detune[2] = static_cast<char>('0' + magnitude % 10);
     }
 

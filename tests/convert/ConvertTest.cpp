@@ -36,9 +36,9 @@ TEST(ConvertOptions, ValidOptions) {
     ConvertOptions o;
     std::string error;
     ASSERT_TRUE(ParseConvertOptions(
-        {"--volume", "100", "--mute=0,3", "in.mid", "--chip", "PAL", "--divider=2x",
-         "--midi-map", "0=3:15,9=0:2", "--midi-disable", "4", "--midi-disable=5,6",
-         "--basic-instruments", "1,2,3,4,5,6", "out.quavex"},
+        {"--volume", "100", "--mute=0,3", "in.mid", "--chip", "PAL", "--divider=2x", "--midi-map",
+         "0=3:15,9=0:2", "--midi-disable", "4", "--midi-disable=5,6", "--basic-instruments",
+         "1,2,3,4,5,6", "out.quavex"},
         o, error))
         << error;
     EXPECT_EQ(o.input, "in.mid");
@@ -111,8 +111,8 @@ TEST(Convert, HelpListsOptionsAndFormats) {
     const ConvertRun run = Convert({"--help"});
     EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(run.err.empty());
-    for (const char* text : {"--info", "--volume", "--mute", "--chip", "--divider",
-                             "--midi-map", "--midi-disable", "--basic-instruments", ".quavex"})
+    for (const char* text : {"--info", "--volume", "--mute", "--chip", "--divider", "--midi-map",
+                             "--midi-disable", "--basic-instruments", ".quavex"})
         EXPECT_NE(run.out.find(text), std::string::npos) << text;
 }
 

@@ -5,25 +5,25 @@
 #include <algorithm>
 #include <cstring>
 
-#include "module/Module.h"
 #include "ModuleTestSupport.h"
+#include "module/Module.h"
 
 namespace {
 
 Bytes LinesOfEveryKind() {
     ByteWriter w;
-    w.U8(0x01).U8(0x21).U8(48).U8(0xF0);                     // SP and ST
-    w.U8(0x3C).U8(60).U8(246).U8(200).U8(251);                // four kinds of notes
-    w.U8(0xFB).U8(0x12).U8(0x05).U8(0x34).U8(0x56);          // detunes, instruments, volumes
-    w.U8(0xC0).U8(0x21).U8(0x12).U8(7).U8(8).U8(9).U8(10);   // every effect with parameters
-    w.U8(0x01).U8(0x43).U8(0x01).U8(0xAA);                   // CB and PV
+    w.U8(0x01).U8(0x21).U8(48).U8(0xF0);                    // SP and ST
+    w.U8(0x3C).U8(60).U8(246).U8(200).U8(251);              // four kinds of notes
+    w.U8(0xFB).U8(0x12).U8(0x05).U8(0x34).U8(0x56);         // detunes, instruments, volumes
+    w.U8(0xC0).U8(0x21).U8(0x12).U8(7).U8(8).U8(9).U8(10);  // every effect with parameters
+    w.U8(0x01).U8(0x43).U8(0x01).U8(0xAA);                  // CB and PV
     w.Fill(60, 0);
     return w.bytes;
 }
 
 Bytes OldLines() {
     ByteWriter w;
-    w.U8(0x01).U8(24);                              // SP in the single global column
+    w.U8(0x01).U8(24);                               // SP in the single global column
     w.U8(0x06).U8(0x10).U8(0x80).U8(0x11).U8(0x2F);  // ST, note 128 with a corrected detune
     w.U8(0x07).U8(0x33).U8(0x10).U8(0xFF).U8(0x22);  // CB, note 16, detune -1
     w.Fill(61, 0);

@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "ModuleTestSupport.h"
 #include "app/Exceptions.h"
 #include "module/IFF.h"
-#include "ModuleTestSupport.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // The module file: exact bytes of saved files, the round trip of a module that uses every
 // feature, older versions and their conversions, kind detection and the import hand-off.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,10 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ModuleTestSupport.h"
 #include "app/Exceptions.h"
 #include "module/Module.h"
 #include "sound/NoteTable.h"
-#include "ModuleTestSupport.h"
 
 namespace {
 
@@ -71,7 +70,8 @@ std::unique_ptr<Module> EverythingModule() {
     for (int i = 0; i < 256; ++i) m->orderList[i] = static_cast<uint8_t>(255 - i);
     m->title = std::string(64, 'T');
     m->author = "An author with a name";
-    for (int i = 0; i < 1000; ++i) m->notes += (i % 50 == 49) ? '\n' : static_cast<char>('!' + i % 90);
+    for (int i = 0; i < 1000; ++i)
+        m->notes += (i % 50 == 49) ? '\n' : static_cast<char>('!' + i % 90);
     for (int i = 0; i < 16; ++i) {
         Instrument& in = m->instruments[i];
         const std::string name = i == 0 ? std::string(32, 'N') : "Instrument " + std::to_string(i);
@@ -89,7 +89,8 @@ std::unique_ptr<Module> EverythingModule() {
         m->MakePattern(p);
         Pattern& pattern = m->patterns[p];
         pattern.length = p == 1 ? 1 : 256;
-        const std::string name = "Pattern " + std::to_string(p) + (p == 7 ? std::string(22, 'x') : "");
+        const std::string name =
+            "Pattern " + std::to_string(p) + (p == 7 ? std::string(22, 'x') : "");
         std::memcpy(pattern.name, name.c_str(), std::min<size_t>(name.size(), 32));
         pattern.mainTactOn = p & 1;
         pattern.secondaryTactOn = (p >> 1) & 1;
@@ -103,7 +104,8 @@ std::unique_ptr<Module> EverythingModule() {
                 ++counter;
                 const uint8_t note = static_cast<uint8_t>((p * 256 + l) * 4 + c + p);
                 line.note[c] = note;
-                if (NoteCarriesDetune(note)) line.detune[c] = static_cast<int8_t>(counter % 199 - 99);
+                if (NoteCarriesDetune(note))
+                    line.detune[c] = static_cast<int8_t>(counter % 199 - 99);
                 if (NoteCarriesInstrument(note)) {
                     line.instrument[c] = static_cast<uint8_t>((l + c) % 16);
                     line.volume[c] = static_cast<uint8_t>((l * 3 + c + p) % 16);
@@ -498,13 +500,14 @@ TEST(ModuleFile, MalformedHeadersAndFields) {
     ExpectLoadFails(with([](ModuleFileParts& p) { p.reserved = 0x100; }), "reserved");
     ExpectLoadFails(with([](ModuleFileParts& p) { p.chipType = 2; }), "chip type");
     ExpectLoadFails(with([](ModuleFileParts& p) { p.frequencyDivider = 2; }), "divider");
-    ExpectLoadFails(with([](ModuleFileParts& p) {
-                        ByteWriter w;
-                        for (int i = 0; i < 16; ++i)
-                            w.U8(255).Fill(4, 8).Fill(4, 0).U8(i == 9 ? 0x40 : 0x3F).Fill(5, 0).String("");
-                        p.instruments = w.bytes;
-                    }),
-                    "vibrato strength 16");
+    ExpectLoadFails(
+        with([](ModuleFileParts& p) {
+            ByteWriter w;
+            for (int i = 0; i < 16; ++i)
+                w.U8(255).Fill(4, 8).Fill(4, 0).U8(i == 9 ? 0x40 : 0x3F).Fill(5, 0).String("");
+            p.instruments = w.bytes;
+        }),
+        "vibrato strength 16");
     ExpectLoadFails(with([](ModuleFileParts& p) {
                         p.patternHeaders = ByteWriter().U8(64).U8(0x04).Fill(4, 0).String("").bytes;
                     }),
@@ -544,9 +547,26 @@ TEST(ModuleFile, EveryTruncationFails) {
     parts.usedPatterns = {0, 9};
     parts.songLength = 2;
     parts.orderList = {9, 0};
-    parts.lines = ByteWriter().U8(0xFD).U8(0x41).U8(0x30).U8(0xAA).U8(0x45).U8(0xF6).U8(0xC8)
-                      .U8(0xFB).U8(0xFB).U8(0x2C).U8(0x07).U8(0x1F).U8(0x49).U8(0x01).U8(0x02)
-                      .U8(0x0A).U8(0x0F).Fill(127, 0).bytes;
+    parts.lines = ByteWriter()
+                      .U8(0xFD)
+                      .U8(0x41)
+                      .U8(0x30)
+                      .U8(0xAA)
+                      .U8(0x45)
+                      .U8(0xF6)
+                      .U8(0xC8)
+                      .U8(0xFB)
+                      .U8(0xFB)
+                      .U8(0x2C)
+                      .U8(0x07)
+                      .U8(0x1F)
+                      .U8(0x49)
+                      .U8(0x01)
+                      .U8(0x02)
+                      .U8(0x0A)
+                      .U8(0x0F)
+                      .Fill(127, 0)
+                      .bytes;
     // Saved again with 300-character notes, which take the long string form.
     const Bytes file = [&] {
         ScratchDirectory dir;

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
+#include "ModuleTestSupport.h"
 #include "app/Exceptions.h"
 #include "module/Module.h"
 #include "module/ModuleText.h"
-#include "ModuleTestSupport.h"
 
 namespace {
 
@@ -156,11 +156,16 @@ TEST(ModuleTables, NoteKindsAndWhatTheyCarry) {
         int note, kind;
         bool detune, instrument;
     } cases[] = {
-        {0, kKindTone, true, true},       {155, kKindTone, true, true},
-        {156, kKindInvalid, false, false}, {245, kKindInvalid, false, false},
-        {246, kKindNul, true, true},      {247, kKindPeriodicNoise, false, true},
-        {250, kKindPeriodicNoise, false, true}, {251, kKindWhiteNoise, false, true},
-        {254, kKindWhiteNoise, false, true},   {255, kKindEmpty, false, false},
+        {0, kKindTone, true, true},
+        {155, kKindTone, true, true},
+        {156, kKindInvalid, false, false},
+        {245, kKindInvalid, false, false},
+        {246, kKindNul, true, true},
+        {247, kKindPeriodicNoise, false, true},
+        {250, kKindPeriodicNoise, false, true},
+        {251, kKindWhiteNoise, false, true},
+        {254, kKindWhiteNoise, false, true},
+        {255, kKindEmpty, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.note);
@@ -174,11 +179,11 @@ TEST(ModuleTables, NoteDisplay) {
     struct Case {
         int note;
         const char* text;
-    } cases[] = {{0, "C ="}, {1, "C#="}, {12, "C -"}, {24, "C 0"}, {40, "E 1"}, {45, "A 1"},
-                 {46, "B 1"}, {47, "H 1"}, {69, "A 3"}, {119, "H 7"}, {143, "H 9"}, {144, "C +"},
-                 {155, "H +"}, {156, "???"}, {245, "???"}, {246, "Nul"}, {247, "PHi"},
-                 {248, "PMd"}, {249, "PLo"}, {250, "PC2"}, {251, "WHi"}, {252, "WMd"},
-                 {253, "WLo"}, {254, "WC2"}, {255, "---"}};
+    } cases[] = {{0, "C ="},   {1, "C#="},   {12, "C -"},  {24, "C 0"},  {40, "E 1"},
+                 {45, "A 1"},  {46, "B 1"},  {47, "H 1"},  {69, "A 3"},  {119, "H 7"},
+                 {143, "H 9"}, {144, "C +"}, {155, "H +"}, {156, "???"}, {245, "???"},
+                 {246, "Nul"}, {247, "PHi"}, {248, "PMd"}, {249, "PLo"}, {250, "PC2"},
+                 {251, "WHi"}, {252, "WMd"}, {253, "WLo"}, {254, "WC2"}, {255, "---"}};
     for (const Case& c : cases) EXPECT_STREQ(kNoteDisplay[c.note], c.text) << c.note;
     for (int n = 0; n < 256; ++n) EXPECT_EQ(std::strlen(kNoteDisplay[n]), 3u) << n;
 }
@@ -187,8 +192,8 @@ TEST(ModuleText, SpeedParameter) {
     struct Case {
         int value;
         const char* text;
-    } cases[] = {{48, " 6.0"}, {255, "31.9"}, {12, " 1.5"}, {8, " 1.0"}, {15, " 1.9"},
-                 {80, "10.0"}, {0, " 0.0"}, {3, " 0.3"}};
+    } cases[] = {{48, " 6.0"}, {255, "31.9"}, {12, " 1.5"}, {8, " 1.0"},
+                 {15, " 1.9"}, {80, "10.0"},  {0, " 0.0"},  {3, " 0.3"}};
     for (const Case& c : cases) {
         char text[5];
         FormatSpeed(static_cast<uint8_t>(c.value), text);
@@ -202,8 +207,8 @@ TEST(ModuleText, GlobalCommands) {
         int command, param;
         const char* letters;
         const char* text;
-    } cases[] = {{0, 77, "  ", "    "}, {2, 0xFF, "ST", "  FF"}, {3, 0x0A, "CB", "  0A"},
-                 {4, 0xAA, "PV", "  AA"}, {5, 1, "??", "    "}, {15, 1, "??", "    "}};
+    } cases[] = {{0, 77, "  ", "    "},   {2, 0xFF, "ST", "  FF"}, {3, 0x0A, "CB", "  0A"},
+                 {4, 0xAA, "PV", "  AA"}, {5, 1, "??", "    "},    {15, 1, "??", "    "}};
     for (const Case& c : cases) {
         const GlobalText t =
             FormatGlobal(static_cast<uint8_t>(c.command), static_cast<uint8_t>(c.param));
@@ -264,8 +269,8 @@ TEST(ModuleText, Detunes) {
     struct Case {
         int detune;
         const char* text;
-    } cases[] = {{0, "   "}, {1, " +1"}, {-1, " -1"}, {9, " +9"}, {10, "+10"}, {-99, "-99"},
-                 {99, "+99"}, {-128, "-99"}, {127, "+99"}};
+    } cases[] = {{0, "   "},   {1, " +1"},  {-1, " -1"},   {9, " +9"},  {10, "+10"},
+                 {-99, "-99"}, {99, "+99"}, {-128, "-99"}, {127, "+99"}};
     for (const Case& c : cases) {
         line.detune[0] = static_cast<int8_t>(c.detune);
         EXPECT_STREQ(FormatCell(line, 0).detune, c.text) << c.detune;

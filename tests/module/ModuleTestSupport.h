@@ -53,7 +53,8 @@ inline Bytes ReadAll(const std::string& path) {
 
 inline void WriteAll(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 // The module is almost 2 MB; tests keep theirs on the heap.
@@ -67,7 +68,9 @@ public:
         return *this;
     }
     ByteWriter& U16(int v) { return U8(v & 0xFF).U8((v >> 8) & 0xFF); }
-    ByteWriter& U32(uint32_t v) { return U16(static_cast<int>(v & 0xFFFF)).U16(static_cast<int>(v >> 16)); }
+    ByteWriter& U32(uint32_t v) {
+        return U16(static_cast<int>(v & 0xFFFF)).U16(static_cast<int>(v >> 16));
+    }
     ByteWriter& Text(const char* text) {
         bytes.insert(bytes.end(), text, text + std::strlen(text));
         return *this;
@@ -112,7 +115,7 @@ struct ModuleFileParts {
     int initialStereo = 0xFF;
     Bytes orderList = {0};
     std::string title, author, notes;
-    Bytes instruments;  // empty: 16 reset instruments
+    Bytes instruments;     // empty: 16 reset instruments
     Bytes patternHeaders;  // empty: one 64-line pattern without a name per used pattern
     Bytes lines;           // empty: every used pattern's lines all empty
 };
@@ -140,7 +143,8 @@ inline Bytes ModuleFileBytes(const ModuleFileParts& parts) {
     Bytes lines = parts.lines;
     if (patternHeaders.empty()) {
         ByteWriter w;
-        for (size_t i = 0; i < parts.usedPatterns.size(); ++i) w.U8(64).Fill(3, 0).U8(16).U8(8).String("");
+        for (size_t i = 0; i < parts.usedPatterns.size(); ++i)
+            w.U8(64).Fill(3, 0).U8(16).U8(8).String("");
         patternHeaders = w.bytes;
     }
     if (lines.empty()) lines.assign(64 * parts.usedPatterns.size(), 0);

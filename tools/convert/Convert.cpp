@@ -1,5 +1,7 @@
 // tonweave-convert's work: the format registries, the --info facts and the load-convert-
 // write sequence with its messages.
+#include "tools/convert/Convert.h"
+
 #include <cstring>
 #include <exception>
 #include <ostream>
@@ -7,7 +9,6 @@
 #include "app/Exceptions.h"
 #include "app/SafeFile.h"
 #include "sound/NoteTable.h"
-#include "tools/convert/Convert.h"
 
 namespace {
 
@@ -44,10 +45,18 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (char ch : text) {
         switch (ch) {
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\\': out += "\\\\"; break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
             default:
                 if (static_cast<unsigned char>(ch) < 32)
                     out += ' ';
@@ -64,8 +73,7 @@ std::string Reason(const Exception& e) {
     std::string message = e.Message();
     const size_t method = message.find("(): ");
     if (method != std::string::npos) message = message.substr(method + 4);
-    while (!message.empty() && (message.back() == '.' || message.back() == ' '))
-        message.pop_back();
+    while (!message.empty() && (message.back() == '.' || message.back() == ' ')) message.pop_back();
     return message;
 }
 
@@ -165,10 +173,11 @@ int RunConvert(const std::vector<std::string>& arguments, std::ostream& out, std
         }
     } catch (const Exception& e) {
         // Container failures name a low-level step; for the user the file is just damaged.
-        const bool damaged = e.Kind() == kParseException || e.Kind() == kFileIOException ||
-                             e.Message()[0] == '\0';
-        err << "Couldn't load \"" << options.input << "\": "
-            << (damaged ? std::string("the file is damaged or cut short") : Reason(e)) << ".\n";
+        const bool damaged =
+            e.Kind() == kParseException || e.Kind() == kFileIOException || e.Message()[0] == '\0';
+        err << "Couldn't load \"" << options.input
+            << "\": " << (damaged ? std::string("the file is damaged or cut short") : Reason(e))
+            << ".\n";
         return 1;
     } catch (const std::exception&) {
         err << "Couldn't load \"" << options.input << "\": out of memory.\n";

@@ -41,13 +41,13 @@ struct BasicInstruments {
 
 struct ConvertOptions {
     bool help = false;
-    bool info = false;      // --info FILE: print key=value lines instead of converting
-    std::string input;      // the file to load
-    std::string output;     // the file to write (empty with --info)
+    bool info = false;   // --info FILE: print key=value lines instead of converting
+    std::string input;   // the file to load
+    std::string output;  // the file to write (empty with --info)
 
-    int volume = 50;                   // --volume N: master volume 0..100 of rendered audio
-    std::vector<int> mutedChannels;    // --mute CHANNELS: chip channels 0..3 left silent
-    std::optional<uint8_t> chipType;   // --chip ntsc|pal: 0 NTSC, 1 PAL
+    int volume = 50;                          // --volume N: master volume 0..100 of rendered audio
+    std::vector<int> mutedChannels;           // --mute CHANNELS: chip channels 0..3 left silent
+    std::optional<uint8_t> chipType;          // --chip ntsc|pal: 0 NTSC, 1 PAL
     std::optional<uint8_t> frequencyDivider;  // --divider 1x|2x: 0 or 1
     std::vector<MidiMapEntry> midiMap;        // --midi-map CH=TARGET:INSTRUMENT[,..]
     std::vector<int> midiDisabled;            // --midi-disable CH (repeatable, or CH,CH,..)

@@ -104,8 +104,8 @@ std::string ApplyOption(const std::string& name, const std::string& value, Conve
     return "";
 }
 
-const char* const kValueOptions[] = {"--volume",   "--mute",         "--chip",
-                                     "--divider",  "--midi-map",     "--midi-disable",
+const char* const kValueOptions[] = {"--volume",           "--mute",     "--chip",
+                                     "--divider",          "--midi-map", "--midi-disable",
                                      "--basic-instruments"};
 
 bool TakesValue(const std::string& name) {
