@@ -1,11 +1,12 @@
 // Fuzz target: VGM import of arbitrary bytes; gzip-compressed input goes through a file and
-// the gzip reader, as compressed logs do.
+// the gzip reader, as compressed logs do. A song that imports must play.
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "app/Exceptions.h"
+#include "fuzz/ImportFuzzPlay.h"
 #include "import/Importers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -23,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::fwrite(data, 1, size, f);
             std::fclose(f);
             try {
-                ImportVgmFile(module, path, okay);
+                if (ImportVgmFile(module, path, okay)) PlayImportedSecond(module);
             } catch (const Exception&) {
             }
             std::remove(path.c_str());
         } else {
-            ImportVgm(module, data, size, okay);
+            if (ImportVgm(module, data, size, okay)) PlayImportedSecond(module);
         }
     } catch (const Exception&) {
     }

@@ -3,6 +3,8 @@
 // variables, three voices and volumes.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "ImportTestUtil.h"
 #include "app/Exceptions.h"
 #include "import/NoteSearch.h"
@@ -11,9 +13,10 @@ using namespace importtest;
 
 namespace {
 
-Module Import(const std::string& program, uint8_t chip = 0, uint8_t divider = 0,
+std::unique_ptr<Module> Import(const std::string& program, uint8_t chip = 0, uint8_t divider = 0,
               std::initializer_list<uint8_t> instruments = {}) {
-    Module m;
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     const bool made = ImportBasic(m, reinterpret_cast<const uint8_t*>(program.data()), program.size(),
                                   [&](BasicOptions& o) {
                                       o.chip = Chip(chip, divider);
@@ -22,7 +25,7 @@ Module Import(const std::string& program, uint8_t chip = 0, uint8_t divider = 0,
                                       return true;
                                   });
     EXPECT_TRUE(made);
-    return m;
+    return mHolder;
 }
 
 // The lines of channel `c` that hold a cell, as (line, note) pairs.
@@ -40,7 +43,8 @@ using Cells_t = std::vector<std::pair<long, int>>;
 }  // namespace
 
 TEST(BasicImport, NotesAndRestsLandOnTheirFrames) {
-    Module m = Import("10 PLAY \"CD\"\r\n");
+    auto mHolder = Import("10 PLAY \"CD\"\r\n");
+    Module& m = *mHolder;
     // C sounds 0.4375 s (26.25 frames); its rest begins in line 26, so "Nul" goes into 27.
     const Cells_t expected = {{0, kNoteNul}, {27, kNoteNul}, {30, Note(2, 4)}, {57, kNoteNul}};
     Cells_t cells = Cells(m);
@@ -56,30 +60,31 @@ TEST(BasicImport, NotesAndRestsLandOnTheirFrames) {
 }
 
 TEST(BasicImport, OctaveCommandsStopAtTheirEnds) {
-    EXPECT_EQ(Cells(Import("PLAY \"O6>C\""))[0].second, Note(0, 6));
-    EXPECT_EQ(Cells(Import("PLAY \"O9C\""))[0].second, Note(0, 6));
-    EXPECT_EQ(Cells(Import("PLAY \"O0<C\""))[0].second, Note(0, 0));
-    EXPECT_EQ(Cells(Import("PLAY \"O2>>C<C\""))[0].second, Note(0, 4));
-    EXPECT_EQ(Cells(Import("PLAY \"O2>>C<C\""))[2].second, Note(0, 3));
-    EXPECT_EQ(Cells(Import("PLAY \"C#\""))[0].second, Note(1, 4));
-    EXPECT_EQ(Cells(Import("PLAY \"a+\""))[0].second, Note(10, 4));
-    EXPECT_EQ(Cells(Import("PLAY \"B-\""))[0].second, Note(10, 4));
-    EXPECT_EQ(Cells(Import("PLAY \"N84\""))[0].second, 120);
-    EXPECT_EQ(Cells(Import("PLAY \"N99\""))[0].second, 120);
-    EXPECT_EQ(Cells(Import("PLAY \"C\"", 0, 1))[0].second, Note(0, 4) + 12);
+    EXPECT_EQ(Cells(*Import("PLAY \"O6>C\""))[0].second, Note(0, 6));
+    EXPECT_EQ(Cells(*Import("PLAY \"O9C\""))[0].second, Note(0, 6));
+    EXPECT_EQ(Cells(*Import("PLAY \"O0<C\""))[0].second, Note(0, 0));
+    EXPECT_EQ(Cells(*Import("PLAY \"O2>>C<C\""))[0].second, Note(0, 4));
+    EXPECT_EQ(Cells(*Import("PLAY \"O2>>C<C\""))[2].second, Note(0, 3));
+    EXPECT_EQ(Cells(*Import("PLAY \"C#\""))[0].second, Note(1, 4));
+    EXPECT_EQ(Cells(*Import("PLAY \"a+\""))[0].second, Note(10, 4));
+    EXPECT_EQ(Cells(*Import("PLAY \"B-\""))[0].second, Note(10, 4));
+    EXPECT_EQ(Cells(*Import("PLAY \"N84\""))[0].second, 120);
+    EXPECT_EQ(Cells(*Import("PLAY \"N99\""))[0].second, 120);
+    EXPECT_EQ(Cells(*Import("PLAY \"C\"", 0, 1))[0].second, Note(0, 4) + 12);
 }
 
 TEST(BasicImport, KeywordsCountOnlyAtAStatementStart) {
-    EXPECT_EQ(Cells(Import("10 PRINT \"HI\": PLAY \"C\"\n")).size(), 2u);
-    EXPECT_EQ(Cells(Import("10 X = 1 PLAY \"C\"\n")).size(), 1u);  // only the start cell
-    EXPECT_EQ(Cells(Import("10 IF X THEN PLAY \"C\"\n")).size(), 1u);
-    EXPECT_EQ(Cells(Import("10 play \"c\"\n20 Play \"d\"\n")).size(), 4u);
+    EXPECT_EQ(Cells(*Import("10 PRINT \"HI\": PLAY \"C\"\n")).size(), 2u);
+    EXPECT_EQ(Cells(*Import("10 X = 1 PLAY \"C\"\n")).size(), 1u);  // only the start cell
+    EXPECT_EQ(Cells(*Import("10 IF X THEN PLAY \"C\"\n")).size(), 1u);
+    EXPECT_EQ(Cells(*Import("10 play \"c\"\n20 Play \"d\"\n")).size(), 4u);
 }
 
 TEST(BasicImport, ShortNoteInsideALineWritesNoCell) {
     // Legato C at T255 L64 fills 0.0147 s of line 0; SOUND's 0.00055 s fits in the rest of
     // it; BEEP starts there too but runs on, so its cell goes into line 1.
-    Module m = Import("PLAY \"T255L64MLC\"\nSOUND 440, 0.01\nBEEP\n");
+    auto mHolder = Import("PLAY \"T255L64MLC\"\nSOUND 440, 0.01\nBEEP\n");
+    Module& m = *mHolder;
     const NoteAndDetune beep = FrequencyToNote(1000, 0, 0);
     const Cells_t expected = {{0, Note(0, 4)}, {1, beep.note}};
     EXPECT_EQ(Cells(m), expected);
@@ -88,37 +93,40 @@ TEST(BasicImport, ShortNoteInsideALineWritesNoCell) {
 }
 
 TEST(BasicImport, SoundClampsFrequencyAndDuration) {
-    Module m = Import("SOUND 20, 1000\nBEEP\n");
+    auto mHolder = Import("SOUND 20, 1000\nBEEP\n");
+    Module& m = *mHolder;
     const NoteAndDetune low = FrequencyToNote(37, 0, 0);
     EXPECT_EQ(Cells(m)[0].second, low.note);
     EXPECT_EQ(SongLine(m, 0).detune[0], low.detune);
     EXPECT_EQ(Cells(m)[1].first, 33);  // 10 / 18.2 s = 32.97 frames
-    Module pal = Import("SOUND 440, 9\nBEEP\n", 1);
+    auto palHolder = Import("SOUND 440, 9\nBEEP\n", 1);
+    Module& pal = *palHolder;
     EXPECT_EQ(Cells(pal)[0].second, FrequencyToNote(440, 1, 0).note);
     EXPECT_EQ(Cells(pal)[1].first, 25);  // 24.7 frames at PAL
 }
 
 TEST(BasicImport, LengthsTempoDotsAndPauses) {
     // L8 at T120: 0.25 s a note, 15 frames.
-    EXPECT_EQ(Cells(Import("PLAY \"L8CD\""))[2].first, 15);
-    EXPECT_EQ(Cells(Import("PLAY \"C8D\""))[2].first, 15);  // a length for one note only
-    EXPECT_EQ(Cells(Import("PLAY \"C8D8E\""))[4].first, 30);
-    EXPECT_EQ(Cells(Import("PLAY \"T240CD\""))[2].first, 15);
-    EXPECT_EQ(Cells(Import("PLAY \"C.D\""))[2].first, 45);   // dotted: 1.5 x 0.5 s
-    EXPECT_EQ(Cells(Import("PLAY \"C..D\""))[2].first, 68);  // each dot half as much again: 67.5
-    EXPECT_EQ(Cells(Import("PLAY \"P4D\""))[0].first, 0);    // the start cell
-    EXPECT_EQ(Cells(Import("PLAY \"P4D\""))[1].first, 30);
+    EXPECT_EQ(Cells(*Import("PLAY \"L8CD\""))[2].first, 15);
+    EXPECT_EQ(Cells(*Import("PLAY \"C8D\""))[2].first, 15);  // a length for one note only
+    EXPECT_EQ(Cells(*Import("PLAY \"C8D8E\""))[4].first, 30);
+    EXPECT_EQ(Cells(*Import("PLAY \"T240CD\""))[2].first, 15);
+    EXPECT_EQ(Cells(*Import("PLAY \"C.D\""))[2].first, 45);   // dotted: 1.5 x 0.5 s
+    EXPECT_EQ(Cells(*Import("PLAY \"C..D\""))[2].first, 68);  // each dot half as much again: 67.5
+    EXPECT_EQ(Cells(*Import("PLAY \"P4D\""))[0].first, 0);    // the start cell
+    EXPECT_EQ(Cells(*Import("PLAY \"P4D\""))[1].first, 30);
     // A length of 0 after a note is held to 1 like "L": a whole note of 2 s.
-    EXPECT_EQ(Cells(Import("PLAY \"C0D\""))[2].first, 120);
-    EXPECT_EQ(Cells(Import("PLAY \"L0CD\""))[2].first, 120);
-    EXPECT_EQ(Cells(Import("PLAY \"L99CD\""))[1].first, 2);  // L64: D starts inside line 1
+    EXPECT_EQ(Cells(*Import("PLAY \"C0D\""))[2].first, 120);
+    EXPECT_EQ(Cells(*Import("PLAY \"L0CD\""))[2].first, 120);
+    EXPECT_EQ(Cells(*Import("PLAY \"L99CD\""))[1].first, 2);  // L64: D starts inside line 1
     // N0 rests for the note length.
-    EXPECT_EQ(Cells(Import("PLAY \"N0D\"")).size(), 3u);
-    EXPECT_EQ(Cells(Import("PLAY \"N0D\""))[1].first, 30);
+    EXPECT_EQ(Cells(*Import("PLAY \"N0D\"")).size(), 3u);
+    EXPECT_EQ(Cells(*Import("PLAY \"N0D\""))[1].first, 30);
 }
 
 TEST(BasicImport, ModesChooseInstrumentsAndSoundingParts) {
-    Module m = Import("PLAY \"MSC MLD MNE P4\"\nSOUND 300, 2\nBEEP\n", 0, 0, {1, 2, 3, 4, 5, 6});
+    auto mHolder = Import("PLAY \"MSC MLD MNE P4\"\nSOUND 300, 2\nBEEP\n", 0, 0, {1, 2, 3, 4, 5, 6});
+    Module& m = *mHolder;
     const Cells_t cells = Cells(m);
     // Staccato sounds 0.375 s (22.5 frames); legato has no rest.
     const Cells_t expected = {{0, Note(0, 4)},  {23, kNoteNul}, {30, Note(2, 4)}, {60, Note(4, 4)},
@@ -140,7 +148,8 @@ TEST(BasicImport, StatementsItCannotReadAreSkipped) {
         "70 SOUND 440!, 2#\r\n"
         "80 PLAY \"1 2 C\", \r\n"
         "90 DATA 1st, 2nd: PLAY \"X\" + VARPTR$(A$)\r\n";
-    Module m = Import(program);
+    auto mHolder = Import(program);
+    Module& m = *mHolder;
     const Cells_t cells = Cells(m);
     // Only lines 60, 70 and 80 play; the first note takes the place of the start cell.
     const Cells_t expected = {{0, Note(0, 4)}, {27, kNoteNul}, {30, FrequencyToNote(440, 0, 0).note},
@@ -151,7 +160,8 @@ TEST(BasicImport, StatementsItCannotReadAreSkipped) {
 }
 
 TEST(BasicImport, MalformedModeIsAParseException) {
-    Module target;
+    auto targetHolder = std::make_unique<Module>();
+    Module& target = *targetHolder;
     target.title = "keep";
     const std::string program = "PLAY \"C\"\nPLAY \"MX\"\n";
     try {
@@ -164,11 +174,12 @@ TEST(BasicImport, MalformedModeIsAParseException) {
     EXPECT_FALSE(ImportBasic(target, reinterpret_cast<const uint8_t*>(program.data()), program.size(),
                              [](BasicOptions&) { return false; }));
     // "M" before something that is no letter is nothing at all.
-    EXPECT_EQ(Cells(Import("PLAY \"M1C\"")).size(), 2u);
+    EXPECT_EQ(Cells(*Import("PLAY \"M1C\"")).size(), 2u);
 }
 
 TEST(BasicImport, StringVariablesAndConcatenation) {
-    Module m = Import("10 H$ = \"E\"\n20 LET G$ = \"CD\" + h$\n30 PLAY G$ + \"F\"\n40 PLAY UNKNOWN$\n");
+    auto mHolder = Import("10 H$ = \"E\"\n20 LET G$ = \"CD\" + h$\n30 PLAY G$ + \"F\"\n40 PLAY UNKNOWN$\n");
+    Module& m = *mHolder;
     std::vector<int> notes;
     for (const auto& c : Cells(m))
         if (c.second != kNoteNul) notes.push_back(c.second);
@@ -176,7 +187,8 @@ TEST(BasicImport, StringVariablesAndConcatenation) {
 }
 
 TEST(BasicImport, ThreeVoicesPlayOnTheirOwnChannelsAndTimeLines) {
-    Module m = Import("PLAY \"C\"\nPLAY \"L8CC\", \"O3E\", \"G2\"\nPLAY \"D\"\n");
+    auto mHolder = Import("PLAY \"C\"\nPLAY \"L8CC\", \"O3E\", \"G2\"\nPLAY \"D\"\n");
+    Module& m = *mHolder;
     // The voices start together after the first note (line 30).
     EXPECT_EQ(Cells(m, 0)[2], (std::pair<long, int>{30, Note(0, 4)}));
     EXPECT_EQ(Cells(m, 0)[4], (std::pair<long, int>{45, Note(0, 4)}));
@@ -191,7 +203,8 @@ TEST(BasicImport, ThreeVoicesPlayOnTheirOwnChannelsAndTimeLines) {
 TEST(BasicImport, LongProgramsStopWritingAfterTheLastPattern) {
     std::string program;
     for (int i = 0; i < 200; ++i) program += "PLAY \"L1 T32 CDEFGAB\"\n";  // 7.5 s a note
-    Module m = Import(program);
+    auto mHolder = Import(program);
+    Module& m = *mHolder;
     EXPECT_EQ(m.songLength, 256);
     EXPECT_EQ(SongLines(m), 65536);
 }

@@ -2,6 +2,8 @@
 // options of the caller, a cancelled dialog or a bad file leaves the module as it was, and
 // cut or damaged real files give an error or a song, never a crash or a hang.
 #include <gtest/gtest.h>
+
+#include <memory>
 #include <unistd.h>
 
 #include <filesystem>
@@ -32,13 +34,14 @@ bool SameModule(const Module& a, const Module& b) {
 }
 
 // A module that no import makes: any change to it shows.
-Module Marked() {
-    Module m;
+std::unique_ptr<Module> Marked() {
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     m.Clear(1, 1);
     m.title = "untouched";
     m.fileName = "song.quavex";
     m.patterns[0].lines[3].note[2] = 77;
-    return m;
+    return mHolder;
 }
 
 ImportOptions Options(uint8_t chip = 0) {
@@ -68,7 +71,8 @@ TEST(ImportLoad, EveryKindImportsThroughModuleLoadAndForgetsItsPath) {
         const std::string path = TempPath(s.name);
         ASSERT_TRUE(WriteFile(path, s.bytes));
         StandardImportHandler handler(Options(1));
-        Module m = Marked();
+        auto mHolder = Marked();
+        Module& m = *mHolder;
         bool made = false;
         EXPECT_NO_THROW(made = m.Load(path, &handler)) << s.name;
         EXPECT_TRUE(made) << s.name;
@@ -103,11 +107,12 @@ TEST(ImportLoad, DialogsSeeTheProbeAndCancellingChangesNothing) {
     for (const Sample& s : SmallFiles()) {
         const std::string path = TempPath(s.name);
         ASSERT_TRUE(WriteFile(path, s.bytes));
-        Module m = Marked();
+        auto mHolder = Marked();
+        Module& m = *mHolder;
         EXPECT_FALSE(m.Load(path, &handler)) << s.name;
         // Module::Load forgets the path after any import; the song itself is untouched.
         m.fileName = "song.quavex";
-        EXPECT_TRUE(SameModule(m, Marked())) << s.name;
+        EXPECT_TRUE(SameModule(m, *Marked())) << s.name;
         std::remove(path.c_str());
     }
     // The chip settings start unset in every dialog.
@@ -130,7 +135,8 @@ TEST(ImportLoad, OptionsSetInADialogAreOfferedAgainNextTime) {
     const std::string path = TempPath("again.bas");
     ASSERT_TRUE(WriteFile(path, Bytes{'B', 'E', 'E', 'P', '\n'}));
     for (int i = 0; i < 2; ++i) {
-        Module m;
+        auto mHolder = std::make_unique<Module>();
+        Module& m = *mHolder;
         EXPECT_TRUE(m.Load(path, &handler));
         EXPECT_EQ(m.patterns[0].lines[0].instrument[0], 0);  // BEEP's cell replaced the pause cell
         EXPECT_EQ(m.chipType, 1);
@@ -161,14 +167,15 @@ TEST(ImportLoad, MalformedFilesGiveTheirErrorsAndLeaveTheModuleAlone) {
     for (const Case& c : cases) {
         const std::string path = TempPath(c.name);
         ASSERT_TRUE(WriteFile(path, c.bytes));
-        Module m = Marked();
+        auto mHolder = Marked();
+        Module& m = *mHolder;
         try {
             m.Load(path, &handler);
             ADD_FAILURE() << c.name;
         } catch (const Exception& e) {
             EXPECT_STREQ(e.Message(), c.message) << c.name;
         }
-        EXPECT_TRUE(SameModule(m, Marked())) << c.name;
+        EXPECT_TRUE(SameModule(m, *Marked())) << c.name;
         std::remove(path.c_str());
     }
 }
@@ -200,13 +207,14 @@ TEST(ImportLoad, CutAndDamagedRealFilesNeverCrash) {
         }
         for (const Bytes& variant : variants) {
             ASSERT_TRUE(WriteFile(path, variant));
-            Module m = Marked();
+            auto mHolder = Marked();
+            Module& m = *mHolder;
             try {
                 m.Load(path, &handler);
                 ++loads;
             } catch (const Exception&) {
                 ++failures;
-                EXPECT_TRUE(SameModule(m, Marked())) << file << " (" << variant.size() << " bytes)";
+                EXPECT_TRUE(SameModule(m, *Marked())) << file << " (" << variant.size() << " bytes)";
             }
         }
         std::remove(path.c_str());

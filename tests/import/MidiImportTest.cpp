@@ -2,6 +2,8 @@
 // channel map, running status and the malformed meta events.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <set>
 
 #include "ImportTestUtil.h"
@@ -34,15 +36,16 @@ struct Track {
     }
 };
 
-Module Import(const Bytes& file, uint8_t chip = 0, uint8_t divider = 0,
+std::unique_ptr<Module> Import(const Bytes& file, uint8_t chip = 0, uint8_t divider = 0,
               const std::function<void(MidiOptions&)>& map = nullptr) {
-    Module m;
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     EXPECT_TRUE(ImportMidi(m, file.data(), file.size(), [&](const MidiProbe&, MidiOptions& o) {
         o.chip = Chip(chip, divider);
         if (map) map(o);
         return true;
     }));
-    return m;
+    return mHolder;
 }
 
 // First song line at or after `from` where channel `c` holds a note of volume above 0.
@@ -53,7 +56,8 @@ long FirstSounding(const Module& m, int c, long from = 0) {
 }
 
 std::string MidiError(const Bytes& file) {
-    Module m;
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     try {
         ImportMidi(m, file.data(), file.size(), MidiOkay(0));
     } catch (const Exception& e) {
@@ -66,7 +70,8 @@ std::string MidiError(const Bytes& file) {
 
 TEST(MidiImport, QuarterNoteAtDivision96AndTempo500000LastsThirtyNtscLines) {
     const Bytes file = MidiFile(96, {Track().On(0, 0, 60).Off(96, 0, 60, 127).On(0, 0, 62).Off(96, 0, 62).End()});
-    Module m = Import(file);
+    auto mHolder = Import(file);
+    Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 61);  // 60 frames and the line after them
     EXPECT_EQ(FirstSounding(m, 0), 0);
     EXPECT_EQ(SongLine(m, 0).note[0], 60);
@@ -75,7 +80,8 @@ TEST(MidiImport, QuarterNoteAtDivision96AndTempo500000LastsThirtyNtscLines) {
     EXPECT_EQ(m.patterns[0].lines[0].globalCmd[0], kGlobalSP);
     EXPECT_EQ(m.patterns[0].lines[0].globalParam[0], 8);
     // The same song at PAL: 25 lines a quarter note.
-    Module pal = Import(file, 1);
+    auto palHolder = Import(file, 1);
+    Module& pal = *palHolder;
     EXPECT_EQ(SongLines(pal), 51);
     EXPECT_EQ(SongLine(pal, 25).note[0], 62);
 }
@@ -84,7 +90,8 @@ TEST(MidiImport, TempoChangesAndLongSongsSpanPatterns) {
     // 32 quarter notes at 120 then 32 at 240 beats a minute: 960 + 480 frames.
     Track t;
     t.Tempo(0, 500000).On(0, 0, 60).Off(96 * 32, 0, 60).Tempo(0, 250000).On(0, 0, 64).Off(96 * 32, 0, 64);
-    Module m = Import(MidiFile(96, {t.End()}));
+    auto mHolder = Import(MidiFile(96, {t.End()}));
+    Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 1441);
     EXPECT_EQ(m.songLength, 6);
     for (int p = 0; p < 5; ++p) EXPECT_EQ(m.patterns[p].length, 256);
@@ -95,7 +102,8 @@ TEST(MidiImport, TempoChangesAndLongSongsSpanPatterns) {
 TEST(MidiImport, EnvelopeRisesByVelocityAndFallsByReleaseVelocity) {
     Track t;
     t.On(0, 0, 60, 64).Off(96, 0, 60, 32).On(96, 1, 50, 100).Off(96, 1, 50, 0);
-    Module m = Import(MidiFile(96, {t.End(96)}));
+    auto mHolder = Import(MidiFile(96, {t.End(96)}));
+    Module& m = *mHolder;
     EXPECT_EQ(SongLine(m, 0).volume[0], 7);   // level 64: 127 x 64 x 15 / 16129
     EXPECT_EQ(SongLine(m, 1).volume[0], 15);  // level 127 after two frames
     // Released at line 30 with velocity 32: 127 - 32 = 95, then 63, 31, 0.
@@ -114,7 +122,8 @@ TEST(MidiImport, EnvelopeRisesByVelocityAndFallsByReleaseVelocity) {
 TEST(MidiImport, VoicesOnOneChannelTakeTurnsLineByLine) {
     Track t;
     t.On(0, 0, 60).On(0, 0, 64).On(0, 0, 67).Off(96, 0, 60, 127).Off(0, 0, 64, 127).Off(0, 0, 67, 127);
-    Module m = Import(MidiFile(96, {t.End()}));
+    auto mHolder = Import(MidiFile(96, {t.End()}));
+    Module& m = *mHolder;
     const int order[] = {60, 64, 67};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(SongLine(m, i).note[0], order[i % 3]) << i;
     EXPECT_EQ(SongLine(m, 0).note[1], kNoteNul);  // nothing maps to channel 1
@@ -123,10 +132,11 @@ TEST(MidiImport, VoicesOnOneChannelTakeTurnsLineByLine) {
 TEST(MidiImport, TwoChannelsOnOneTargetAlternateTheirInstruments) {
     Track t;
     t.On(0, 2, 60).On(0, 6, 72).Off(96, 2, 60).Off(0, 6, 72);
-    Module m = Import(MidiFile(96, {t.End()}), 0, 0, [](MidiOptions& o) {
+    auto held = Import(MidiFile(96, {t.End()}), 0, 0, [](MidiOptions& o) {
         o.map[2] = {1, 1, 5};
         o.map[6] = {1, 1, 9};
     });
+    const Module& m = *held;
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(SongLine(m, i).instrument[1], i % 2 ? 9 : 5) << i;
         EXPECT_EQ(SongLine(m, i).note[1], i % 2 ? 72 : 60) << i;
@@ -137,7 +147,8 @@ TEST(MidiImport, DisabledChannelMakesNoVoicesButKeepsTheTiming) {
     Track t;
     // Channel 1 (disabled) plays with running status and a controller in between.
     t.On(0, 1, 40).Event(48, {41, 100}).Event(0, {0xB1, 7, 10}).Off(48, 1, 40).On(0, 0, 60).Off(96, 0, 60);
-    Module m = Import(MidiFile(96, {t.End()}), 0, 0, [](MidiOptions& o) { o.map[1].enabled = 0; });
+    auto mHolder = Import(MidiFile(96, {t.End()}), 0, 0, [](MidiOptions& o) { o.map[1].enabled = 0; });
+    Module& m = *mHolder;
     EXPECT_EQ(FirstSounding(m, 1), -1);
     EXPECT_EQ(FirstSounding(m, 0), 30);
     EXPECT_EQ(SongLines(m), 61);
@@ -146,12 +157,14 @@ TEST(MidiImport, DisabledChannelMakesNoVoicesButKeepsTheTiming) {
 TEST(MidiImport, ControllerSevenSetsTheChannelVolume) {
     Track t;
     t.Event(0, {0xB0, 7, 64}).On(0, 0, 60).Off(96, 0, 60);
-    Module m = Import(MidiFile(96, {t.End()}));
+    auto mHolder = Import(MidiFile(96, {t.End()}));
+    Module& m = *mHolder;
     EXPECT_EQ(SongLine(m, 5).volume[0], 7);  // 64 x 127 x 15 / 16129
 }
 
 TEST(MidiImport, DividerTwoRaisesNotesAnOctave) {
-    Module m = Import(MidiFile(96, {Track().On(0, 0, 60).Off(96, 0, 60).End()}), 0, 1);
+    auto mHolder = Import(MidiFile(96, {Track().On(0, 0, 60).Off(96, 0, 60).End()}), 0, 1);
+    Module& m = *mHolder;
     EXPECT_EQ(SongLine(m, 0).note[0], 72);
 }
 
@@ -162,7 +175,8 @@ TEST(MidiImport, RunningStatusSurvivesMetaAndSystemExclusiveEvents) {
     t.Event(0, {64, 127});                       // note on 64 by running status
     t.Event(0, {0xF0, 2, 0x7E, 0xF7});           // system exclusive
     t.Event(0, {67, 127});                       // note on 67 by running status
-    Module m = Import(MidiFile(96, {t.Off(96, 0, 60).Off(0, 0, 64).Off(0, 0, 67).End()}));
+    auto mHolder = Import(MidiFile(96, {t.Off(96, 0, 60).Off(0, 0, 64).Off(0, 0, 67).End()}));
+    Module& m = *mHolder;
     std::set<int> notes;
     for (int i = 0; i < 6; ++i) notes.insert(SongLine(m, i).note[0]);
     EXPECT_EQ(notes, (std::set<int>{60, 64, 67}));
@@ -171,7 +185,8 @@ TEST(MidiImport, RunningStatusSurvivesMetaAndSystemExclusiveEvents) {
 TEST(MidiImport, TracksPlayTogether) {
     const Bytes file = MidiFile(96, {Track().Tempo(0, 500000).End(), Track().On(0, 0, 60).Off(96, 0, 60).End(),
                                      Track().On(48, 1, 70).Off(96, 1, 70).End()});
-    Module m = Import(file);
+    auto mHolder = Import(file);
+    Module& m = *mHolder;
     EXPECT_EQ(FirstSounding(m, 0), 0);
     EXPECT_EQ(FirstSounding(m, 1), 15);
     EXPECT_EQ(SongLines(m), 46);
@@ -181,7 +196,8 @@ TEST(MidiImport, MalformedEventsGiveTheirMessages) {
     Bytes smpte = MidiFile(96, {Track().End()});
     smpte[12] = 0xE7;
     bool shown = false;
-    Module m;
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     try {
         ImportMidi(m, smpte.data(), smpte.size(), [&](const MidiProbe&, MidiOptions&) { return shown = true; });
         ADD_FAILURE();
@@ -198,7 +214,8 @@ TEST(MidiImport, MalformedEventsGiveTheirMessages) {
 TEST(MidiImport, TracksRunningPastTheDataFinish) {
     Bytes file = MidiFile(96, {Track().On(0, 0, 60).Off(96, 0, 60).End()});
     file.resize(file.size() - 5);  // the note off and the end of track are cut away
-    Module m = Import(file);
+    auto mHolder = Import(file);
+    Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 31);
 }
 
@@ -206,13 +223,15 @@ TEST(MidiImport, HugeDeltasFillTheModuleAndStop) {
     // 2^28 - 1 ticks at a slow division: far beyond 256 full patterns.
     Track t;
     t.On(0, 0, 60).Event(0x0FFFFFFF, {0x80, 60, 0}).On(0x0FFFFFFF, 0, 61);
-    Module m = Import(MidiFile(1, {t.End(0x0FFFFFFF)}));
+    auto mHolder = Import(MidiFile(1, {t.End(0x0FFFFFFF)}));
+    Module& m = *mHolder;
     EXPECT_EQ(m.songLength, 256);
     EXPECT_EQ(SongLines(m), 65536);
 }
 
 TEST(MidiImport, CancelLeavesTheTargetAlone) {
-    Module target;
+    auto targetHolder = std::make_unique<Module>();
+    Module& target = *targetHolder;
     target.title = "keep";
     const Bytes file = MidiFile(96, {Track().On(0, 0, 60).End(96)});
     EXPECT_FALSE(ImportMidi(target, file.data(), file.size(), [](const MidiProbe&, MidiOptions&) { return false; }));
@@ -232,7 +251,8 @@ TEST(MidiImport, TracksReadOnlyTheirOwnChunks) {
     std::vector<Bytes> tracks(3000);
     tracks.push_back(Track().On(0, 0, 60).On(0, 1, 64).Off(96, 0, 60).Off(0, 1, 64).End());
     Bytes file = MidiFile(96, tracks);
-    Module m = Import(file);
+    auto mHolder = Import(file);
+    Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 31);
     for (int i = 0; i < 30; ++i) {
         EXPECT_EQ(SongLine(m, i).note[0], 60) << i;

@@ -2,6 +2,8 @@
 // matter, and the errors of malformed files.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "ImportTestUtil.h"
 #include "app/Exceptions.h"
 #include "import/NoteSearch.h"
@@ -10,14 +12,16 @@ using namespace importtest;
 
 namespace {
 
-Module Import(const ModBuilder& mod, uint8_t chip, uint8_t divider = 0) {
-    Module m;
+std::unique_ptr<Module> Import(const ModBuilder& mod, uint8_t chip, uint8_t divider = 0) {
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     EXPECT_TRUE(ImportMod(m, mod.bytes.data(), mod.bytes.size(), mod.channels, ModOkay(chip, divider)));
-    return m;
+    return mHolder;
 }
 
 uint32_t ModError(const ModBuilder& mod, bool* dialogShown = nullptr) {
-    Module m;
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     try {
         ImportMod(m, mod.bytes.data(), mod.bytes.size(), mod.channels, [&](const ModProbe&, ModOptions& o) {
             if (dialogShown) *dialogShown = true;
@@ -42,17 +46,20 @@ TEST(ModImport, TitleStopsAtNulAndDropsControlCharacters) {
     EXPECT_EQ(probe.title, "abcd");
     EXPECT_EQ(probe.sampleNames.substr(0, 5), "kick\n");
     EXPECT_EQ(std::count(probe.sampleNames.begin(), probe.sampleNames.end(), '\n'), 31);
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     EXPECT_EQ(m.title, "abcd");
     EXPECT_EQ(m.notes, probe.sampleNames);
 }
 
 TEST(ModImport, OnePatternAtSpeedSixLasts384LinesAtPalAbout461AtNtsc) {
     ModBuilder mod;
-    Module pal = Import(mod, 1);
+    auto palHolder = Import(mod, 1);
+    Module& pal = *palHolder;
     EXPECT_EQ(pal.songLength, 2);  // 384 lines: pattern 0 full, 128 in pattern 1
     EXPECT_EQ(SongLines(pal), 384);
-    Module ntsc = Import(mod, 0);
+    auto ntscHolder = Import(mod, 0);
+    Module& ntsc = *ntscHolder;
     EXPECT_EQ(SongLines(ntsc), 461);
     // The first line carries the speed of one frame per line and the stereo split.
     const PatternLine& head = pal.patterns[0].lines[0];
@@ -81,7 +88,7 @@ TEST(ModImport, EffectFSetsSpeedBelow32AndTempoFrom32) {
     for (const Case& c : cases) {
         ModBuilder mod;
         mod.Cell(0, 0, 1, 0, 0, 0xF, c.param);
-        EXPECT_NEAR(SongLines(Import(mod, 1)), c.palLines, 1) << "F" << std::hex << c.param;
+        EXPECT_NEAR(SongLines(*Import(mod, 1)), c.palLines, 1) << "F" << std::hex << c.param;
     }
 }
 
@@ -89,11 +96,11 @@ TEST(ModImport, PatternBreakJumpsToItsRowInTheNextPosition) {
     ModBuilder mod(4, 2);
     mod.Orders({0, 1});
     mod.Cell(0, 9, 0, 0, 0, 0xD, 0x32);  // after row 9, on to row 32 of pattern 1
-    EXPECT_EQ(SongLines(Import(mod, 1)), (10 + 32) * 6);
+    EXPECT_EQ(SongLines(*Import(mod, 1)), (10 + 32) * 6);
     ModBuilder beyond(4, 2);
     beyond.Orders({0, 1});
     beyond.Cell(0, 0, 0, 0, 0, 0xD, 0x99);  // row 99 is held to 63
-    EXPECT_EQ(SongLines(Import(beyond, 1)), (1 + 1) * 6);
+    EXPECT_EQ(SongLines(*Import(beyond, 1)), (1 + 1) * 6);
 }
 
 TEST(ModImport, LoudnessAndPitchOfAPlayingSample) {
@@ -101,7 +108,8 @@ TEST(ModImport, LoudnessAndPitchOfAPlayingSample) {
     mod.Sample(1, Constant(2000, 64), 64, 0, 2000);  // loops over its whole length
     mod.Cell(0, 0, 0, 1, 428, 0, 0);
     mod.Cell(0, 1, 0, 0, 0, 0xC, 32);  // half the volume from row 1 on
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     const NoteAndDetune nd = FrequencyToNote(443361.8125 / 856.0, 1, 0);
     const PatternLine& l0 = m.patterns[0].lines[0];
     EXPECT_EQ(l0.note[0], nd.note);
@@ -119,7 +127,8 @@ TEST(ModImport, VolumeSlideActsOnEveryTickAndXWins) {
     mod.Sample(1, Constant(4000, 127), 64, 0, 4000);
     mod.Cell(0, 0, 0, 1, 428, 0xA, 0x0F);  // slide down 15 a tick: 64, 49, 34, 19, 4, 0
     mod.Cell(0, 1, 0, 0, 0, 0xA, 0x23);    // x wins: up 2 a tick
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     const int expected[] = {15, 14, 12, 9, 2, 0};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(m.patterns[0].lines[i].volume[0], expected[i]) << i;
     EXPECT_EQ(m.patterns[0].lines[6].note[0], kNoteEmpty);  // still silent, already written
@@ -131,7 +140,8 @@ TEST(ModImport, SilentSampleWritesOneSilentCellPerStart) {
     mod.Sample(1, Constant(1000, 0), 64, 0, 1000);
     mod.Cell(0, 0, 1, 1, 428, 0, 0);
     mod.Cell(0, 2, 1, 1, 428, 0, 0);  // retriggered on row 2 (line 12)
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     int cells = 0;
     for (long i = 1; i < SongLines(m); ++i) {
         const PatternLine& line = SongLine(m, i);
@@ -152,7 +162,8 @@ TEST(ModImport, TwoChannelModLeavesChannelsTwoAndThreeEmpty) {
     ModBuilder mod(2);
     mod.Sample(1, Constant(3000, 100), 64, 0, 3000);
     for (int c = 0; c < 2; ++c) mod.Cell(0, 0, c, 1, 214, 0, 0);
-    Module m = Import(mod, 0);
+    auto mHolder = Import(mod, 0);
+    Module& m = *mHolder;
     EXPECT_EQ(m.patterns[0].lines[0].note[2], kNoteNul);
     EXPECT_EQ(m.patterns[0].lines[0].note[3], 253);
     EXPECT_GT(m.patterns[0].lines[0].volume[1], 0);
@@ -167,7 +178,8 @@ TEST(ModImport, SongBeyond256PatternsStopsAfterTheLastLine) {
     mod.Cell(0, 0, 0, 0, 0, 0xF, 31);
     std::vector<int> orders(128, 0);
     mod.bytes[950] = 128;
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     EXPECT_EQ(m.songLength, 256);
     EXPECT_EQ(SongLines(m), 65536);
     EXPECT_EQ(m.orderList[255], 255);
@@ -179,7 +191,8 @@ TEST(ModImport, SampleWithoutLoopStopsAtItsEnd) {
     // bytes of the seventh.
     mod.Sample(1, Constant(1000, 100), 64);
     mod.Cell(0, 0, 0, 1, 428, 0, 0);
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     for (int i = 0; i < 7; ++i) EXPECT_GT(m.patterns[0].lines[i].volume[0], 0) << i;
     EXPECT_EQ(m.patterns[0].lines[7].volume[0], 0);
     EXPECT_EQ(m.patterns[0].lines[7].note[0], m.patterns[0].lines[0].note[0]);
@@ -213,7 +226,8 @@ TEST(ModImport, MalformedHeadersGiveTheirErrorNumbers) {
 }
 
 TEST(ModImport, CancelAndFailureLeaveTheTargetAlone) {
-    Module target;
+    auto targetHolder = std::make_unique<Module>();
+    Module& target = *targetHolder;
     target.title = "keep";
     ModBuilder mod;
     EXPECT_FALSE(ImportMod(target, mod.bytes.data(), mod.bytes.size(), 4,
@@ -237,7 +251,8 @@ TEST(ModImport, TruncatedSampleDataPlaysAsSilence) {
     mod.Sample(1, Constant(4000, 100), 64);
     mod.Cell(0, 0, 0, 1, 428, 0, 0);
     mod.bytes.resize(mod.bytes.size() - 4000);  // no sample data at all
-    Module m = Import(mod, 1);
+    auto mHolder = Import(mod, 1);
+    Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 384);
     EXPECT_EQ(m.patterns[0].lines[0].volume[0], 0);
 }

@@ -2,6 +2,8 @@
 // with lengths worked out here from the files' own structure, by code that shares nothing
 // with the importers.
 #include <gtest/gtest.h>
+
+#include <memory>
 #include <zlib.h>
 
 #include <algorithm>
@@ -148,7 +150,8 @@ TEST(RealFiles, ModSongsLastAsLongAsTheirRowsAndTempos) {
         ASSERT_GE(f.size(), 1084u) << path;
         const int channels = std::memcmp(&f[1080], "2CHN", 4) == 0 ? 2 : 4;
         for (uint8_t chip : {0, 1}) {
-            Module m;
+            auto mHolder = std::make_unique<Module>();
+            Module& m = *mHolder;
             bool made = false;
             ASSERT_NO_THROW(made = ImportMod(m, f.data(), f.size(), channels, ModOkay(chip))) << path;
             ASSERT_TRUE(made) << path;
@@ -163,7 +166,8 @@ TEST(RealFiles, MidiSongsLastUntilTheirLastEvent) {
     for (const std::string& path : files) {
         const Bytes f = ReadFile(path);
         for (uint8_t chip : {0, 1}) {
-            Module m;
+            auto mHolder = std::make_unique<Module>();
+            Module& m = *mHolder;
             bool made = false;
             ASSERT_NO_THROW(made = ImportMidi(m, f.data(), f.size(), MidiOkay(chip))) << path;
             ASSERT_TRUE(made) << path;
@@ -185,7 +189,8 @@ TEST(RealFiles, VgmLogsLastTheirTotalSamples) {
         ASSERT_GE(f.size(), 0x40u) << path;
         const uint32_t totalSamples = f[0x18] | f[0x19] << 8 | f[0x1A] << 16 | static_cast<uint32_t>(f[0x1B]) << 24;
         for (uint8_t chip : {0, 1}) {
-            Module m;
+            auto mHolder = std::make_unique<Module>();
+            Module& m = *mHolder;
             bool made = false;
             ASSERT_NO_THROW(made = ImportVgmFile(m, path, VgmOkay(chip))) << path;
             ASSERT_TRUE(made) << path;
@@ -199,7 +204,8 @@ TEST(RealFiles, EveryBasicProgramImportsAndMusicGivesNotes) {
     if (files.empty()) GTEST_SKIP() << "no BASIC test files";
     for (const std::string& path : files) {
         const Bytes f = ReadFile(path);
-        Module m;
+        auto mHolder = std::make_unique<Module>();
+        Module& m = *mHolder;
         bool made = false;
         ASSERT_NO_THROW(made = ImportBasic(m, f.data(), f.size(), BasicOkay(0))) << path;
         ASSERT_TRUE(made) << path;

@@ -1,6 +1,8 @@
 // VGM import: frame cutting with the carried wait, register changes into cells, noise and
 // stereo handling, other chips' commands, compressed logs and foreign clocks.
 #include <gtest/gtest.h>
+
+#include <memory>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -26,10 +28,11 @@ Bytes operator+(Bytes a, const Bytes& b) {
 const Bytes kFrameNtsc = {0x62};
 const Bytes kFramePal = {0x63};
 
-Module Import(const Bytes& file, uint8_t chip = 0) {
-    Module m;
+std::unique_ptr<Module> Import(const Bytes& file, uint8_t chip = 0) {
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     EXPECT_TRUE(ImportVgm(m, file.data(), file.size(), VgmOkay(chip)));
-    return m;
+    return mHolder;
 }
 
 std::string TempPath(const char* name) {
@@ -41,7 +44,8 @@ std::string TempPath(const char* name) {
 TEST(VgmImport, OneCellPerChangeThenEmptyLines) {
     Bytes commands;
     for (int i = 0; i < 4; ++i) commands = commands + Tone(0, 254) + Volume(0, 2) + kFrameNtsc;
-    Module m = Import(VgmFile(commands));
+    auto mHolder = Import(VgmFile(commands));
+    Module& m = *mHolder;
     EXPECT_EQ(m.initialSpeed, 8);
     EXPECT_EQ(SongLines(m), 4);
     const NoteAndDetune nd = PeriodToNote(254);
@@ -56,17 +60,18 @@ TEST(VgmImport, OneCellPerChangeThenEmptyLines) {
 TEST(VgmImport, WaitCarriesOverFrames) {
     Bytes six;
     for (int i = 0; i < 6; ++i) six = six + kFrameNtsc;
-    EXPECT_EQ(SongLines(Import(VgmFile(six), 1)), 5);  // 4410 samples at 882 a frame
-    EXPECT_EQ(SongLines(Import(VgmFile(six), 0)), 6);
+    EXPECT_EQ(SongLines(*Import(VgmFile(six), 1)), 5);  // 4410 samples at 882 a frame
+    EXPECT_EQ(SongLines(*Import(VgmFile(six), 0)), 6);
     // 0x61 nn nn, 0x7n (n + 1) and 0x8n (n) waits add up the same way.
     const Bytes mixed = {0x61, 0xDF, 0x02, 0x7F, 0x8F, 0x80, 0x70};  // 735 + 16 + 15 + 0 + 1
-    EXPECT_EQ(SongLines(Import(VgmFile(mixed))), 2);
+    EXPECT_EQ(SongLines(*Import(VgmFile(mixed))), 2);
 }
 
 TEST(VgmImport, NoiseLatchMarksAChangeEvenWithTheSameValue) {
     const Bytes commands = Noise(1, 2) + Volume(3, 0) + kFrameNtsc + Noise(1, 2) + kFrameNtsc + kFrameNtsc +
                            Volume(3, 5) + kFrameNtsc + Noise(0, 3) + kFrameNtsc;
-    Module m = Import(VgmFile(commands));
+    auto mHolder = Import(VgmFile(commands));
+    Module& m = *mHolder;
     const Pattern& p = m.patterns[0];
     EXPECT_EQ(p.lines[0].note[3], 253);  // white, rate 2: "WLo"
     EXPECT_EQ(p.lines[0].volume[3], 15);
@@ -83,7 +88,8 @@ TEST(VgmImport, NoiseLatchMarksAChangeEvenWithTheSameValue) {
 TEST(VgmImport, StereoWritesOnlyWhenTheByteChanges) {
     const Bytes commands = Bytes{0x4F, 0xFF} + kFrameNtsc + Bytes{0x4F, 0x96} + kFrameNtsc + Bytes{0x4F, 0x96} +
                            kFrameNtsc + Bytes{0x4F, 0xFF} + kFrameNtsc;
-    Module m = Import(VgmFile(commands));
+    auto mHolder = Import(VgmFile(commands));
+    Module& m = *mHolder;
     const Pattern& p = m.patterns[0];
     EXPECT_EQ(p.lines[0].globalCmd[1], 0);
     EXPECT_EQ(p.lines[1].globalCmd[1], kGlobalST);
@@ -97,7 +103,8 @@ TEST(VgmImport, OtherChipsCommandsChangeNothing) {
     Bytes noisy = Bytes{0x52, 0x28, 0xF0, 0x53, 0x50, 0x90, 0x30, 0x50, 0xB0, 0x50, 0x90} + Tone(1, 300);
     noisy = noisy + Bytes{0xC0, 0x50, 0x50, 0x50, 0xE0, 0x50, 0x50, 0x50, 0x50} + Volume(1, 0) + kFrameNtsc;
     noisy = noisy + Bytes{0x67, 0x66, 0x00, 4, 0, 0, 0, 0x50, 0x90, 0x50, 0x90} + kFrameNtsc;
-    Module a = Import(VgmFile(base)), b = Import(VgmFile(noisy));
+    auto aHolder = Import(VgmFile(base)), bHolder = Import(VgmFile(noisy));
+    const Module &a = *aHolder, &b = *bHolder;
     ASSERT_EQ(SongLines(a), SongLines(b));
     for (long i = 0; i < SongLines(a); ++i)
         EXPECT_EQ(std::memcmp(&SongLine(a, i), &SongLine(b, i), sizeof(PatternLine)), 0) << i;
@@ -117,11 +124,13 @@ TEST(VgmImport, TonePeriodsBecomeNearestPlayableNotes) {
 TEST(VgmImport, LogsOfAnotherClockKeepTheirPitch) {
     // A 4 MHz log: period 285 there sounds like 255 at the console's clock.
     const Bytes commands = Tone(0, 285) + Volume(0, 0) + kFrameNtsc;
-    Module m = Import(VgmFile(commands, 4000000));
+    auto mHolder = Import(VgmFile(commands, 4000000));
+    Module& m = *mHolder;
     EXPECT_EQ(m.patterns[0].lines[0].note[0], PeriodToNote(255).note);
     EXPECT_EQ(m.patterns[0].lines[0].detune[0], PeriodToNote(255).detune);
     // Within 2 % of the console's clock nothing is scaled; the flag bits are no clock.
-    Module near = Import(VgmFile(commands, 3579545u * 101 / 100 | 0x80000000u));
+    auto nearHolder = Import(VgmFile(commands, 3579545u * 101 / 100 | 0x80000000u));
+    Module& near = *nearHolder;
     EXPECT_EQ(near.patterns[0].lines[0].note[0], PeriodToNote(285).note);
     VgmProbe probe = ProbeVgm(VgmFile(commands, 3579545u | 0xC0000000u).data(), 0x80);
     EXPECT_EQ(probe.clock, 3579545u);
@@ -132,7 +141,8 @@ TEST(VgmImport, NewerLogsStartTheirCommandsAtTheDataOffset) {
     Bytes file = VgmFile(Bytes(0x40, 0x50) + Tone(0, 400) + Volume(0, 0) + kFrameNtsc, 3579545, 0x151);
     const uint32_t relative = 0x80 - 0x34;
     file[0x34] = static_cast<uint8_t>(relative);
-    Module m = Import(file);
+    auto mHolder = Import(file);
+    Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 1);
     EXPECT_EQ(m.patterns[0].lines[0].note[0], PeriodToNote(400).note);
 }
@@ -161,7 +171,8 @@ TEST(VgmImport, CompressedAndTruncatedLogs) {
     ASSERT_NE(g, nullptr);
     gzwrite(g, plain.data(), static_cast<unsigned>(plain.size()));
     gzclose(g);
-    Module m;
+    auto mHolder = std::make_unique<Module>();
+    Module& m = *mHolder;
     ASSERT_TRUE(ImportVgmFile(m, path, VgmOkay(0)));
     EXPECT_EQ(SongLines(m), 100);
 
@@ -169,18 +180,20 @@ TEST(VgmImport, CompressedAndTruncatedLogs) {
     Bytes packed = ReadFile(path);
     packed.resize(packed.size() / 2);
     ASSERT_TRUE(WriteFile(path, packed));
-    Module cut;
+    auto cutHolder = std::make_unique<Module>();
+    Module& cut = *cutHolder;
     EXPECT_TRUE(ImportVgmFile(cut, path, VgmOkay(0)));
     EXPECT_LT(SongLines(cut), 100);
 
     // A plain log cut in the middle of a command.
     Bytes half(plain.begin(), plain.begin() + 0x40 + 5 * 50 + 3);
-    EXPECT_EQ(SongLines(Import(half)), 50);
+    EXPECT_EQ(SongLines(*Import(half)), 50);
     std::remove(path.c_str());
 }
 
 TEST(VgmImport, NoLogGivesAnExceptionWithoutMessage) {
-    Module target;
+    auto targetHolder = std::make_unique<Module>();
+    Module& target = *targetHolder;
     target.title = "keep";
     const Bytes text = {'V', 'g', 'm', '!', 0, 0, 0, 0};
     try {
@@ -198,7 +211,8 @@ TEST(VgmImport, NoLogGivesAnExceptionWithoutMessage) {
 TEST(VgmImport, LongLogStopsWhenTheModuleIsFull) {
     Bytes commands;
     for (int i = 0; i < 800; ++i) commands = commands + Bytes{0x61, 0xFF, 0xFF};  // 89 frames each
-    Module m = Import(VgmFile(commands));
+    auto mHolder = Import(VgmFile(commands));
+    Module& m = *mHolder;
     EXPECT_EQ(m.songLength, 256);
     EXPECT_EQ(SongLines(m), 65536);
 }
