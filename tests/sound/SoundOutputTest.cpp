@@ -133,6 +133,7 @@ TEST_F(SoundOutputTest, NothingIsWrittenUntilTheCursorIsMoreThanTheGuardOn) {
     device->cursor = 1000 + 3072;
     output->RunPass();
     EXPECT_TRUE(device->writes.empty());
+    EXPECT_EQ(player->chip.Fill(), 2940);  // no second frame while the first one waits
     // Four bytes more: one chunk, after which the cursor is only 2052 bytes ahead again.
     device->cursor = 1000 + 3076;
     output->RunPass();
