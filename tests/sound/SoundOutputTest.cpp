@@ -125,15 +125,17 @@ TEST_F(SoundOutputTest, StartClearsBufferAndWritesFromThePlayCursor) {
 }
 
 TEST_F(SoundOutputTest, NothingIsWrittenUntilTheCursorIsMoreThanTheGuardOn) {
+    player->StartTestNote(0, 0, instrument, 15, 60, 0, 100);  // counts the frames played
     ASSERT_NO_FATAL_FAILURE(Started(1000));
     output->RunPass();
+    EXPECT_EQ(player->channels[0].framesLeft, 99u);
     EXPECT_TRUE(device->writes.empty());
     EXPECT_EQ(output->Pending(), 2940u);  // the first frame waits in the chip's ring
     EXPECT_EQ(player->chip.Fill(), 2940);
     device->cursor = 1000 + 3072;
     output->RunPass();
     EXPECT_TRUE(device->writes.empty());
-    EXPECT_EQ(player->chip.Fill(), 2940);  // no second frame while the first one waits
+    EXPECT_EQ(player->channels[0].framesLeft, 99u);  // no new frame while the first waits
     // Four bytes more: one chunk, after which the cursor is only 2052 bytes ahead again.
     device->cursor = 1000 + 3076;
     output->RunPass();
