@@ -93,11 +93,12 @@ void BM_ImportTenMinuteVgm(benchmark::State& state) {
     const Bytes file = TenMinuteVgm();
     auto module = std::make_unique<Module>();
     for (auto _ : state) {
-        const bool made = ImportVgm(*module, file.data(), file.size(), [](const VgmProbe&, VgmOptions& o) {
-            o.chip.chipType = 0;
-            o.chip.frequencyDivider = 0;
-            return true;
-        });
+        const bool made =
+            ImportVgm(*module, file.data(), file.size(), [](const VgmProbe&, VgmOptions& o) {
+                o.chip.chipType = 0;
+                o.chip.frequencyDivider = 0;
+                return true;
+            });
         benchmark::DoNotOptimize(made);
     }
     state.counters["patterns"] = module->songLength;
@@ -108,11 +109,12 @@ void BM_ImportFiveMinuteMidi(benchmark::State& state) {
     const Bytes file = FiveMinuteMidi();
     auto module = std::make_unique<Module>();
     for (auto _ : state) {
-        const bool made = ImportMidi(*module, file.data(), file.size(), [](const MidiProbe&, MidiOptions& o) {
-            o.chip.chipType = 0;
-            o.chip.frequencyDivider = 0;
-            return true;
-        });
+        const bool made =
+            ImportMidi(*module, file.data(), file.size(), [](const MidiProbe&, MidiOptions& o) {
+                o.chip.chipType = 0;
+                o.chip.frequencyDivider = 0;
+                return true;
+            });
         benchmark::DoNotOptimize(made);
     }
     state.counters["patterns"] = module->songLength;

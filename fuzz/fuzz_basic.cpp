@@ -7,10 +7,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Module module;
     try {
         if (ImportBasic(module, data, size, [size](BasicOptions& o) {
-            o.chip.chipType = size & 1;
-            o.chip.frequencyDivider = (size >> 1) & 1;
-            return true;
-        }))
+                o.chip.chipType = size & 1;
+                o.chip.frequencyDivider = (size >> 1) & 1;
+                return true;
+            }))
             PlayImportedSecond(module);
     } catch (const Exception&) {
     }

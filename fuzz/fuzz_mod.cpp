@@ -11,10 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Module module;
     try {
         if (ImportMod(module, data, size, channels, [size](const ModProbe&, ModOptions& o) {
-            o.chip.chipType = size & 1;
-            o.chip.frequencyDivider = (size >> 1) & 1;
-            return true;
-        }))
+                o.chip.chipType = size & 1;
+                o.chip.frequencyDivider = (size >> 1) & 1;
+                return true;
+            }))
             PlayImportedSecond(module);
     } catch (const Exception&) {
     }

@@ -71,10 +71,11 @@ std::string PrepareText(const uint8_t* data, size_t size) {
             if (c == '"') {
                 inString = !inString;
             } else if (!inString) {
-                const bool wordStart = out.empty() || !std::isalnum(static_cast<unsigned char>(out.back()));
+                const bool wordStart =
+                    out.empty() || !std::isalnum(static_cast<unsigned char>(out.back()));
                 if (c == '\'' ||
-                    (wordStart && i + 2 < size && std::toupper(data[i]) == 'R' && std::toupper(data[i + 1]) == 'E' &&
-                     std::toupper(data[i + 2]) == 'M'))
+                    (wordStart && i + 2 < size && std::toupper(data[i]) == 'R' &&
+                     std::toupper(data[i + 1]) == 'E' && std::toupper(data[i + 2]) == 'M'))
                     comment = true;
             }
         }
@@ -116,7 +117,8 @@ private:
 
     void PlayMusic(int channel, const std::string& music);
     void PlayNote(int channel, int value, int length, int dots);
-    void Emit(int channel, double duration, uint8_t note, int8_t detune, uint8_t instrument, uint8_t volume);
+    void Emit(int channel, double duration, uint8_t note, int8_t detune, uint8_t instrument,
+              uint8_t volume);
     void Advance(TimeLine& t);
     bool Full() const;
 
@@ -209,12 +211,13 @@ void BasicConverter::Advance(TimeLine& t) {
         module.MakePattern(t.pattern);
         module.patterns[t.pattern].length = 1;
         module.orderList[t.pattern] = static_cast<uint8_t>(t.pattern);
-        module.songLength = std::max<uint16_t>(module.songLength, static_cast<uint16_t>(t.pattern + 1));
+        module.songLength =
+            std::max<uint16_t>(module.songLength, static_cast<uint16_t>(t.pattern + 1));
     }
 }
 
-void BasicConverter::Emit(int channel, double duration, uint8_t note, int8_t detune, uint8_t instrument,
-                          uint8_t volume) {
+void BasicConverter::Emit(int channel, double duration, uint8_t note, int8_t detune,
+                          uint8_t instrument, uint8_t volume) {
     TimeLine& t = time[channel];
     bool written = false;
     while (duration > kTimeEpsilon) {
@@ -249,7 +252,7 @@ void BasicConverter::PlayNote(int channel, int value, int length, int dots) {
     }
     if (options.chip.frequencyDivider == 1) value += 12;
     value = std::clamp(value, 0, static_cast<int>(kNoteLastTone));
-    const uint8_t instrument = options.instruments[s.mode == 1 ? kBasicPlayStaccato
+    const uint8_t instrument = options.instruments[s.mode == 1   ? kBasicPlayStaccato
                                                    : s.mode == 2 ? kBasicPlayLegato
                                                                  : kBasicPlayNormal];
     Emit(channel, sounding, static_cast<uint8_t>(value), 0, instrument, s.volume);
@@ -363,7 +366,8 @@ bool BasicConverter::StringExpression(std::string& value) {
     for (;;) {
         Token token;
         Peek(token);
-        const bool variable = token.type == kTokenName && !token.text.empty() && token.text.back() == '$';
+        const bool variable =
+            token.type == kTokenName && !token.text.empty() && token.text.back() == '$';
         if (token.type != kTokenString && !variable) return false;
         Next(token);
         const std::string* part = &token.text;
@@ -371,7 +375,8 @@ bool BasicConverter::StringExpression(std::string& value) {
             const auto found = variables.find(Upper(token.text));
             part = found != variables.end() ? &found->second : nullptr;
         }
-        if (part && value.size() < kMaxStringLength) value.append(*part, 0, kMaxStringLength - value.size());
+        if (part && value.size() < kMaxStringLength)
+            value.append(*part, 0, kMaxStringLength - value.size());
         Token plus;
         Peek(plus);
         if (plus.type != kTokenSpecial || plus.special != '+') return true;
@@ -411,12 +416,14 @@ void BasicConverter::PlayStatement() {
     TimeLine latest = time[0];
     for (int v = 1; v < count; ++v) {
         const TimeLine& t = time[v];
-        if (t.pattern > latest.pattern || (t.pattern == latest.pattern && (t.line > latest.line ||
-                                                                            (t.line == latest.line && t.used > latest.used))))
+        if (t.pattern > latest.pattern ||
+            (t.pattern == latest.pattern &&
+             (t.line > latest.line || (t.line == latest.line && t.used > latest.used))))
             latest = t;
     }
     for (int v = 0; v < count; ++v) {
-        while (time[v].pattern < latest.pattern || (time[v].pattern == latest.pattern && time[v].line < latest.line)) {
+        while (time[v].pattern < latest.pattern ||
+               (time[v].pattern == latest.pattern && time[v].line < latest.line)) {
             time[v].used = 0.0;
             Advance(time[v]);
         }
@@ -436,7 +443,8 @@ void BasicConverter::SoundStatement() {
     auto suffix = [this] {
         Token t;
         Peek(t);
-        if (t.type == kTokenSpecial && (t.special == '#' || t.special == '!' || t.special == '%')) Next(t);
+        if (t.type == kTokenSpecial && (t.special == '#' || t.special == '!' || t.special == '%'))
+            Next(t);
     };
     suffix();
     if (!tokenizer.IsSpecial(',')) {
@@ -448,7 +456,8 @@ void BasicConverter::SoundStatement() {
         SkipStatement();
         return;
     }
-    const double ticks = token.type == kTokenInteger ? token.number : static_cast<double>(token.real);
+    const double ticks =
+        token.type == kTokenInteger ? token.number : static_cast<double>(token.real);
     suffix();
     // Arguments that go on are expressions, which this does not evaluate.
     if (!AtStatementEnd()) {
@@ -457,7 +466,8 @@ void BasicConverter::SoundStatement() {
     }
     const double seconds = std::clamp(ticks, 0.001, 10.0) / 18.2;
     const int32_t hz = std::clamp<int32_t>(frequency, 37, 32767);
-    const NoteAndDetune nd = FrequencyToNote(hz, options.chip.chipType, options.chip.frequencyDivider);
+    const NoteAndDetune nd =
+        FrequencyToNote(hz, options.chip.chipType, options.chip.frequencyDivider);
     Emit(0, seconds, nd.note, nd.detune, options.instruments[kBasicSound], 15);
 }
 
@@ -477,15 +487,21 @@ void BasicConverter::Assignment(const std::string& name) {
 void BasicConverter::Statement(const Token& first) {
     if (first.type == kTokenSymbol) {
         switch (first.number) {
-        case kPlay: PlayStatement(); return;
-        case kSound: SoundStatement(); return;
-        case kBeep: {
-            const NoteAndDetune nd = FrequencyToNote(1000.0, options.chip.chipType, options.chip.frequencyDivider);
-            Emit(0, 0.25, nd.note, nd.detune, options.instruments[kBasicBeep], 15);
-            SkipStatement();
-            return;
-        }
-        default: break;
+            case kPlay:
+                PlayStatement();
+                return;
+            case kSound:
+                SoundStatement();
+                return;
+            case kBeep: {
+                const NoteAndDetune nd =
+                    FrequencyToNote(1000.0, options.chip.chipType, options.chip.frequencyDivider);
+                Emit(0, 0.25, nd.note, nd.detune, options.instruments[kBasicBeep], 15);
+                SkipStatement();
+                return;
+            }
+            default:
+                break;
         }
     }
     if (first.type == kTokenName) {
@@ -534,7 +550,8 @@ void BasicConverter::Run(const std::string& programText) {
         try {
             Next(token);
             if (token.type == kTokenFileEnd) return;
-            if (token.type == kTokenLineEnd || (token.type == kTokenSpecial && token.special == ':')) {
+            if (token.type == kTokenLineEnd ||
+                (token.type == kTokenSpecial && token.special == ':')) {
                 atStart = true;
                 continue;
             }

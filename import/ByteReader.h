@@ -80,7 +80,8 @@ public:
     }
     bool ReadU32BE(uint32_t& value) {
         if (!CanRead(4)) return Fail(value);
-        value = static_cast<uint32_t>(data[pos]) << 24 | static_cast<uint32_t>(data[pos + 1]) << 16 |
+        value = static_cast<uint32_t>(data[pos]) << 24 |
+                static_cast<uint32_t>(data[pos + 1]) << 16 |
                 static_cast<uint32_t>(data[pos + 2]) << 8 | data[pos + 3];
         pos += 4;
         return true;
@@ -88,7 +89,8 @@ public:
     bool ReadU32LE(uint32_t& value) {
         if (!CanRead(4)) return Fail(value);
         value = static_cast<uint32_t>(data[pos]) | static_cast<uint32_t>(data[pos + 1]) << 8 |
-                static_cast<uint32_t>(data[pos + 2]) << 16 | static_cast<uint32_t>(data[pos + 3]) << 24;
+                static_cast<uint32_t>(data[pos + 2]) << 16 |
+                static_cast<uint32_t>(data[pos + 3]) << 24;
         pos += 4;
         return true;
     }

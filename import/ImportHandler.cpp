@@ -34,62 +34,69 @@ StandardImportHandler::StandardImportHandler(ImportDialogs dialogs, const Import
     : dialogs(std::move(dialogs)), options(start) {}
 
 std::vector<uint8_t> ReadWholeFile(FILE* file, size_t limit) {
-    if (!file || std::fseek(file, 0, SEEK_END) != 0) throw FileIOException("ReadWholeFile(): Can't read file");
+    if (!file || std::fseek(file, 0, SEEK_END) != 0)
+        throw FileIOException("ReadWholeFile(): Can't read file");
     const long length = std::ftell(file);
-    if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0) throw FileIOException("ReadWholeFile(): Can't read file");
-    if (static_cast<unsigned long>(length) > limit) throw FileIOException("ReadWholeFile(): File too large");
+    if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        throw FileIOException("ReadWholeFile(): Can't read file");
+    if (static_cast<unsigned long>(length) > limit)
+        throw FileIOException("ReadWholeFile(): File too large");
     std::vector<uint8_t> data(static_cast<size_t>(length));
     const size_t got = data.empty() ? 0 : std::fread(data.data(), 1, data.size(), file);
     data.resize(got);
     return data;
 }
 
-bool StandardImportHandler::Import(Module& target, FileKind kind, FILE* file, const std::string& path) {
+bool StandardImportHandler::Import(Module& target, FileKind kind, FILE* file,
+                                   const std::string& path) {
     bool made = false;
     // Each dialog starts from the options given at construction and sees the probe; what
     // it sets is kept for the next file of the same kind.
     switch (kind) {
-    case FileKind::Mod4Channel:
-    case FileKind::Mod2Channel: {
-        const std::vector<uint8_t> data = ReadWholeFile(file, kMaxImportBytes);
-        made = ImportMod(target, data.data(), data.size(), kind == FileKind::Mod2Channel ? 2 : 4,
-                         [this](const ModProbe& probe, ModOptions& o) {
-                             o = options.mod;
-                             if (dialogs.mod && !dialogs.mod(probe, o)) return false;
-                             options.mod = o;
-                             return true;
-                         });
-        break;
-    }
-    case FileKind::Midi: {
-        const std::vector<uint8_t> data = ReadWholeFile(file, kMaxImportBytes);
-        made = ImportMidi(target, data.data(), data.size(), [this](const MidiProbe& probe, MidiOptions& o) {
-            o = options.midi;
-            if (dialogs.midi && !dialogs.midi(probe, o)) return false;
-            options.midi = o;
-            return true;
-        });
-        break;
-    }
-    case FileKind::Vgm:
-        made = ImportVgmFile(target, path, [this](const VgmProbe& probe, VgmOptions& o) {
-            o = options.vgm;
-            if (dialogs.vgm && !dialogs.vgm(probe, o)) return false;
-            options.vgm = o;
-            return true;
-        });
-        break;
-    case FileKind::Basic: {
-        const std::vector<uint8_t> data = ReadWholeFile(file, kMaxImportBytes);
-        made = ImportBasic(target, data.data(), data.size(), [this](BasicOptions& o) {
-            o = options.basic;
-            if (dialogs.basic && !Ask(dialogs.basic, o)) return false;
-            options.basic = o;
-            return true;
-        });
-        break;
-    }
-    default: throw Exception("");
+        case FileKind::Mod4Channel:
+        case FileKind::Mod2Channel: {
+            const std::vector<uint8_t> data = ReadWholeFile(file, kMaxImportBytes);
+            made =
+                ImportMod(target, data.data(), data.size(), kind == FileKind::Mod2Channel ? 2 : 4,
+                          [this](const ModProbe& probe, ModOptions& o) {
+                              o = options.mod;
+                              if (dialogs.mod && !dialogs.mod(probe, o)) return false;
+                              options.mod = o;
+                              return true;
+                          });
+            break;
+        }
+        case FileKind::Midi: {
+            const std::vector<uint8_t> data = ReadWholeFile(file, kMaxImportBytes);
+            made = ImportMidi(target, data.data(), data.size(),
+                              [this](const MidiProbe& probe, MidiOptions& o) {
+                                  o = options.midi;
+                                  if (dialogs.midi && !dialogs.midi(probe, o)) return false;
+                                  options.midi = o;
+                                  return true;
+                              });
+            break;
+        }
+        case FileKind::Vgm:
+            made = ImportVgmFile(target, path, [this](const VgmProbe& probe, VgmOptions& o) {
+                o = options.vgm;
+                if (dialogs.vgm && !dialogs.vgm(probe, o)) return false;
+                options.vgm = o;
+                return true;
+            });
+            break;
+        case FileKind::Basic: {
+            const std::vector<uint8_t> data = ReadWholeFile(file, kMaxImportBytes);
+            made = ImportBasic(target, data.data(), data.size(), [this](BasicOptions& o) {
+                o = options.basic;
+                if (dialogs.basic && !Ask(dialogs.basic, o)) return false;
+                options.basic = o;
+                return true;
+            });
+            break;
+        }
+        default:
+            throw Exception("");
     }
     if (made) {
         target.fileName.clear();

@@ -76,9 +76,9 @@ bool ImportMidi(Module& target, const uint8_t* data, size_t size, const MidiDial
 
 struct VgmProbe {
     uint32_t version = 0;
-    uint32_t rate = 0;        // 0 = "Unknown"
-    uint32_t clock = 0;       // 0 = "Unused"; bits 0..29 of the header field
-    uint16_t feedback = 9;    // shown as "$%04X"
+    uint32_t rate = 0;      // 0 = "Unknown"
+    uint32_t clock = 0;     // 0 = "Unused"; bits 0..29 of the header field
+    uint16_t feedback = 9;  // shown as "$%04X"
     uint8_t width = 16;
     uint32_t dataOffset = 0x40;
     uint32_t dataLength = 0;  // bytes of command data the header announces

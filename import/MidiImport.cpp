@@ -24,9 +24,9 @@ constexpr size_t kMaxFrames = static_cast<size_t>(kMaxPatterns) * kMaxLines;
 
 struct Track {
     size_t position;
-    size_t end;           // the end of its chunk, or of the data when that comes first
-    uint64_t next = 0;    // absolute tick of the pending event
-    uint32_t round = 0;   // events already handled at that tick in this pass
+    size_t end;          // the end of its chunk, or of the data when that comes first
+    uint64_t next = 0;   // absolute tick of the pending event
+    uint32_t round = 0;  // events already handled at that tick in this pass
     uint8_t runningStatus = 0x90;
     bool finished = false;
 };
@@ -101,7 +101,8 @@ void MidiConverter::FindTracks(uint16_t trackCount) {
             // A track ends with its chunk: a hostile file of many tracks cannot make each of
             // them read all the chunks after it.
             if (tracks.size() < trackCount)
-                tracks.push_back(Track{offset + 8, std::min<size_t>(size, offset + 8 + static_cast<size_t>(length))});
+                tracks.push_back(Track{
+                    offset + 8, std::min<size_t>(size, offset + 8 + static_cast<size_t>(length))});
             offset += 8 + static_cast<size_t>(length);
         } else {
             offset += 8;
@@ -135,30 +136,30 @@ void MidiConverter::HandleMeta(Track& track) {
     uint8_t type, length;
     in.ReadU8(type);
     switch (type) {
-    case 0x2F:
-        in.ReadU8(length);
-        if (length != 0) throw Exception("$2F command", length);
-        track.finished = true;
-        break;
-    case 0x51: {
-        in.ReadU8(length);
-        if (length != 3) throw Exception("$51 command", length);
-        uint32_t value;
-        in.ReadU24BE(value);
-        tempo = value;
-        break;
-    }
-    case 0x58:
-        in.ReadU8(length);
-        if (length != 4) throw Exception("$58 command", length);
-        in.Skip(4);
-        break;
-    default: {
-        uint32_t count;
-        in.ReadVarLen(count);
-        in.Skip(count);
-        break;
-    }
+        case 0x2F:
+            in.ReadU8(length);
+            if (length != 0) throw Exception("$2F command", length);
+            track.finished = true;
+            break;
+        case 0x51: {
+            in.ReadU8(length);
+            if (length != 3) throw Exception("$51 command", length);
+            uint32_t value;
+            in.ReadU24BE(value);
+            tempo = value;
+            break;
+        }
+        case 0x58:
+            in.ReadU8(length);
+            if (length != 4) throw Exception("$58 command", length);
+            in.Skip(4);
+            break;
+        default: {
+            uint32_t count;
+            in.ReadVarLen(count);
+            in.Skip(count);
+            break;
+        }
     }
 }
 
@@ -179,41 +180,45 @@ void MidiConverter::HandleEvent(Track& track) {
     const bool enabled = options.map[channel].enabled != 0;
     uint8_t a = 0, b = 0;
     switch (status & 0xF0) {
-    case 0x80:
-        in.ReadU8(a);
-        in.ReadU8(b);
-        if (enabled) ReleaseVoice(channel, a & 0x7F, b & 0x7F);
-        break;
-    case 0x90:
-        in.ReadU8(a);
-        in.ReadU8(b);
-        if (enabled) {
-            if ((b & 0x7F) == 0)
-                ReleaseVoice(channel, a & 0x7F, 0);
-            else
-                StartVoice(channel, a & 0x7F, b & 0x7F);
-        }
-        break;
-    case 0xA0:
-    case 0xE0: in.Skip(2); break;
-    case 0xB0:
-        in.ReadU8(a);
-        in.ReadU8(b);
-        if (enabled && a == 7) channelVolume[channel] = b & 0x7F;
-        break;
-    case 0xC0:
-    case 0xD0: in.Skip(1); break;
-    default:
-        if (status == 0xF0 || status == 0xF7) {
-            uint32_t count;
-            in.ReadVarLen(count);
-            in.Skip(count);
-        } else if (status == 0xFF) {
-            HandleMeta(track);
-        } else {
-            track.finished = true;
-        }
-        break;
+        case 0x80:
+            in.ReadU8(a);
+            in.ReadU8(b);
+            if (enabled) ReleaseVoice(channel, a & 0x7F, b & 0x7F);
+            break;
+        case 0x90:
+            in.ReadU8(a);
+            in.ReadU8(b);
+            if (enabled) {
+                if ((b & 0x7F) == 0)
+                    ReleaseVoice(channel, a & 0x7F, 0);
+                else
+                    StartVoice(channel, a & 0x7F, b & 0x7F);
+            }
+            break;
+        case 0xA0:
+        case 0xE0:
+            in.Skip(2);
+            break;
+        case 0xB0:
+            in.ReadU8(a);
+            in.ReadU8(b);
+            if (enabled && a == 7) channelVolume[channel] = b & 0x7F;
+            break;
+        case 0xC0:
+        case 0xD0:
+            in.Skip(1);
+            break;
+        default:
+            if (status == 0xF0 || status == 0xF7) {
+                uint32_t count;
+                in.ReadVarLen(count);
+                in.Skip(count);
+            } else if (status == 0xFF) {
+                HandleMeta(track);
+            } else {
+                track.finished = true;
+            }
+            break;
     }
     track.position = in.Position();
 }
@@ -230,7 +235,8 @@ void MidiConverter::ProduceFrame() {
         const Voice& v = voices[s];
         const int volume = channelVolume[v.channel] * v.level * 15 / 16129;
         if (volume > 0) {
-            line.voice[s].note = static_cast<uint8_t>(v.note + (options.chip.frequencyDivider == 1 ? 12 : 0));
+            line.voice[s].note =
+                static_cast<uint8_t>(v.note + (options.chip.frequencyDivider == 1 ? 12 : 0));
             line.voice[s].volume = static_cast<uint8_t>(volume);
             line.voice[s].instrument = options.map[v.channel].instrument;
             line.voice[s].channel = v.channel;
@@ -285,7 +291,8 @@ void MidiConverter::Run() {
             // Frames per tick as one division, so that exact ratios stay exact (division 96
             // at tempo 500000 and 60 frames per second is 0.3125). A run of ticks is added
             // at once: a hostile delta of 2^28 ticks costs no more than one of 1.
-            const double perTick = static_cast<double>(tempo) * fps / (static_cast<double>(division) * 1000000.0);
+            const double perTick =
+                static_cast<double>(tempo) * fps / (static_cast<double>(division) * 1000000.0);
             remainder += perTick * static_cast<double>(track.next - now);
             const double whole = std::floor(remainder);
             remainder -= whole;
@@ -308,7 +315,8 @@ void MidiConverter::Fold(Module& module) const {
     module.songLength = static_cast<uint16_t>(patterns);
     for (int p = 0; p < patterns; ++p) {
         Pattern& pattern = module.patterns[p];
-        pattern.length = static_cast<uint16_t>(p + 1 < patterns ? kMaxLines : total - static_cast<size_t>(p) * kMaxLines);
+        pattern.length = static_cast<uint16_t>(
+            p + 1 < patterns ? kMaxLines : total - static_cast<size_t>(p) * kMaxLines);
         for (PatternLine& line : pattern.lines) std::memset(line.volume, 0, sizeof line.volume);
     }
     module.patterns[0].lines[0].globalCmd[0] = kGlobalSP;
@@ -323,7 +331,8 @@ void MidiConverter::Fold(Module& module) const {
             int list[kVoices];
             int count = 0;
             for (int v = 0; v < kVoices; ++v)
-                if (in.voice[v].volume > 0 && options.map[in.voice[v].channel].target == t) list[count++] = v;
+                if (in.voice[v].volume > 0 && options.map[in.voice[v].channel].target == t)
+                    list[count++] = v;
             if (count > 0) {
                 if (turn[t] >= count) turn[t] = 0;
                 const VoiceCell& cell = in.voice[list[turn[t]]];
@@ -379,7 +388,8 @@ bool ImportMidi(Module& target, const uint8_t* data, size_t size, const MidiDial
 
     auto module = std::make_unique<Module>();
     module->Clear(options.chip.chipType, options.chip.frequencyDivider);
-    MidiConverter converter(data + kHeaderSize, size - kHeaderSize, probe.tracks, probe.division, options);
+    MidiConverter converter(data + kHeaderSize, size - kHeaderSize, probe.tracks, probe.division,
+                            options);
     converter.Run();
     converter.Fold(*module);
     target = *module;

@@ -35,9 +35,11 @@ class PeakIndex {
 public:
     void Build(const std::vector<int8_t>& data) {
         magnitude.resize(data.size());
-        for (size_t i = 0; i < data.size(); ++i) magnitude[i] = static_cast<uint8_t>(std::abs(data[i]));
+        for (size_t i = 0; i < data.size(); ++i)
+            magnitude[i] = static_cast<uint8_t>(std::abs(data[i]));
         small.assign((data.size() + kSmall - 1) / kSmall, 0);
-        for (size_t i = 0; i < data.size(); ++i) small[i / kSmall] = std::max(small[i / kSmall], magnitude[i]);
+        for (size_t i = 0; i < data.size(); ++i)
+            small[i / kSmall] = std::max(small[i / kSmall], magnitude[i]);
         large.assign((data.size() + kLarge - 1) / kLarge, 0);
         for (size_t b = 0; b < small.size(); ++b)
             large[b * kSmall / kLarge] = std::max(large[b * kSmall / kLarge], small[b]);
@@ -118,14 +120,16 @@ void ReadSampleHeaders(ByteReader& in, SampleHeader* headers, std::string& names
         if (volume > 64 && !error) error = 1;
         if (h.length > 0) {
             if (h.repeatStart == 0 && h.repeatLength == 2) h.repeatLength = 0;
-            if (h.repeatLength != 0 && h.repeatStart + h.repeatLength > h.length && !error) error = 2;
+            if (h.repeatLength != 0 && h.repeatStart + h.repeatLength > h.length && !error)
+                error = 2;
         }
     }
 }
 
 class ModConverter {
 public:
-    ModConverter(Module& module, int channels, int fps) : module(module), channels(channels), fps(fps) {}
+    ModConverter(Module& module, int channels, int fps)
+        : module(module), channels(channels), fps(fps) {}
 
     void Load(ByteReader& in, const SampleHeader* headerTable);
     void Run();
@@ -192,8 +196,9 @@ void ModConverter::Load(ByteReader& in, const SampleHeader* headerTable) {
 }
 
 void ModConverter::ReadRow() {
-    const uint8_t* cells = patternData.data() +
-                           (static_cast<size_t>(orders[orderPosition]) * kRows + row) * channels * 4;
+    const uint8_t* cells =
+        patternData.data() +
+        (static_cast<size_t>(orders[orderPosition]) * kRows + row) * channels * 4;
     for (int c = 0; c < channels; ++c) {
         const uint8_t* b = cells + c * 4;
         const int sample = (b[0] & 0xF0) | (b[2] >> 4);
@@ -213,20 +218,25 @@ void ModConverter::ReadRow() {
         k.slide = 0;
         const int x = param >> 4, y = param & 0x0F;
         switch (effect) {
-        case 0xA: k.slide = x != 0 ? x : -y; break;
-        case 0xC: k.volume = std::min(param, 64); break;
-        case 0xD:
-            breakRow = std::min(10 * x + y, kRows - 1);
-            breakPending = true;
-            break;
-        case 0xF:
-            // 32 and above is a tempo in beats per minute; below, ticks per row.
-            if (param >= 32)
-                increment = fps * 163840 / param;
-            else
-                speed = param == 0 ? 1 : param;
-            break;
-        default: break;
+            case 0xA:
+                k.slide = x != 0 ? x : -y;
+                break;
+            case 0xC:
+                k.volume = std::min(param, 64);
+                break;
+            case 0xD:
+                breakRow = std::min(10 * x + y, kRows - 1);
+                breakPending = true;
+                break;
+            case 0xF:
+                // 32 and above is a tempo in beats per minute; below, ticks per row.
+                if (param >= 32)
+                    increment = fps * 163840 / param;
+                else
+                    speed = param == 0 ? 1 : param;
+                break;
+            default:
+                break;
         }
     }
     tickCounter = speed;
@@ -276,7 +286,8 @@ void ModConverter::WriteChannel(int c, PatternLine& out) {
     const uint8_t peak = MeasurePeak(k);
     if (k.period != k.notePeriod) {
         k.notePeriod = k.period;
-        k.note = FrequencyToNote(443361.8125 / (2.0 * k.period), module.chipType, module.frequencyDivider);
+        k.note = FrequencyToNote(443361.8125 / (2.0 * k.period), module.chipType,
+                                 module.frequencyDivider);
     }
     const NoteAndDetune nd = k.period != 0 ? k.note : NoteAndDetune{kNoteNul, 0};
     const uint8_t level = kLevels[(peak * k.volume * 63) >> 13];
@@ -386,7 +397,8 @@ bool ImportMod(Module& target, const uint8_t* data, size_t size, int channels,
     module->Clear(options.chip.chipType, options.chip.frequencyDivider);
     module->title = probe.title;
     module->notes = probe.sampleNames;
-    auto converter = std::make_unique<ModConverter>(*module, channels, options.chip.chipType == 1 ? 50 : 60);
+    auto converter =
+        std::make_unique<ModConverter>(*module, channels, options.chip.chipType == 1 ? 50 : 60);
     converter->Load(in, headers);
     converter->Run();
     target = *module;

@@ -8,7 +8,8 @@ bool SameName(const std::string& a, const std::string& b, bool ignoreCase) {
     if (a.size() != b.size()) return false;
     if (!ignoreCase) return a == b;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }

@@ -38,7 +38,8 @@ public:
         // Logs made for another clock (4 MHz home computers) keep their pitch: their periods
         // are turned into the periods that give the same tones at the console's clock.
         const double off = static_cast<double>(probe.clock) - kMasterSystemClock;
-        if (probe.clock != 0 && (off > 0.02 * kMasterSystemClock || off < -0.02 * kMasterSystemClock))
+        if (probe.clock != 0 &&
+            (off > 0.02 * kMasterSystemClock || off < -0.02 * kMasterSystemClock))
             periodScale = static_cast<double>(kMasterSystemClock) / probe.clock;
     }
 
@@ -78,7 +79,8 @@ void VgmConverter::EmitLine() {
     const uint8_t noiseVolume = static_cast<uint8_t>(15 - (r.attenuation[3] & 15));
     if (r.noiseResetPending) {
         chipModel.ClearNoiseReset();
-        out.note[3] = static_cast<uint8_t>(kNotePeriodicHigh + (r.noiseRate & 3) + (r.noiseWhite ? 4 : 0));
+        out.note[3] =
+            static_cast<uint8_t>(kNotePeriodicHigh + (r.noiseRate & 3) + (r.noiseWhite ? 4 : 0));
         out.detune[3] = 0;
         out.instrument[3] = 0;
         out.volume[3] = noiseVolume;
@@ -123,40 +125,45 @@ void VgmConverter::Run(ByteReader& in) {
         in.ReadU8(command);
         if (command == 0x66) break;
         switch (command) {
-        case 0x4F:
-            if (in.ReadU8(value)) chipModel.SetStereo(value);
-            break;
-        case 0x50:
-            if (in.ReadU8(value)) chipModel.Write(value);
-            break;
-        case 0x61: {
-            uint16_t samples;
-            if (in.ReadU16LE(samples)) wait += samples;
-            break;
-        }
-        case 0x62: wait += 735; break;
-        case 0x63: wait += 882; break;
-        case 0x67: {
-            uint32_t blockSize;
-            in.Skip(2);  // 0x66 and the block type
-            in.ReadU32LE(blockSize);
-            in.Skip(blockSize);
-            break;
-        }
-        default:
-            if (command >= 0x70 && command <= 0x7F)
-                wait += (command & 0x0F) + 1;
-            else if (command >= 0x80 && command <= 0x8F)
-                wait += command & 0x0F;
-            else if (command >= 0x30 && command <= 0x3F)
-                in.Skip(1);
-            else if ((command >= 0x40 && command <= 0x5F) || (command >= 0xA0 && command <= 0xBF))
-                in.Skip(2);
-            else if (command >= 0xC0 && command <= 0xDF)
-                in.Skip(3);
-            else if (command >= 0xE0)
-                in.Skip(4);
-            break;
+            case 0x4F:
+                if (in.ReadU8(value)) chipModel.SetStereo(value);
+                break;
+            case 0x50:
+                if (in.ReadU8(value)) chipModel.Write(value);
+                break;
+            case 0x61: {
+                uint16_t samples;
+                if (in.ReadU16LE(samples)) wait += samples;
+                break;
+            }
+            case 0x62:
+                wait += 735;
+                break;
+            case 0x63:
+                wait += 882;
+                break;
+            case 0x67: {
+                uint32_t blockSize;
+                in.Skip(2);  // 0x66 and the block type
+                in.ReadU32LE(blockSize);
+                in.Skip(blockSize);
+                break;
+            }
+            default:
+                if (command >= 0x70 && command <= 0x7F)
+                    wait += (command & 0x0F) + 1;
+                else if (command >= 0x80 && command <= 0x8F)
+                    wait += command & 0x0F;
+                else if (command >= 0x30 && command <= 0x3F)
+                    in.Skip(1);
+                else if ((command >= 0x40 && command <= 0x5F) ||
+                         (command >= 0xA0 && command <= 0xBF))
+                    in.Skip(2);
+                else if (command >= 0xC0 && command <= 0xDF)
+                    in.Skip(3);
+                else if (command >= 0xE0)
+                    in.Skip(4);
+                break;
         }
         while (wait > 0 && !full) {
             wait -= samplesPerFrame;
@@ -192,7 +199,8 @@ VgmProbe ProbeVgm(const uint8_t* data, size_t size) {
     probe.dataOffset = 0x40;
     if (probe.version >= 0x150) {
         const uint32_t relative = U32At(data, size, 0x34);
-        if (relative != 0 && relative <= 0x7FFFFFFF - 0x34) probe.dataOffset = std::max<uint32_t>(0x34 + relative, 0x40);
+        if (relative != 0 && relative <= 0x7FFFFFFF - 0x34)
+            probe.dataOffset = std::max<uint32_t>(0x34 + relative, 0x40);
     }
     const uint64_t end = static_cast<uint64_t>(eof) + 4;
     probe.dataLength = end > probe.dataOffset ? static_cast<uint32_t>(end - probe.dataOffset) : 0;
@@ -223,7 +231,8 @@ std::vector<uint8_t> ReadVgmFile(const std::string& path) {
     std::vector<uint8_t> data;
     try {
         uint8_t ident[8];
-        if (gzread(file, ident, sizeof ident) < 4 || std::memcmp(ident, "Vgm ", 4) != 0) throw Exception("");
+        if (gzread(file, ident, sizeof ident) < 4 || std::memcmp(ident, "Vgm ", 4) != 0)
+            throw Exception("");
         if (gzseek(file, 0, SEEK_SET) != 0) throw Exception("");
         // Read in growing steps: the header's own length claims are not trusted for the
         // allocation, and a compressed stream that ends early simply gives less.

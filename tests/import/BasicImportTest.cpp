@@ -14,11 +14,11 @@ using namespace importtest;
 namespace {
 
 std::unique_ptr<Module> Import(const std::string& program, uint8_t chip = 0, uint8_t divider = 0,
-              std::initializer_list<uint8_t> instruments = {}) {
+                               std::initializer_list<uint8_t> instruments = {}) {
     auto mHolder = std::make_unique<Module>();
     Module& m = *mHolder;
-    const bool made = ImportBasic(m, reinterpret_cast<const uint8_t*>(program.data()), program.size(),
-                                  [&](BasicOptions& o) {
+    const bool made = ImportBasic(m, reinterpret_cast<const uint8_t*>(program.data()),
+                                  program.size(), [&](BasicOptions& o) {
                                       o.chip = Chip(chip, divider);
                                       int i = 0;
                                       for (uint8_t n : instruments) o.instruments[i++] = n;
@@ -125,15 +125,18 @@ TEST(BasicImport, LengthsTempoDotsAndPauses) {
 }
 
 TEST(BasicImport, ModesChooseInstrumentsAndSoundingParts) {
-    auto mHolder = Import("PLAY \"MSC MLD MNE P4\"\nSOUND 300, 2\nBEEP\n", 0, 0, {1, 2, 3, 4, 5, 6});
+    auto mHolder =
+        Import("PLAY \"MSC MLD MNE P4\"\nSOUND 300, 2\nBEEP\n", 0, 0, {1, 2, 3, 4, 5, 6});
     Module& m = *mHolder;
     const Cells_t cells = Cells(m);
     // Staccato sounds 0.375 s (22.5 frames); legato has no rest.
-    const Cells_t expected = {{0, Note(0, 4)},  {23, kNoteNul}, {30, Note(2, 4)}, {60, Note(4, 4)},
-                              {87, kNoteNul},   {90, kNoteNul}, {120, cells[6].second}, {127, cells[7].second}};
+    const Cells_t expected = {{0, Note(0, 4)},        {23, kNoteNul},        {30, Note(2, 4)},
+                              {60, Note(4, 4)},       {87, kNoteNul},        {90, kNoteNul},
+                              {120, cells[6].second}, {127, cells[7].second}};
     EXPECT_EQ(cells, expected);
     const int instruments[] = {2, 6, 3, 1, 6, 6, 4, 5};
-    for (size_t i = 0; i < cells.size(); ++i) EXPECT_EQ(SongLine(m, cells[i].first).instrument[0], instruments[i]) << i;
+    for (size_t i = 0; i < cells.size(); ++i)
+        EXPECT_EQ(SongLine(m, cells[i].first).instrument[0], instruments[i]) << i;
     EXPECT_EQ(m.patterns[0].lines[0].instrument[0], 2);
 }
 
@@ -152,8 +155,11 @@ TEST(BasicImport, StatementsItCannotReadAreSkipped) {
     Module& m = *mHolder;
     const Cells_t cells = Cells(m);
     // Only lines 60, 70 and 80 play; the first note takes the place of the start cell.
-    const Cells_t expected = {{0, Note(0, 4)}, {27, kNoteNul}, {30, FrequencyToNote(440, 0, 0).note},
-                              {37, Note(0, 4)}, {63, kNoteNul}};
+    const Cells_t expected = {{0, Note(0, 4)},
+                              {27, kNoteNul},
+                              {30, FrequencyToNote(440, 0, 0).note},
+                              {37, Note(0, 4)},
+                              {63, kNoteNul}};
     EXPECT_EQ(cells, expected);
     EXPECT_EQ(SongLine(m, 0).volume[0], 8);
     EXPECT_EQ(SongLine(m, 30).volume[0], 15);
@@ -165,20 +171,22 @@ TEST(BasicImport, MalformedModeIsAParseException) {
     target.title = "keep";
     const std::string program = "PLAY \"C\"\nPLAY \"MX\"\n";
     try {
-        ImportBasic(target, reinterpret_cast<const uint8_t*>(program.data()), program.size(), BasicOkay(0));
+        ImportBasic(target, reinterpret_cast<const uint8_t*>(program.data()), program.size(),
+                    BasicOkay(0));
         ADD_FAILURE();
     } catch (const ParseException& e) {
         EXPECT_STREQ(e.Message(), "");
     }
     EXPECT_EQ(target.title, "keep");
-    EXPECT_FALSE(ImportBasic(target, reinterpret_cast<const uint8_t*>(program.data()), program.size(),
-                             [](BasicOptions&) { return false; }));
+    EXPECT_FALSE(ImportBasic(target, reinterpret_cast<const uint8_t*>(program.data()),
+                             program.size(), [](BasicOptions&) { return false; }));
     // "M" before something that is no letter is nothing at all.
     EXPECT_EQ(Cells(*Import("PLAY \"M1C\"")).size(), 2u);
 }
 
 TEST(BasicImport, StringVariablesAndConcatenation) {
-    auto mHolder = Import("10 H$ = \"E\"\n20 LET G$ = \"CD\" + h$\n30 PLAY G$ + \"F\"\n40 PLAY UNKNOWN$\n");
+    auto mHolder =
+        Import("10 H$ = \"E\"\n20 LET G$ = \"CD\" + h$\n30 PLAY G$ + \"F\"\n40 PLAY UNKNOWN$\n");
     Module& m = *mHolder;
     std::vector<int> notes;
     for (const auto& c : Cells(m))

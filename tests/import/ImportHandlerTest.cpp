@@ -2,11 +2,10 @@
 // options of the caller, a cancelled dialog or a bad file leaves the module as it was, and
 // cut or damaged real files give an error or a song, never a crash or a hang.
 #include <gtest/gtest.h>
-
-#include <memory>
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 
 #include "ImportTestUtil.h"
@@ -22,13 +21,16 @@ std::string TempPath(const std::string& name) {
 }
 
 bool SameModule(const Module& a, const Module& b) {
-    if (a.title != b.title || a.notes != b.notes || a.songLength != b.songLength || a.chipType != b.chipType ||
-        a.frequencyDivider != b.frequencyDivider || a.initialSpeed != b.initialSpeed ||
+    if (a.title != b.title || a.notes != b.notes || a.songLength != b.songLength ||
+        a.chipType != b.chipType || a.frequencyDivider != b.frequencyDivider ||
+        a.initialSpeed != b.initialSpeed ||
         std::memcmp(a.orderList, b.orderList, sizeof a.orderList) != 0 || a.fileName != b.fileName)
         return false;
     for (int p = 0; p < kMaxPatterns; ++p) {
         const Pattern &x = a.patterns[p], &y = b.patterns[p];
-        if (x.used != y.used || x.length != y.length || std::memcmp(x.lines, y.lines, sizeof x.lines) != 0) return false;
+        if (x.used != y.used || x.length != y.length ||
+            std::memcmp(x.lines, y.lines, sizeof x.lines) != 0)
+            return false;
     }
     return true;
 }
@@ -57,10 +59,14 @@ struct Sample {
 
 std::vector<Sample> SmallFiles() {
     ModBuilder mod;
-    const Bytes midi = MidiFile(96, {Bytes{0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00}});
+    const Bytes midi =
+        MidiFile(96, {Bytes{0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00}});
     const Bytes vgm = VgmFile({0x50, 0x8F, 0x50, 0x20, 0x50, 0x90, 0x62, 0x62});
     const std::string basic = "10 PLAY \"CDE\"\r\n";
-    return {{"a.mod", mod.bytes}, {"a.mid", midi}, {"a.vgm", vgm}, {"tune.bas", Bytes(basic.begin(), basic.end())},
+    return {{"a.mod", mod.bytes},
+            {"a.mid", midi},
+            {"a.vgm", vgm},
+            {"tune.bas", Bytes(basic.begin(), basic.end())},
             {"TUNE.BAM", Bytes(basic.begin(), basic.end())}};
 }
 
@@ -116,7 +122,8 @@ TEST(ImportLoad, DialogsSeeTheProbeAndCancellingChangesNothing) {
         std::remove(path.c_str());
     }
     // The chip settings start unset in every dialog.
-    EXPECT_EQ(seen, (std::vector<std::string>{"mod song", "midi 96", "vgm 3579545", "basic 255", "basic 255"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"mod song", "midi 96", "vgm 3579545", "basic 255",
+                                              "basic 255"}));
 }
 
 TEST(ImportLoad, OptionsSetInADialogAreOfferedAgainNextTime) {
@@ -197,12 +204,14 @@ TEST(ImportLoad, CutAndDamagedRealFilesNeverCrash) {
         const Bytes original = ReadFile(file);
         const std::string path = TempPath(fs::path(file).filename().string());
         std::vector<Bytes> variants;
-        for (size_t cut : {size_t{4}, size_t{9}, size_t{20}, size_t{70}, original.size() / 3, original.size() / 2,
-                           original.size() - 1})
-            if (cut < original.size()) variants.emplace_back(original.begin(), original.begin() + cut);
+        for (size_t cut : {size_t{4}, size_t{9}, size_t{20}, size_t{70}, original.size() / 3,
+                           original.size() / 2, original.size() - 1})
+            if (cut < original.size())
+                variants.emplace_back(original.begin(), original.begin() + cut);
         for (int v = 0; v < 8; ++v) {
             Bytes damaged = original;
-            for (int k = 0; k < 1 + v; ++k) damaged[8 + random() % (damaged.size() - 8)] = static_cast<uint8_t>(random());
+            for (int k = 0; k < 1 + v; ++k)
+                damaged[8 + random() % (damaged.size() - 8)] = static_cast<uint8_t>(random());
             variants.push_back(damaged);
         }
         for (const Bytes& variant : variants) {
@@ -214,7 +223,8 @@ TEST(ImportLoad, CutAndDamagedRealFilesNeverCrash) {
                 ++loads;
             } catch (const Exception&) {
                 ++failures;
-                EXPECT_TRUE(SameModule(m, *Marked())) << file << " (" << variant.size() << " bytes)";
+                EXPECT_TRUE(SameModule(m, *Marked()))
+                    << file << " (" << variant.size() << " bytes)";
             }
         }
         std::remove(path.c_str());

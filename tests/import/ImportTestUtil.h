@@ -38,14 +38,16 @@ inline void AppendText(Bytes& b, const char* text) {
 struct ModBuilder {
     Bytes bytes;
     int channels;
-    explicit ModBuilder(int channels = 4, int patterns = 1, const char* title = "song") : channels(channels) {
+    explicit ModBuilder(int channels = 4, int patterns = 1, const char* title = "song")
+        : channels(channels) {
         bytes.assign(1084 + static_cast<size_t>(patterns) * channels * 256, 0);
         std::memcpy(bytes.data(), title, std::min<size_t>(std::strlen(title), 20));
         bytes[950] = 1;
         std::memcpy(bytes.data() + 1080, channels == 2 ? "2CHN" : "M.K.", 4);
     }
     // Sample s (1..31): length, volume, loop in bytes; the data is appended at the end.
-    void Sample(int s, const Bytes& data, uint8_t volume, uint32_t repeatStart = 0, uint32_t repeatLength = 2) {
+    void Sample(int s, const Bytes& data, uint8_t volume, uint32_t repeatStart = 0,
+                uint32_t repeatLength = 2) {
         const size_t h = 20 + (s - 1) * 30;
         PutU16BE(bytes, h + 22, static_cast<uint16_t>(data.size() / 2));
         bytes[h + 25] = volume;
@@ -54,7 +56,8 @@ struct ModBuilder {
         bytes.insert(bytes.end(), data.begin(), data.end());
     }
     void Cell(int pattern, int row, int channel, int sample, int period, int effect, int param) {
-        uint8_t* c = bytes.data() + 1084 + ((static_cast<size_t>(pattern) * 64 + row) * channels + channel) * 4;
+        uint8_t* c = bytes.data() + 1084 +
+                     ((static_cast<size_t>(pattern) * 64 + row) * channels + channel) * 4;
         c[0] = static_cast<uint8_t>((sample & 0xF0) | ((period >> 8) & 0x0F));
         c[1] = static_cast<uint8_t>(period);
         c[2] = static_cast<uint8_t>(((sample & 0x0F) << 4) | effect);
@@ -111,7 +114,8 @@ inline Bytes ReadFile(const std::string& path) {
 }
 inline bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -164,6 +168,8 @@ inline BasicDialog BasicOkay(uint8_t type, uint8_t divider = 0) {
     };
 }
 
-inline std::string TestData(const std::string& relative) { return std::string(TW_TESTDATA_DIR) + "/" + relative; }
+inline std::string TestData(const std::string& relative) {
+    return std::string(TW_TESTDATA_DIR) + "/" + relative;
+}
 
 }  // namespace importtest

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
 #include <set>
 
 #include "ImportTestUtil.h"
@@ -21,14 +20,17 @@ struct Track {
         return *this;
     }
     Track& On(uint32_t delta, int ch, int note, int velocity = 127) {
-        return Event(delta, {static_cast<uint8_t>(0x90 | ch), static_cast<uint8_t>(note), static_cast<uint8_t>(velocity)});
+        return Event(delta, {static_cast<uint8_t>(0x90 | ch), static_cast<uint8_t>(note),
+                             static_cast<uint8_t>(velocity)});
     }
     Track& Off(uint32_t delta, int ch, int note, int velocity = 127) {
-        return Event(delta, {static_cast<uint8_t>(0x80 | ch), static_cast<uint8_t>(note), static_cast<uint8_t>(velocity)});
+        return Event(delta, {static_cast<uint8_t>(0x80 | ch), static_cast<uint8_t>(note),
+                             static_cast<uint8_t>(velocity)});
     }
     Track& Tempo(uint32_t delta, uint32_t microseconds) {
-        return Event(delta, {0xFF, 0x51, 3, static_cast<uint8_t>(microseconds >> 16),
-                             static_cast<uint8_t>(microseconds >> 8), static_cast<uint8_t>(microseconds)});
+        return Event(delta,
+                     {0xFF, 0x51, 3, static_cast<uint8_t>(microseconds >> 16),
+                      static_cast<uint8_t>(microseconds >> 8), static_cast<uint8_t>(microseconds)});
     }
     Bytes End(uint32_t delta = 0) {
         Event(delta, {0xFF, 0x2F, 0});
@@ -37,7 +39,7 @@ struct Track {
 };
 
 std::unique_ptr<Module> Import(const Bytes& file, uint8_t chip = 0, uint8_t divider = 0,
-              const std::function<void(MidiOptions&)>& map = nullptr) {
+                               const std::function<void(MidiOptions&)>& map = nullptr) {
     auto mHolder = std::make_unique<Module>();
     Module& m = *mHolder;
     EXPECT_TRUE(ImportMidi(m, file.data(), file.size(), [&](const MidiProbe&, MidiOptions& o) {
@@ -69,7 +71,8 @@ std::string MidiError(const Bytes& file) {
 }  // namespace
 
 TEST(MidiImport, QuarterNoteAtDivision96AndTempo500000LastsThirtyNtscLines) {
-    const Bytes file = MidiFile(96, {Track().On(0, 0, 60).Off(96, 0, 60, 127).On(0, 0, 62).Off(96, 0, 62).End()});
+    const Bytes file =
+        MidiFile(96, {Track().On(0, 0, 60).Off(96, 0, 60, 127).On(0, 0, 62).Off(96, 0, 62).End()});
     auto mHolder = Import(file);
     Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 61);  // 60 frames and the line after them
@@ -89,7 +92,12 @@ TEST(MidiImport, QuarterNoteAtDivision96AndTempo500000LastsThirtyNtscLines) {
 TEST(MidiImport, TempoChangesAndLongSongsSpanPatterns) {
     // 32 quarter notes at 120 then 32 at 240 beats a minute: 960 + 480 frames.
     Track t;
-    t.Tempo(0, 500000).On(0, 0, 60).Off(96 * 32, 0, 60).Tempo(0, 250000).On(0, 0, 64).Off(96 * 32, 0, 64);
+    t.Tempo(0, 500000)
+        .On(0, 0, 60)
+        .Off(96 * 32, 0, 60)
+        .Tempo(0, 250000)
+        .On(0, 0, 64)
+        .Off(96 * 32, 0, 64);
     auto mHolder = Import(MidiFile(96, {t.End()}));
     Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 1441);
@@ -121,7 +129,12 @@ TEST(MidiImport, EnvelopeRisesByVelocityAndFallsByReleaseVelocity) {
 
 TEST(MidiImport, VoicesOnOneChannelTakeTurnsLineByLine) {
     Track t;
-    t.On(0, 0, 60).On(0, 0, 64).On(0, 0, 67).Off(96, 0, 60, 127).Off(0, 0, 64, 127).Off(0, 0, 67, 127);
+    t.On(0, 0, 60)
+        .On(0, 0, 64)
+        .On(0, 0, 67)
+        .Off(96, 0, 60, 127)
+        .Off(0, 0, 64, 127)
+        .Off(0, 0, 67, 127);
     auto mHolder = Import(MidiFile(96, {t.End()}));
     Module& m = *mHolder;
     const int order[] = {60, 64, 67};
@@ -146,8 +159,14 @@ TEST(MidiImport, TwoChannelsOnOneTargetAlternateTheirInstruments) {
 TEST(MidiImport, DisabledChannelMakesNoVoicesButKeepsTheTiming) {
     Track t;
     // Channel 1 (disabled) plays with running status and a controller in between.
-    t.On(0, 1, 40).Event(48, {41, 100}).Event(0, {0xB1, 7, 10}).Off(48, 1, 40).On(0, 0, 60).Off(96, 0, 60);
-    auto mHolder = Import(MidiFile(96, {t.End()}), 0, 0, [](MidiOptions& o) { o.map[1].enabled = 0; });
+    t.On(0, 1, 40)
+        .Event(48, {41, 100})
+        .Event(0, {0xB1, 7, 10})
+        .Off(48, 1, 40)
+        .On(0, 0, 60)
+        .Off(96, 0, 60);
+    auto mHolder =
+        Import(MidiFile(96, {t.End()}), 0, 0, [](MidiOptions& o) { o.map[1].enabled = 0; });
     Module& m = *mHolder;
     EXPECT_EQ(FirstSounding(m, 1), -1);
     EXPECT_EQ(FirstSounding(m, 0), 30);
@@ -183,8 +202,9 @@ TEST(MidiImport, RunningStatusSurvivesMetaAndSystemExclusiveEvents) {
 }
 
 TEST(MidiImport, TracksPlayTogether) {
-    const Bytes file = MidiFile(96, {Track().Tempo(0, 500000).End(), Track().On(0, 0, 60).Off(96, 0, 60).End(),
-                                     Track().On(48, 1, 70).Off(96, 1, 70).End()});
+    const Bytes file =
+        MidiFile(96, {Track().Tempo(0, 500000).End(), Track().On(0, 0, 60).Off(96, 0, 60).End(),
+                      Track().On(48, 1, 70).Off(96, 1, 70).End()});
     auto mHolder = Import(file);
     Module& m = *mHolder;
     EXPECT_EQ(FirstSounding(m, 0), 0);
@@ -199,15 +219,19 @@ TEST(MidiImport, MalformedEventsGiveTheirMessages) {
     auto mHolder = std::make_unique<Module>();
     Module& m = *mHolder;
     try {
-        ImportMidi(m, smpte.data(), smpte.size(), [&](const MidiProbe&, MidiOptions&) { return shown = true; });
+        ImportMidi(m, smpte.data(), smpte.size(),
+                   [&](const MidiProbe&, MidiOptions&) { return shown = true; });
         ADD_FAILURE();
     } catch (const Exception& e) {
         EXPECT_STREQ(e.Message(), "Unsupported timing");
     }
     EXPECT_FALSE(shown);
-    EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x2F, 1, 0}).End()})), "$2F command 1");
-    EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x51, 2, 1, 2}).End()})), "$51 command 2");
-    EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x58, 3, 1, 2, 3}).End()})), "$58 command 3");
+    EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x2F, 1, 0}).End()})),
+              "$2F command 1");
+    EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x51, 2, 1, 2}).End()})),
+              "$51 command 2");
+    EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x58, 3, 1, 2, 3}).End()})),
+              "$58 command 3");
     EXPECT_EQ(MidiError(MidiFile(96, {Track().Event(0, {0xFF, 0x58, 4, 1, 2, 3, 4}).End()})), "");
 }
 
@@ -234,7 +258,8 @@ TEST(MidiImport, CancelLeavesTheTargetAlone) {
     Module& target = *targetHolder;
     target.title = "keep";
     const Bytes file = MidiFile(96, {Track().On(0, 0, 60).End(96)});
-    EXPECT_FALSE(ImportMidi(target, file.data(), file.size(), [](const MidiProbe&, MidiOptions&) { return false; }));
+    EXPECT_FALSE(ImportMidi(target, file.data(), file.size(),
+                            [](const MidiProbe&, MidiOptions&) { return false; }));
     EXPECT_THROW(ImportMidi(target, file.data(), 10, MidiOkay(0)), Exception);
     EXPECT_EQ(target.title, "keep");
     MidiProbe probe = ProbeMidi(file.data(), file.size());

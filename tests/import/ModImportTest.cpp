@@ -15,7 +15,8 @@ namespace {
 std::unique_ptr<Module> Import(const ModBuilder& mod, uint8_t chip, uint8_t divider = 0) {
     auto mHolder = std::make_unique<Module>();
     Module& m = *mHolder;
-    EXPECT_TRUE(ImportMod(m, mod.bytes.data(), mod.bytes.size(), mod.channels, ModOkay(chip, divider)));
+    EXPECT_TRUE(
+        ImportMod(m, mod.bytes.data(), mod.bytes.size(), mod.channels, ModOkay(chip, divider)));
     return mHolder;
 }
 
@@ -23,11 +24,12 @@ uint32_t ModError(const ModBuilder& mod, bool* dialogShown = nullptr) {
     auto mHolder = std::make_unique<Module>();
     Module& m = *mHolder;
     try {
-        ImportMod(m, mod.bytes.data(), mod.bytes.size(), mod.channels, [&](const ModProbe&, ModOptions& o) {
-            if (dialogShown) *dialogShown = true;
-            o.chip = Chip(1);
-            return true;
-        });
+        ImportMod(m, mod.bytes.data(), mod.bytes.size(), mod.channels,
+                  [&](const ModProbe&, ModOptions& o) {
+                      if (dialogShown) *dialogShown = true;
+                      o.chip = Chip(1);
+                      return true;
+                  });
     } catch (const Exception& e) {
         EXPECT_STREQ(e.Message(), "Error in MOD file");
         return e.Code(0);
@@ -40,7 +42,9 @@ Bytes Constant(size_t n, int8_t value) { return Bytes(n, static_cast<uint8_t>(va
 }  // namespace
 
 TEST(ModImport, TitleStopsAtNulAndDropsControlCharacters) {
-    ModBuilder mod(4, 1, "ab\x01" "cd\0xyz");
+    ModBuilder mod(4, 1,
+                   "ab\x01"
+                   "cd\0xyz");
     std::memcpy(mod.bytes.data() + 20, "kick\0junk", 9);  // first sample name
     ModProbe probe = ProbeMod(mod.bytes.data(), mod.bytes.size(), 4);
     EXPECT_EQ(probe.title, "abcd");
@@ -77,13 +81,11 @@ TEST(ModImport, EffectFSetsSpeedBelow32AndTempoFrom32) {
         int param;
         long palLines;
     } cases[] = {
-        {0x00, 64},    // speed 0 counts as 1
-        {0x01, 64},
-        {0x03, 192},
-        {0x1F, 64 * 31},
-        {0x20, 1500},  // tempo 32: 6 ticks of 3.906 frames a row
-        {0x21, 1455},  // tempo 33
-        {0xFF, 192},   // tempo 255: at most one tick starts in each half frame
+        {0x00, 64},  // speed 0 counts as 1
+        {0x01, 64},      {0x03, 192},
+        {0x1F, 64 * 31}, {0x20, 1500},  // tempo 32: 6 ticks of 3.906 frames a row
+        {0x21, 1455},                   // tempo 33
+        {0xFF, 192},                    // tempo 255: at most one tick starts in each half frame
     };
     for (const Case& c : cases) {
         ModBuilder mod;

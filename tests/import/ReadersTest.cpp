@@ -88,9 +88,11 @@ TEST(NoteSearch, FrequencyToNoteAndDetune) {
     // Detune is the period difference at the chip's clock, rounded, within -99..99.
     const NoteAndDetune pal = FrequencyToNote(130.83133, 1, 0);
     EXPECT_EQ(pal.note, 48);
-    EXPECT_EQ(pal.detune, static_cast<int>(std::lround(3546893.0 / 32 / 130.83133 - gNotePeriods[48])));
-    EXPECT_EQ(FrequencyToNote(130.83133 * std::pow(2.0, 0.45 / 12), 0, 0).detune,
-              std::lround(3579545.0 / 32 / (130.83133 * std::pow(2.0, 0.45 / 12)) - gNotePeriods[48]));
+    EXPECT_EQ(pal.detune,
+              static_cast<int>(std::lround(3546893.0 / 32 / 130.83133 - gNotePeriods[48])));
+    EXPECT_EQ(
+        FrequencyToNote(130.83133 * std::pow(2.0, 0.45 / 12), 0, 0).detune,
+        std::lround(3579545.0 / 32 / (130.83133 * std::pow(2.0, 0.45 / 12)) - gNotePeriods[48]));
     EXPECT_EQ(FrequencyToNote(1.0, 0, 0).note, 0);
     EXPECT_EQ(FrequencyToNote(1.0, 0, 0).detune, 99);
     EXPECT_EQ(FrequencyToNote(1e9, 0, 0).note, 155);

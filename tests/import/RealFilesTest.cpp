@@ -2,14 +2,13 @@
 // with lengths worked out here from the files' own structure, by code that shares nothing
 // with the importers.
 #include <gtest/gtest.h>
-
-#include <memory>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "ImportTestUtil.h"
 
@@ -41,7 +40,8 @@ double ModSeconds(const Bytes& f, int channels) {
         for (int row = startRow; row < 64; ++row) {
             bool breaks = false;
             for (int c = 0; c < channels; ++c) {
-                const size_t at = 1084 + ((static_cast<size_t>(pattern) * 64 + row) * channels + c) * 4;
+                const size_t at =
+                    1084 + ((static_cast<size_t>(pattern) * 64 + row) * channels + c) * 4;
                 if (at + 4 > f.size()) continue;
                 const int effect = f[at + 2] & 0x0F, param = f[at + 3];
                 if (effect == 0xF) {
@@ -69,7 +69,8 @@ double MidiSeconds(const Bytes& f) {
     uint64_t lastTick = 0;
     size_t at = 14;
     while (at + 8 <= f.size()) {
-        const uint32_t length = static_cast<uint32_t>(f[at + 4]) << 24 | f[at + 5] << 16 | f[at + 6] << 8 | f[at + 7];
+        const uint32_t length =
+            static_cast<uint32_t>(f[at + 4]) << 24 | f[at + 5] << 16 | f[at + 6] << 8 | f[at + 7];
         const bool track = std::memcmp(&f[at], "MTrk", 4) == 0;
         size_t p = at + 8;
         const size_t end = std::min(f.size(), p + length);
@@ -99,7 +100,8 @@ double MidiSeconds(const Bytes& f) {
             if (b == 0xFF) {
                 const uint8_t type = f[p++];
                 const uint32_t n = varlen();
-                if (type == 0x51 && n == 3) tempos.emplace(tick, f[p] << 16 | f[p + 1] << 8 | f[p + 2]);
+                if (type == 0x51 && n == 3)
+                    tempos.emplace(tick, f[p] << 16 | f[p + 1] << 8 | f[p + 2]);
                 p += n;
                 if (type == 0x2F) break;
                 continue;
@@ -153,7 +155,8 @@ TEST(RealFiles, ModSongsLastAsLongAsTheirRowsAndTempos) {
             auto mHolder = std::make_unique<Module>();
             Module& m = *mHolder;
             bool made = false;
-            ASSERT_NO_THROW(made = ImportMod(m, f.data(), f.size(), channels, ModOkay(chip))) << path;
+            ASSERT_NO_THROW(made = ImportMod(m, f.data(), f.size(), channels, ModOkay(chip)))
+                << path;
             ASSERT_TRUE(made) << path;
             ExpectWithin2Percent(ModSeconds(f, channels) * (chip ? 50 : 60), SongLines(m), path);
         }
@@ -187,7 +190,8 @@ TEST(RealFiles, VgmLogsLastTheirTotalSamples) {
     for (const std::string& path : files) {
         const Bytes f = Gunzipped(path);
         ASSERT_GE(f.size(), 0x40u) << path;
-        const uint32_t totalSamples = f[0x18] | f[0x19] << 8 | f[0x1A] << 16 | static_cast<uint32_t>(f[0x1B]) << 24;
+        const uint32_t totalSamples =
+            f[0x18] | f[0x19] << 8 | f[0x1A] << 16 | static_cast<uint32_t>(f[0x1B]) << 24;
         for (uint8_t chip : {0, 1}) {
             auto mHolder = std::make_unique<Module>();
             Module& m = *mHolder;
@@ -210,7 +214,8 @@ TEST(RealFiles, EveryBasicProgramImportsAndMusicGivesNotes) {
         ASSERT_NO_THROW(made = ImportBasic(m, f.data(), f.size(), BasicOkay(0))) << path;
         ASSERT_TRUE(made) << path;
         const std::string text(f.begin(), f.end());
-        const bool hasMusic = text.find("PLAY \"") != std::string::npos || text.find("PLAY A") != std::string::npos ||
+        const bool hasMusic = text.find("PLAY \"") != std::string::npos ||
+                              text.find("PLAY A") != std::string::npos ||
                               text.find("PLAY Listen") != std::string::npos;
         long notes = 0;
         for (long i = 0; i < SongLines(m); ++i) notes += SongLine(m, i).note[0] <= kNoteLastTone;

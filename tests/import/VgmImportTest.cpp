@@ -1,10 +1,10 @@
 // VGM import: frame cutting with the carried wait, register changes into cells, noise and
 // stereo handling, other chips' commands, compressed logs and foreign clocks.
 #include <gtest/gtest.h>
-
-#include <memory>
 #include <unistd.h>
 #include <zlib.h>
+
+#include <memory>
 
 #include "ImportTestUtil.h"
 #include "app/Exceptions.h"
@@ -17,9 +17,12 @@ namespace {
 
 // PSG bytes for a tone period, an attenuation, a noise control.
 Bytes Tone(int ch, int period) {
-    return {0x50, static_cast<uint8_t>(0x80 | ch << 5 | (period & 15)), 0x50, static_cast<uint8_t>(period >> 4)};
+    return {0x50, static_cast<uint8_t>(0x80 | ch << 5 | (period & 15)), 0x50,
+            static_cast<uint8_t>(period >> 4)};
 }
-Bytes Volume(int ch, int attenuation) { return {0x50, static_cast<uint8_t>(0x90 | ch << 5 | attenuation)}; }
+Bytes Volume(int ch, int attenuation) {
+    return {0x50, static_cast<uint8_t>(0x90 | ch << 5 | attenuation)};
+}
 Bytes Noise(int white, int rate) { return {0x50, static_cast<uint8_t>(0xE0 | white << 2 | rate)}; }
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -68,8 +71,8 @@ TEST(VgmImport, WaitCarriesOverFrames) {
 }
 
 TEST(VgmImport, NoiseLatchMarksAChangeEvenWithTheSameValue) {
-    const Bytes commands = Noise(1, 2) + Volume(3, 0) + kFrameNtsc + Noise(1, 2) + kFrameNtsc + kFrameNtsc +
-                           Volume(3, 5) + kFrameNtsc + Noise(0, 3) + kFrameNtsc;
+    const Bytes commands = Noise(1, 2) + Volume(3, 0) + kFrameNtsc + Noise(1, 2) + kFrameNtsc +
+                           kFrameNtsc + Volume(3, 5) + kFrameNtsc + Noise(0, 3) + kFrameNtsc;
     auto mHolder = Import(VgmFile(commands));
     Module& m = *mHolder;
     const Pattern& p = m.patterns[0];
@@ -86,8 +89,8 @@ TEST(VgmImport, NoiseLatchMarksAChangeEvenWithTheSameValue) {
 }
 
 TEST(VgmImport, StereoWritesOnlyWhenTheByteChanges) {
-    const Bytes commands = Bytes{0x4F, 0xFF} + kFrameNtsc + Bytes{0x4F, 0x96} + kFrameNtsc + Bytes{0x4F, 0x96} +
-                           kFrameNtsc + Bytes{0x4F, 0xFF} + kFrameNtsc;
+    const Bytes commands = Bytes{0x4F, 0xFF} + kFrameNtsc + Bytes{0x4F, 0x96} + kFrameNtsc +
+                           Bytes{0x4F, 0x96} + kFrameNtsc + Bytes{0x4F, 0xFF} + kFrameNtsc;
     auto mHolder = Import(VgmFile(commands));
     Module& m = *mHolder;
     const Pattern& p = m.patterns[0];
@@ -100,8 +103,10 @@ TEST(VgmImport, StereoWritesOnlyWhenTheByteChanges) {
 
 TEST(VgmImport, OtherChipsCommandsChangeNothing) {
     const Bytes base = Tone(1, 300) + Volume(1, 0) + kFrameNtsc + kFrameNtsc;
-    Bytes noisy = Bytes{0x52, 0x28, 0xF0, 0x53, 0x50, 0x90, 0x30, 0x50, 0xB0, 0x50, 0x90} + Tone(1, 300);
-    noisy = noisy + Bytes{0xC0, 0x50, 0x50, 0x50, 0xE0, 0x50, 0x50, 0x50, 0x50} + Volume(1, 0) + kFrameNtsc;
+    Bytes noisy =
+        Bytes{0x52, 0x28, 0xF0, 0x53, 0x50, 0x90, 0x30, 0x50, 0xB0, 0x50, 0x90} + Tone(1, 300);
+    noisy = noisy + Bytes{0xC0, 0x50, 0x50, 0x50, 0xE0, 0x50, 0x50, 0x50, 0x50} + Volume(1, 0) +
+            kFrameNtsc;
     noisy = noisy + Bytes{0x67, 0x66, 0x00, 4, 0, 0, 0, 0x50, 0x90, 0x50, 0x90} + kFrameNtsc;
     auto aHolder = Import(VgmFile(base)), bHolder = Import(VgmFile(noisy));
     const Module &a = *aHolder, &b = *bHolder;
@@ -138,7 +143,8 @@ TEST(VgmImport, LogsOfAnotherClockKeepTheirPitch) {
 
 TEST(VgmImport, NewerLogsStartTheirCommandsAtTheDataOffset) {
     // Version 1.51 with a 0x80-byte header whose extra fields would read as commands.
-    Bytes file = VgmFile(Bytes(0x40, 0x50) + Tone(0, 400) + Volume(0, 0) + kFrameNtsc, 3579545, 0x151);
+    Bytes file =
+        VgmFile(Bytes(0x40, 0x50) + Tone(0, 400) + Volume(0, 0) + kFrameNtsc, 3579545, 0x151);
     const uint32_t relative = 0x80 - 0x34;
     file[0x34] = static_cast<uint8_t>(relative);
     auto mHolder = Import(file);
@@ -204,7 +210,8 @@ TEST(VgmImport, NoLogGivesAnExceptionWithoutMessage) {
     }
     EXPECT_THROW(ImportVgmFile(target, TempPath("missing.vgm"), VgmOkay(0)), Exception);
     const Bytes log = VgmFile(kFrameNtsc);
-    EXPECT_FALSE(ImportVgm(target, log.data(), log.size(), [](const VgmProbe&, VgmOptions&) { return false; }));
+    EXPECT_FALSE(ImportVgm(target, log.data(), log.size(),
+                           [](const VgmProbe&, VgmOptions&) { return false; }));
     EXPECT_EQ(target.title, "keep");
 }
 

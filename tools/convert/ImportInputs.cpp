@@ -19,8 +19,10 @@ std::unique_ptr<ImportHandler> MakeImportHandler(const ConvertOptions& options) 
         if (channel >= 0 && channel <= 15) import.midi.map[channel].enabled = 0;
     if (options.basicInstruments) {
         const BasicInstruments& b = *options.basicInstruments;
-        const int values[6] = {b.playNormal, b.playStaccato, b.playLegato, b.sound, b.beep, b.pause};
-        for (int i = 0; i < 6; ++i) import.basic.instruments[i] = static_cast<uint8_t>(values[i] & 15);
+        const int values[6] = {b.playNormal, b.playStaccato, b.playLegato,
+                               b.sound,      b.beep,         b.pause};
+        for (int i = 0; i < 6; ++i)
+            import.basic.instruments[i] = static_cast<uint8_t>(values[i] & 15);
     }
     return std::make_unique<StandardImportHandler>(import);
 }
