@@ -120,7 +120,6 @@ private:
     void Emit(int channel, double duration, uint8_t note, int8_t detune, uint8_t instrument,
               uint8_t volume);
     void Advance(TimeLine& t);
-    bool Full() const;
 
     Module& module;
     const BasicOptions& options;
@@ -187,12 +186,6 @@ bool BasicConverter::AtStatementEnd() {
     Peek(token);
     return token.type == kTokenLineEnd || token.type == kTokenFileEnd ||
            (token.type == kTokenSpecial && token.special == ':');
-}
-
-bool BasicConverter::Full() const {
-    for (const TimeLine& t : time)
-        if (t.pattern < kMaxPatterns) return false;
-    return true;
 }
 
 void BasicConverter::Advance(TimeLine& t) {
@@ -291,7 +284,7 @@ void BasicConverter::PlayMusic(int channel, const std::string& music) {
     while (i < n) {
         // Music that takes no time (octave or volume changes) repeated by many PLAY
         // statements of long strings must still come to an end.
-        if (Full() || musicBudget == 0) return;
+        if (time[channel].pattern >= kMaxPatterns || musicBudget == 0) return;
         --musicBudget;
         const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(music[i++])));
         int value = 0;
