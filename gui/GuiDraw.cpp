@@ -623,12 +623,18 @@ void GUI::Draw() {
             front = it->get();
             break;
         }
+    // Everything below the topmost modal window is dimmed, so it is clear what waits for an
+    // answer.
+    const GUI_Window* modal = nullptr;
+    for (const auto& w : windows)
+        if ((w->flags & GUI_WINDOW_MODAL) && !(w->flags & GUI_WINDOW_MAIN) && !w->blocks.empty()) modal = w.get();
     bool barDrawn = false;
     for (const auto& w : windows) {
         if (!(w->flags & GUI_WINDOW_MAIN) && !barDrawn) {
             DrawMenuBar();
             barDrawn = true;
         }
+        if (w.get() == modal) DRELM_DrawRect(screenRect, DRELM_RGBA(0, 0, 0, 80));
         DrawWindow(*w, w.get() == front || (!front && (w->flags & GUI_WINDOW_MAIN)));
     }
     if (!barDrawn) DrawMenuBar();

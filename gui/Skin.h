@@ -92,6 +92,9 @@ struct GUI_SkinMetrics {
     int frameLabelBorder = 6;
 };
 
+// The caption a start-up screen shows while the skin loads.
+inline constexpr const char* kSkinLoadCaption = "GUI: Load skin";
+
 class GUI_Skin {
 public:
     GUI_Skin() = default;

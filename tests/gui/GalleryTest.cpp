@@ -451,4 +451,10 @@ TEST_F(GalleryTest, DeviceLossBecomesEvent21) {
     Frame();
     auto events = EventsOf(GUI_EVENT_RESTORE);
     ASSERT_EQ(events.size(), 1u);
+    // The library reports the loss once until the device is restored.
+    DRELM_SimulateDeviceLost();
+    Frame();
+    EXPECT_TRUE(EventsOf(GUI_EVENT_RESTORE).empty());
+    gui->RestoreDevice();
+    EXPECT_TRUE(gui->Skin().IsLoaded());
 }
