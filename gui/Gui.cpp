@@ -197,6 +197,11 @@ void GUI_Window::SetListEntries(int n, const std::vector<std::string>& entries) 
     g->scrollTop = std::clamp(g->scrollTop, 0, std::max(0, int(entries.size()) - g->visibleRows));
 }
 
+void GUI_Window::SetListIcons(int n, const std::vector<int>& icons) {
+    GUI_Gadget* g = Gadget(n);
+    if (g && g->desc.kind == GT_LIST) g->entryIcons = icons;
+}
+
 int GUI_Window::ListSelection(int n) const {
     const GUI_Gadget* g = Gadget(n);
     return g && g->desc.kind == GT_LIST ? g->value : -1;

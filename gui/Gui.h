@@ -192,6 +192,7 @@ struct GUI_Gadget {
     // Lists.
     std::vector<GUI_ListColumn> columns;
     std::vector<std::string> entries;
+    std::vector<int> entryIcons;  // a GUI_Icon before each entry's first column, -1 for none
     int scrollTop = 0;
     int visibleRows = 0;
 
@@ -220,6 +221,8 @@ struct GUI_Window {
     void SetChoices(int gadget, const std::string& choices);  // "a\nb\nc"
     void SetEnabled(int gadget, bool on);
     void SetListEntries(int gadget, const std::vector<std::string>& entries);
+    // Icons (GUI_Icon values, -1 for none) shown before the entries' first column.
+    void SetListIcons(int gadget, const std::vector<int>& icons);
     int ListSelection(int gadget) const;       // -1 for none
     void SetListSelection(int gadget, int entry);
     void SetRange(int gadget, int min, int max);

@@ -393,12 +393,18 @@ struct GUI_Painter {
                                       : skin.Colour(kColListSelectionInactive));
             DRELM_RGBA colour = skin.Colour(!g.enabled ? kColListTextDisabled : selected ? kColListTextSelected : kColListText);
             const std::string& entry = g.entries[e];
+            int iconWidth = 0;
+            if (e < int(g.entryIcons.size()) && g.entryIcons[e] >= 0 && g.entryIcons[e] < kIconCount) {
+                GUI_Icon icon = GUI_Icon(g.entryIcons[e]);
+                skin.DrawIcon(icon, xs[0] + m.columnBorder, rr.y + (rr.height - skin.IconHeight(icon)) / 2, colour);
+                iconWidth = skin.IconWidth(icon) + m.iconSep;
+            }
             size_t start = 0;
             for (size_t c = 0; c < columns.size(); ++c) {
                 size_t tab = entry.find('\t', start);
                 std::string cell = entry.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
                 DRELM_StartClip(Rect(xs[c], rr.y, xs[c + 1] - xs[c] - 2, rr.height));
-                Text(font, xs[c] + m.columnBorder, TextTop(font, rr), cell, colour);
+                Text(font, xs[c] + m.columnBorder + (c == 0 ? iconWidth : 0), TextTop(font, rr), cell, colour);
                 DRELM_EndClip();
                 if (tab == std::string::npos) break;
                 start = tab + 1;

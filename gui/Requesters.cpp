@@ -105,8 +105,15 @@ struct FileRequester {
     void Fill(GUI_Window* w) {
         entries = GUI_ListDirectory(directory, Patterns());
         std::vector<std::string> lines;
-        for (const auto& e : entries) lines.push_back(e.ListText());
+        std::vector<int> icons;
+        for (const auto& e : entries) {
+            lines.push_back(e.ListText());
+            icons.push_back(e.kind == GUI_FileEntry::kFile                               ? kIconFile
+                            : e.kind == GUI_FileEntry::kRoot || e.kind == GUI_FileEntry::kHome ? kIconDrive
+                                                                                        : kIconFolder);
+        }
         w->SetListEntries(kFileList, lines);
+        w->SetListIcons(kFileList, icons);
         w->SetListSelection(kFileList, -1);
         w->Gadget(kFileList)->scrollTop = 0;
         w->SetText(kFileDirectory, directory);
@@ -178,7 +185,7 @@ struct FileRequester {
         GUI_GadgetDesc d[] = {
             {.kind = GT_TEXTLINE, .row = 0, .column = 0, .columns = 4, .label = "Directory:",
              .text = "%4096s", .content = directory.c_str(), .flags = GUI_READONLY},
-            {.kind = GT_LIST, .row = 1, .column = 0, .columns = 4, .height = 12},
+            {.kind = GT_LIST, .row = 1, .column = 0, .columns = 4, .height = int16_t(gui.ScreenHeight() >= 600 ? 12 : 9)},
             {.kind = GT_LIST_COL, .label = "Name", .width = 300},
             {.kind = GT_LIST_COL, .label = "Size"},
             {.kind = GT_TEXTLINE, .row = 2, .column = 0, .columns = 4, .label = "Filename", .text = "%20s",

@@ -99,8 +99,16 @@ void Screenshots(GUI& gui, const std::string& dir, const char* size) {
     ShootRequester(gui, name("message"), [&] { gallery.RunCommand(kCmdMessage); }, closeRequester);
     ShootRequester(gui, name("message-wide"), [&] { gallery.RunCommand(kCmdWideMessage); }, closeRequester);
     ShootRequester(gui, name("question"), [&] { gallery.RunCommand(kCmdQuestion); }, closeRequester);
-    ShootRequester(gui, name("file"), [&] { gallery.RunCommand(kCmdLoadFile); }, closeRequester, [] {
-        Press(SDL_SCANCODE_UP);  // from the name field to the list
+    // The file requester lists the directory the gallery was started in; the second entry
+    // is picked, as a click would.
+    ShootRequester(gui, name("file"), [&] { gallery.RunCommand(kCmdLoadFile); }, closeRequester, [&] {
+        if (GUI_Window* w = gui.FindWindow(kRequesterWindow)) {
+            const GUI_Gadget* list = w->Gadget(1);
+            if (list && list->entries.size() > 3) {
+                w->SetListSelection(1, 1);
+                w->SetText(2, list->entries[1].substr(0, list->entries[1].find_first_of("/\t")));
+            }
+        }
     });
 }
 
