@@ -345,7 +345,7 @@ private:
     GUI_Window* WindowAt(int x, int y);
     GUI_Window* KeyWindow();
     void BringToFront(GUI_Window* w);
-    void MouseMove(int x, int y);
+    void MouseMove(int x, int y, bool report = true);
     void MouseDown(bool doubleClick, int modifiers);
     void MouseUp();
     void Wheel(int notches);

@@ -116,7 +116,7 @@ void GUI::HandleInput(const DRELM_Event& e) {
 // Mouse
 // ---------------------------------------------------------------------------------------
 
-void GUI::MouseMove(int x, int y) {
+void GUI::MouseMove(int x, int y, bool report) {
     impl->mouse = DRELM_Point(x, y);
     if (MenuMouseMove(x, y)) return;
     GUI_Window* w = impl->drag != kDragNone ? FindWindow(impl->dragWindow) : nullptr;
@@ -156,7 +156,7 @@ void GUI::MouseMove(int x, int y) {
         for (const Rect& b : g.buttons) hit = hit || b.Contains(lx, ly);
         if (hit) {
             impl->hoverGadget = int(i);
-            if (g.desc.kind == GT_IMAGE && g.enabled) {
+            if (g.desc.kind == GT_IMAGE && g.enabled && report) {
                 GUI_Event e;
                 e.type = GUI_EVENT_IMAGE_MOVE;
                 e.window = over->number;
@@ -471,7 +471,8 @@ void GUI::MouseUp() {
         e.y = ly - g.rect.y - 2;
         PostEvent(e);
     }
-    MouseMove(impl->mouse.x, impl->mouse.y);
+    // Hover looks follow the release point; the mouse did not move, so no move is reported.
+    MouseMove(impl->mouse.x, impl->mouse.y, false);
 }
 
 void GUI::Activate(GUI_Window& w, GUI_Gadget& g, int modifiers) {

@@ -144,3 +144,52 @@ TEST_F(LayoutTest, ModalLoopRestoresTheDeviceAndEndsWhenTheWindowCloses) {
     EXPECT_EQ(restores, 1);
     EXPECT_EQ(frame, 3);
 }
+
+TEST_F(LayoutTest, TextFieldTakesLinesAndReadOnlyRefusesEdits) {
+    GUI_GadgetDesc d[] = {
+        {.kind = GT_TEXTFIELD, .label = "Notes:", .content = "one", .height = 3},
+        {.kind = GT_TEXTFIELD, .row = 1, .content = "fixed", .flags = GUI_READONLY, .height = 2},
+    };
+    GUI_Window* w = gui->OpenWindow(23, "Fields", 300, d, 2);
+    gui->SetFocus(w, 0);
+    Press(SDL_SCANCODE_END);
+    Press(SDL_SCANCODE_RETURN, 13);
+    Type("two");
+    Frame();
+    EXPECT_EQ(w->Text(0), "one\ntwo");
+    EXPECT_FALSE(EventsOf(GUI_EVENT_TEXT).empty());
+    gui->SetFocus(w, 1);
+    Type("x");
+    Press(SDL_SCANCODE_BACKSPACE);
+    Frame();
+    EXPECT_EQ(w->Text(1), "fixed");
+}
+
+TEST_F(LayoutTest, ImageGadgetReportsMouseInsideItself) {
+    int drawn = 0;
+    GUI_GadgetDesc d[] = {{.kind = GT_IMAGE, .height = 100, .draw = [&](const Quelm::Rect&) { ++drawn; }}};
+    GUI_Window* w = gui->OpenWindow(24, "Image", 300, d, 1, 0);
+    Quelm::Rect r = gui->GadgetRect(w, 0);
+    DRELM_Point p(r.x + 12, r.y + 22);
+    MoveTo(p);
+    DRELM_InjectMouseButton(1, true, p.x, p.y);
+    DRELM_InjectMouseMove(p.x + 5, p.y + 6);
+    DRELM_InjectMouseButton(1, false, p.x + 5, p.y + 6);
+    DRELM_InjectWheel(-2);
+    Frame();
+    std::vector<GUI_Event> events;
+    for (const auto& e : Events())
+        if (e.type >= GUI_EVENT_IMAGE_DOWN && e.type <= GUI_EVENT_IMAGE_WHEEL) events.push_back(e);
+    ASSERT_EQ(events.size(), 5u);  // hover move, press, drag, release, wheel
+    EXPECT_EQ(events[1].type, GUI_EVENT_IMAGE_DOWN);
+    // Coordinates count from the inside of the image's 2-pixel border.
+    EXPECT_EQ(events[1].x, 10);
+    EXPECT_EQ(events[1].y, 20);
+    EXPECT_EQ(events[2].type, GUI_EVENT_IMAGE_MOVE);
+    EXPECT_EQ(events[2].x, 15);
+    EXPECT_EQ(events[3].type, GUI_EVENT_IMAGE_UP);
+    EXPECT_EQ(events[4].type, GUI_EVENT_IMAGE_WHEEL);
+    EXPECT_EQ(events[4].value, -2);
+    gui->Draw();
+    EXPECT_EQ(drawn, 1);
+}
