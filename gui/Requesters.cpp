@@ -179,9 +179,13 @@ struct FileRequester {
     // Runs the window once; true with `candidate` set when a file was chosen.
     bool RunOnce(bool& cancelled, std::string& typed) {
         std::string patterns;
-        for (const auto& p : request.patterns) patterns += (patterns.empty() ? "" : " ") + p;
-        if (patterns.empty()) patterns = "*";
-        patternText = patterns + "\nAll files (*)";
+        for (const auto& p : request.patterns) {
+            if (!patterns.empty()) patterns += ' ';
+            patterns += p;
+        }
+        if (patterns.empty()) patterns.push_back('*');
+        patternText = patterns;
+        patternText += "\nAll files (*)";
         GUI_GadgetDesc d[] = {
             {.kind = GT_TEXTLINE, .row = 0, .column = 0, .columns = 4, .label = "Directory:",
              .text = "%4096s", .content = directory.c_str(), .flags = GUI_READONLY},
