@@ -163,10 +163,13 @@ void Gallery::Open() {
     for (int n : {kGalleryButtons, kGalleryText, kGalleryLists}) OpenWindow(n);
     // Cascade from the top left so each title bar stays in reach.
     const int top = gui.MenuBarHeight() + 10;
-    const int sw = gui.ScreenWidth();
-    if (GUI_Window* w = gui.FindWindow(kGalleryButtons)) gui.MoveWindow(w, 10, top);
-    if (GUI_Window* w = gui.FindWindow(kGalleryText)) gui.MoveWindow(w, std::max(10, sw / 2 - 190), top + 34);
-    if (GUI_Window* w = gui.FindWindow(kGalleryLists)) gui.MoveWindow(w, std::max(10, sw - 390), top + 68);
+    const int sw = gui.ScreenWidth(), sh = gui.ScreenHeight();
+    auto place = [&](int number, int x, int y) {
+        if (GUI_Window* w = gui.FindWindow(number)) gui.MoveWindow(w, x, std::min(y, sh - w->rect.height - 2));
+    };
+    place(kGalleryButtons, 10, top);
+    place(kGalleryText, std::max(10, sw / 2 - 190), top + 34);
+    place(kGalleryLists, std::max(10, sw - 390), top + 68);
 }
 
 void Gallery::Centre(int number) {
