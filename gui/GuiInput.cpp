@@ -77,6 +77,7 @@ void GUI::HandleInput(const DRELM_Event& e) {
             MouseMove(e.value1, e.value2);
             break;
         case DRELM_EVENT_LEFT_DOWN:
+            impl->altTap = false;
             // The library queues a move before a press elsewhere, so the position is known.
             MouseDown(e.flag != 0, e.value2);
             break;
@@ -90,9 +91,21 @@ void GUI::HandleInput(const DRELM_Event& e) {
             break;
         }
         case DRELM_EVENT_KEY_DOWN:
+            if (e.flag == 0) impl->altTap = e.key == DRELM_KEY_LALT;
             Key(e.key, e.value1, e.value2, e.flag != 0);
             break;
         case DRELM_EVENT_KEY_UP: {
+            // Tapping the left Alt key alone opens the menu bar for the keyboard (and closes it).
+            if (e.key == DRELM_KEY_LALT && impl->altTap && !impl->menu.empty() && !AnyModal()) {
+                impl->altTap = false;
+                if (MenuOpen()) {
+                    CloseMenus();
+                } else {
+                    OpenMenu(0);
+                    MenuKey(DRELM_KEY_DOWN);
+                }
+                break;
+            }
             GUI_Event k;
             k.type = GUI_EVENT_KEY_UP;
             GUI_Window* w = KeyWindow();

@@ -40,6 +40,7 @@ struct GUI::Impl {
     int menuTitleHover = -1;
     std::vector<Quelm::Rect> menuPanels;  // one per open level
     bool menuPress = false;               // the left button went down on the menu
+    bool altTap = false;                  // Alt went down and nothing else happened since
 
     DRELM_Point mouse{-1, -1};
     GUI_DragKind drag = kDragNone;

@@ -326,6 +326,23 @@ TEST_F(GalleryTest, MenuKeyboardNavigationAndChoiceGroups) {
     EXPECT_TRUE(EventsOf(GUI_EVENT_KEY).empty());
 }
 
+TEST_F(GalleryTest, AltTapOpensTheMenuForTheKeyboard) {
+    Press(SDL_SCANCODE_LALT);
+    Frame();
+    ASSERT_TRUE(gui->MenuOpen());
+    Press(SDL_SCANCODE_RETURN, 13);  // the first entry of "File" is highlighted
+    Frame();
+    auto events = EventsOf(GUI_EVENT_MENU);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].gadget, kCmdMessage);
+    // Alt used with another key is not a tap.
+    DRELM_InjectKey(SDL_SCANCODE_LALT, true);
+    Press(SDL_SCANCODE_X, 'x');
+    DRELM_InjectKey(SDL_SCANCODE_LALT, false);
+    Frame();
+    EXPECT_FALSE(gui->MenuOpen());
+}
+
 TEST_F(GalleryTest, ClickOutsideAnOpenMenuOnlyClosesIt) {
     gui->OpenMenu(0);
     Click(At(kGalleryButtons, kButtonsOkay));
