@@ -7,8 +7,10 @@
 namespace drelm {
 
 Library& Lib() {
-    static Library library;
-    return library;
+    // Never destroyed: textures and fonts that are themselves static may outlive any
+    // other static object and still ask for it in their destructors.
+    static Library* library = new Library;
+    return *library;
 }
 
 Quelm::Rect TargetBounds() {

@@ -64,6 +64,8 @@ void PngRead(png_structp png, png_bytep out, png_size_t length) {
 }
 
 void PngSilent(png_structp, png_const_charp) {}
+// Errors end the decoding quietly; the caller reports them with its own message.
+[[noreturn]] void PngFail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 struct PngResult {
     int width = 0;
@@ -77,7 +79,7 @@ struct PngResult {
 
 // Only plain data lives across setjmp here; the result is owned by the caller.
 bool DecodePng(const uint8_t* data, size_t size, bool keepPalette, PngResult* result) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngSilent);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngSilent);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
@@ -217,8 +219,29 @@ std::string& IlbmLibraryName() {
     return name;
 }
 
+// A bare library name is looked for beside libdrelm.so first (where the build puts the
+// reader), then along the system's library path.
+void* OpenIlbmLibrary() {
+    const std::string& name = IlbmLibraryName();
+    if (name.find('/') == std::string::npos) {
+        Dl_info self;
+        if (dladdr(reinterpret_cast<void*>(&OpenIlbmLibrary), &self) != 0 && self.dli_fname != nullptr) {
+            std::string beside(self.dli_fname);
+            const size_t slash = beside.find_last_of('/');
+            if (slash != std::string::npos) {
+                beside = beside.substr(0, slash + 1) + name;
+                if (FILE* probe = std::fopen(beside.c_str(), "rb")) {
+                    std::fclose(probe);
+                    if (void* handle = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
+                }
+            }
+        }
+    }
+    return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 void LoadIlbm(const uint8_t* data, size_t size, DRELM_Surface& out) {
-    void* library = dlopen(IlbmLibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* library = OpenIlbmLibrary();
     if (library == nullptr) throw LibraryLoadException("Could not load library");
     struct Closer {
         void* handle;

@@ -13,11 +13,13 @@ namespace drelm {
 namespace {
 
 void PngSilent(png_structp, png_const_charp) {}
+// Errors end the decoding quietly; the caller reports them with its own message.
+[[noreturn]] void PngFail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // Plain data only across setjmp; true when every row was written.
 bool EncodePng(FILE* file, int width, int height, DRELM_FORMAT format, const uint8_t* pixels,
                int pitch, const DRELM_Palette* palette) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, PngSilent);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngSilent);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {

@@ -52,6 +52,8 @@ void CreateDevice(int w, int h, uint32_t flags) {
     // Without acceleration the frame goes straight into the window's own pixels: one copy
     // instead of a texture upload plus a software copy.
     if (WantsSoftware(flags) && (flags & DRELM_VIDEO_VSYNC) == 0) {
+        // Otherwise SDL may put a GL renderer behind the window surface.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_GetWindowSurface(v.window) == nullptr) Fail("d3d->createDevice()");
         v.windowSurface = true;
         return;

@@ -221,6 +221,38 @@ TEST_F(Draw, TextureBlitsModulateStretchAndTile) {
     DRELM_FreeTexture(t);
 }
 
+TEST_F(Draw, TexturesFromFilesWithAColourKeyAndFromOtherTextures) {
+    DRELM_Surface picture;
+    picture.Create(3, 1, DRELM_FORMAT_A8R8G8B8);
+    picture.SetPixel(0, 0, DRELM_RGBA(255, 0, 255));
+    picture.SetPixel(1, 0, kRed);
+    picture.SetPixel(2, 0, DRELM_RGBA(255, 0, 255));
+    const std::string file = ScratchFile("keyed.png");
+    picture.Save(file.c_str());
+    DRELM_Texture* t = DRELM_CreateTexture(file.c_str(), DRELM_FORMAT_A8R8G8B8, 0xFF00FFu, DRELM_CONVERT_COLORKEY);
+    t->Blit(10, 10);
+    EXPECT_EQ(Pixel(10, 10).Packed(), kBlack);
+    EXPECT_EQ(Pixel(11, 10), kRed);
+    EXPECT_EQ(Pixel(12, 10).Packed(), kBlack);
+
+    DRELM_Texture copy;
+    copy.Create(2, 2, DRELM_FORMAT_X8R8G8B8);
+    copy.UpdateTexture(t);
+    EXPECT_EQ(copy.GetPixel(1, 0), kRed);
+    EXPECT_EQ(copy.GetPixel(0, 0), DRELM_RGBA(0, 0, 0)) << "X8R8G8B8 has no transparency";
+    EXPECT_EQ(copy.GetPixel(1, 1), DRELM_RGBA(0, 0, 0));
+    DRELM_FreeTexture(t);
+    EXPECT_EQ(MessageOf([] { DRELM_CreateTexture(ScratchFile("nothing.png").c_str()); }),
+              "SurfaceLoader: File IO error");
+
+    // Cursors load from pictures too; unknown numbers are ignored.
+    EXPECT_GE(DRELM_LoadCursor(file.c_str(), 1, 0), DRELM_CURSOR_SIZE_ALL + 1);
+    EXPECT_EQ(MessageOf([] { DRELM_LoadCursor(ScratchFile("nothing.png").c_str(), 0, 0); }),
+              "SurfaceLoader: File IO error");
+    DRELM_SetCursor(1000);
+    DRELM_SetCursor(DRELM_CURSOR_IBEAM);
+}
+
 TEST_F(Draw, RenderTargetsKeepTheirOwnOriginAndGiveTheScreenItsBack) {
     DRELM_Translate(100, 100);
     DRELM_StartClip(Quelm::Rect(0, 0, 50, 50));
