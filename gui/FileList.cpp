@@ -12,7 +12,8 @@ namespace {
 
 bool LessNoCase(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
     });
 }
 
@@ -26,11 +27,16 @@ std::string SizeText(uint64_t size) {
 
 std::string GUI_FileEntry::ListText() const {
     switch (kind) {
-        case kParent: return "..\t<DIR>";
-        case kDirectory: return name + "/\t<DIR>";
-        case kRoot: return "[/]\tRoot";
-        case kHome: return "[~]\tHome";
-        default: return name + "\t" + SizeText(size);
+        case kParent:
+            return "..\t<DIR>";
+        case kDirectory:
+            return name + "/\t<DIR>";
+        case kRoot:
+            return "[/]\tRoot";
+        case kHome:
+            return "[~]\tHome";
+        default:
+            return name + "\t" + SizeText(size);
     }
 }
 
@@ -38,10 +44,12 @@ bool GUI_MatchPattern(const std::string& name, const std::string& pattern) {
     // Iterative matching with one back-track point for the last "*".
     size_t n = 0, p = 0, star = std::string::npos, mark = 0;
     auto same = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
     };
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || (pattern[p] != '*' && same(pattern[p], name[n])))) {
+        if (p < pattern.size() &&
+            (pattern[p] == '?' || (pattern[p] != '*' && same(pattern[p], name[n])))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -76,7 +84,8 @@ std::vector<GUI_FileEntry> GUI_ListDirectory(const std::string& directory,
                                              const std::vector<std::string>& patterns) {
     std::vector<GUI_FileEntry> dirs, files;
     std::error_code ec;
-    for (fs::directory_iterator it(directory, fs::directory_options::skip_permission_denied, ec), end;
+    for (fs::directory_iterator it(directory, fs::directory_options::skip_permission_denied, ec),
+         end;
          !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.') continue;
@@ -86,18 +95,22 @@ std::vector<GUI_FileEntry> GUI_ListDirectory(const std::string& directory,
             continue;
         }
         bool match = patterns.empty() ||
-                     std::any_of(patterns.begin(), patterns.end(),
-                                 [&](const std::string& pattern) { return GUI_MatchPattern(name, pattern); });
+                     std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
+                         return GUI_MatchPattern(name, pattern);
+                     });
         if (!match) continue;
         std::error_code sizeError;
         uint64_t size = it->file_size(sizeError);
         files.push_back({GUI_FileEntry::kFile, name, sizeError ? 0 : size});
     }
-    auto byName = [](const GUI_FileEntry& a, const GUI_FileEntry& b) { return LessNoCase(a.name, b.name); };
+    auto byName = [](const GUI_FileEntry& a, const GUI_FileEntry& b) {
+        return LessNoCase(a.name, b.name);
+    };
     std::sort(dirs.begin(), dirs.end(), byName);
     std::sort(files.begin(), files.end(), byName);
     std::vector<GUI_FileEntry> out;
-    if (fs::path(directory).lexically_normal() != fs::path("/")) out.push_back({GUI_FileEntry::kParent, "..", 0});
+    if (fs::path(directory).lexically_normal() != fs::path("/"))
+        out.push_back({GUI_FileEntry::kParent, "..", 0});
     out.insert(out.end(), dirs.begin(), dirs.end());
     out.insert(out.end(), files.begin(), files.end());
     out.push_back({GUI_FileEntry::kRoot, "/", 0});

@@ -33,8 +33,12 @@ std::vector<std::string> Split(const char* text, char separator) {
 
 bool IsLeftLabelled(GUI_GadgetKind k) {
     switch (k) {
-        case GT_TEXTLINE: case GT_SELECTBOX: case GT_HSLIDER: case GT_HGAUGE:
-        case GT_PROGRESSBAR: case GT_HSCRBAR:
+        case GT_TEXTLINE:
+        case GT_SELECTBOX:
+        case GT_HSLIDER:
+        case GT_HGAUGE:
+        case GT_PROGRESSBAR:
+        case GT_HSCRBAR:
             return true;
         default:
             return false;
@@ -55,7 +59,8 @@ std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, i
         if (paragraph.empty()) out.push_back("");
         while (i < paragraph.size()) {
             size_t space = paragraph.find(' ', i);
-            std::string word = paragraph.substr(i, space == std::string::npos ? std::string::npos : space - i);
+            std::string word =
+                paragraph.substr(i, space == std::string::npos ? std::string::npos : space - i);
             std::string candidate = line.empty() ? word : line + " " + word;
             if (!line.empty() && font->TextWidth(candidate.c_str()) > width) {
                 out.push_back(line);
@@ -75,8 +80,14 @@ std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, i
 
 bool GUI_Gadget::IsDecoration() const {
     switch (desc.kind) {
-        case GT_FRAME: case GT_FRAME_LABEL: case GT_LABEL: case GT_HSPACE_BAR:
-        case GT_VSPACE_BAR: case GT_HVSPACE_BAR: case GT_LIST_ENTRY: case GT_LIST_COL:
+        case GT_FRAME:
+        case GT_FRAME_LABEL:
+        case GT_LABEL:
+        case GT_HSPACE_BAR:
+        case GT_VSPACE_BAR:
+        case GT_HVSPACE_BAR:
+        case GT_LIST_ENTRY:
+        case GT_LIST_COL:
             return true;
         default:
             return false;
@@ -103,7 +114,8 @@ void GUI_Window::SetText(int n, const std::string& text) {
     if (g->desc.kind == GT_TEXTLINE || g->desc.kind == GT_TEXTFIELD) {
         if (g->numeric) {
             int v;
-            if (GUI_ParseNumber(GUI_ParseFormat(g->desc.text), text, g->desc.scale, v)) SetValue(n, v);
+            if (GUI_ParseNumber(GUI_ParseFormat(g->desc.text), text, g->desc.scale, v))
+                SetValue(n, v);
             return;
         }
         g->edit.SetText(text);
@@ -134,19 +146,24 @@ void GUI_Window::SetValue(int n, int value) {
         case GT_TEXTLINE:
             if (!g->numeric) return;
             g->value = std::clamp(value, g->desc.min, std::max(g->desc.min, g->desc.max));
-            g->edit.SetText(GUI_FormatNumber(GUI_ParseFormat(g->desc.text), g->value, g->desc.scale));
+            g->edit.SetText(
+                GUI_FormatNumber(GUI_ParseFormat(g->desc.text), g->value, g->desc.scale));
             return;
         case GT_SELECTBOX:
             if (!g->choices.empty()) g->value = std::clamp(value, 0, int(g->choices.size()) - 1);
             return;
-        case GT_CHECKBOX: case GT_CHECKBUTTON: case GT_SELECTBUTTON: case GT_SPEEDCHECKBUTTON:
+        case GT_CHECKBOX:
+        case GT_CHECKBUTTON:
+        case GT_SELECTBUTTON:
+        case GT_SPEEDCHECKBUTTON:
         case GT_SPEEDSELECTBUTTON:
             SetChecked(n, value != 0);
             return;
         case GT_LIST:
             SetListSelection(n, value);
             return;
-        case GT_HSCRBAR: case GT_VSCRBAR:
+        case GT_HSCRBAR:
+        case GT_VSCRBAR:
             g->value = std::clamp(value, 0, std::max(0, g->desc.max - g->desc.page));
             return;
         default:
@@ -158,7 +175,10 @@ int GUI_Window::Value(int n) const {
     const GUI_Gadget* g = Gadget(n);
     if (!g) return 0;
     switch (g->desc.kind) {
-        case GT_CHECKBOX: case GT_CHECKBUTTON: case GT_SELECTBUTTON: case GT_SPEEDCHECKBUTTON:
+        case GT_CHECKBOX:
+        case GT_CHECKBUTTON:
+        case GT_SELECTBUTTON:
+        case GT_SPEEDCHECKBUTTON:
         case GT_SPEEDSELECTBUTTON:
             return g->checked ? 1 : 0;
         default:
@@ -250,7 +270,8 @@ void GUI::Init(DRELM_Screen* s, const std::string& programDirectory, const std::
     InitFromSkinDirectory(s, JoinPath(programDirectory, "skins"), skinFile);
 }
 
-void GUI::InitFromSkinDirectory(DRELM_Screen* s, const std::string& skinDirectory, const std::string& skinFile) {
+void GUI::InitFromSkinDirectory(DRELM_Screen* s, const std::string& skinDirectory,
+                                const std::string& skinFile) {
     screen = s;
     skin.Load(skinDirectory, skinFile);
 }
@@ -302,8 +323,10 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
         if (d.kind == GT_LIST_COL || d.kind == GT_LIST_ENTRY) {
             if (lastList < 0) continue;
             GUI_Gadget& list = window->gadgets[lastList];
-            if (d.kind == GT_LIST_COL) list.columns.push_back({d.label ? d.label : "", d.width});
-            else list.entries.push_back(d.content ? d.content : d.label ? d.label : "");
+            if (d.kind == GT_LIST_COL)
+                list.columns.push_back({d.label ? d.label : "", d.width});
+            else
+                list.entries.push_back(d.content ? d.content : d.label ? d.label : "");
             continue;
         }
         if (d.kind >= GT_KIND_COUNT) continue;
@@ -321,7 +344,8 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
                 if (g.choices.empty()) g.choices.push_back("");
                 g.value = std::clamp(d.value, 0, int(g.choices.size()) - 1);
                 break;
-            case GT_TEXTLINE: case GT_TEXTFIELD: {
+            case GT_TEXTLINE:
+            case GT_TEXTFIELD: {
                 GUI_Format f = GUI_ParseFormat(d.text);
                 g.edit.SetMultiline(d.kind == GT_TEXTFIELD);
                 if (d.kind == GT_TEXTLINE && f.number) {
@@ -352,10 +376,15 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
                 g.value = -1;
                 lastList = int(window->gadgets.size()) - 1;
                 break;
-            case GT_HSCRBAR: case GT_VSCRBAR:
+            case GT_HSCRBAR:
+            case GT_VSCRBAR:
                 g.value = std::clamp(d.value, 0, std::max(0, d.max - d.page));
                 break;
-            case GT_HSLIDER: case GT_VSLIDER: case GT_HGAUGE: case GT_VGAUGE: case GT_PROGRESSBAR:
+            case GT_HSLIDER:
+            case GT_VSLIDER:
+            case GT_HGAUGE:
+            case GT_VGAUGE:
+            case GT_PROGRESSBAR:
                 g.value = std::clamp(d.value, d.min, std::max(d.min, d.max));
                 break;
             default:
@@ -370,7 +399,8 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
         for (size_t i = 0; i < window->gadgets.size(); ++i) {
             const auto& g = window->gadgets[i];
             if (g.enabled && !(g.desc.flags & GUI_READONLY) &&
-                (g.desc.kind == GT_TEXTLINE || g.desc.kind == GT_TEXTFIELD || g.desc.kind == GT_LIST)) {
+                (g.desc.kind == GT_TEXTLINE || g.desc.kind == GT_TEXTFIELD ||
+                 g.desc.kind == GT_LIST)) {
                 window->focus = int(i);
                 break;
             }
@@ -385,15 +415,17 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
     return result;
 }
 
-GUI_Window* GUI::OpenMainWindow(int number, const Rect& rect, const GUI_GadgetDesc* descs, int count) {
-    GUI_Window* w = OpenWindow(number, "", rect.width,
-                               descs, count, GUI_WINDOW_MAIN | GUI_WINDOW_NO_CLOSE | GUI_WINDOW_NO_TITLE);
+GUI_Window* GUI::OpenMainWindow(int number, const Rect& rect, const GUI_GadgetDesc* descs,
+                                int count) {
+    GUI_Window* w = OpenWindow(number, "", rect.width, descs, count,
+                               GUI_WINDOW_MAIN | GUI_WINDOW_NO_CLOSE | GUI_WINDOW_NO_TITLE);
     if (!w) return nullptr;
     w->rect.x = rect.x;
     w->rect.y = rect.y;
     w->rect.height = std::max(w->rect.height, rect.height);
     // The backdrop stays below every other window.
-    auto it = std::find_if(windows.begin(), windows.end(), [&](const auto& p) { return p.get() == w; });
+    auto it =
+        std::find_if(windows.begin(), windows.end(), [&](const auto& p) { return p.get() == w; });
     std::rotate(windows.begin(), it, it + 1);
     return w;
 }
@@ -401,7 +433,8 @@ GUI_Window* GUI::OpenMainWindow(int number, const Rect& rect, const GUI_GadgetDe
 void GUI::CloseWindow(GUI_Window* window) {
     if (!window) return;
     const int number = window->number;
-    auto it = std::find_if(windows.begin(), windows.end(), [&](const auto& w) { return w.get() == window; });
+    auto it = std::find_if(windows.begin(), windows.end(),
+                           [&](const auto& w) { return w.get() == window; });
     if (it == windows.end()) return;
     windows.erase(it);
     // Events of a closed window must not reach the next dialog that uses its number.
@@ -454,8 +487,8 @@ void GUI::Layout(GUI_Window& w, int width) {
     std::vector<int> labelWidth(columns, 0);
     for (const auto& g : w.gadgets)
         if (IsLeftLabelled(g.desc.kind) && !g.label.empty() && font && g.desc.column < columns)
-            labelWidth[g.desc.column] = std::max(labelWidth[g.desc.column],
-                                                 font->TextWidth(g.label.c_str()) + m.labelSepW);
+            labelWidth[g.desc.column] =
+                std::max(labelWidth[g.desc.column], font->TextWidth(g.label.c_str()) + m.labelSepW);
 
     // Frames pad the rows and columns they enclose.
     std::vector<int> padTop(rows, 0), padBottom(rows, 0);
@@ -498,15 +531,21 @@ void GUI::Layout(GUI_Window& w, int width) {
             case GT_LABEL:
                 g.lines = font ? Wrap(font, g.label, boxWidth) : std::vector<std::string>{g.label};
                 return std::max(1, int(g.lines.size())) * fontHeight + 2;
-            case GT_VSLIDER: case GT_VGAUGE: case GT_VSCRBAR:
-                return (g.desc.height > 0 ? g.desc.height : 100) + (g.label.empty() ? 0 : fontHeight + 4);
+            case GT_VSLIDER:
+            case GT_VGAUGE:
+            case GT_VSCRBAR:
+                return (g.desc.height > 0 ? g.desc.height : 100) +
+                       (g.label.empty() ? 0 : fontHeight + 4);
             case GT_IMAGE:
-                return (g.desc.height > 0 ? g.desc.height : 64) + (g.label.empty() ? 0 : fontHeight + 4);
+                return (g.desc.height > 0 ? g.desc.height : 64) +
+                       (g.label.empty() ? 0 : fontHeight + 4);
             case GT_HSPACE_BAR:
                 return 8;
             case GT_HVSPACE_BAR:
                 return g.desc.height > 0 ? int(g.desc.height) : 8;
-            case GT_VSPACE_BAR: case GT_FRAME: case GT_FRAME_LABEL:
+            case GT_VSPACE_BAR:
+            case GT_FRAME:
+            case GT_FRAME_LABEL:
                 return 0;
             default:
                 return m.height;
@@ -535,7 +574,8 @@ void GUI::Layout(GUI_Window& w, int width) {
         if (span == 1 || g.desc.kind == GT_FRAME || g.desc.kind == GT_FRAME_LABEL) continue;
         int r0 = std::clamp<int>(g.desc.row, 0, rows - 1), r1 = std::min(rows - 1, r0 + span - 1);
         int have = (r1 - r0) * m.gadgetSepH;
-        for (int r = r0; r <= r1; ++r) have += rowHeight[r] + (r > r0 ? padTop[r] : 0) + (r < r1 ? padBottom[r] : 0);
+        for (int r = r0; r <= r1; ++r)
+            have += rowHeight[r] + (r > r0 ? padTop[r] : 0) + (r < r1 ? padBottom[r] : 0);
         if (natural[i] > have) rowHeight[r1] += natural[i] - have;
     }
     std::vector<int> rowY(rows, 0);
@@ -589,11 +629,15 @@ void GUI::Layout(GUI_Window& w, int width) {
                 if (g.numeric) {
                     const DRELM_Font* mono = skin.Font(kFontMono);
                     int digitW = mono ? mono->TextWidth("0") : 8;
-                    int fieldW = std::max<int>(g.desc.width, digitW * g.edit.MaxLength() + 2 * m.textBorder + 4);
+                    int fieldW = std::max<int>(g.desc.width,
+                                               digitW * g.edit.MaxLength() + 2 * m.textBorder + 4);
                     int buttonW = m.height - 4;
-                    int nButtons = (g.desc.flags & GUI_NO_BUTTONS) ? 0 : (g.desc.flags & GUI_FINE) ? 4 : 2;
+                    int nButtons = (g.desc.flags & GUI_NO_BUTTONS) ? 0
+                                   : (g.desc.flags & GUI_FINE)     ? 4
+                                                                   : 2;
                     int total = fieldW + nButtons * (buttonW + m.buttonSep);
-                    if (total > boxW) fieldW = std::max(24, boxW - nButtons * (buttonW + m.buttonSep));
+                    if (total > boxW)
+                        fieldW = std::max(24, boxW - nButtons * (buttonW + m.buttonSep));
                     boxW = std::min(boxW, fieldW + nButtons * (buttonW + m.buttonSep));
                     int bx = x0 + fieldW + m.buttonSep;
                     for (int b = 0; b < 4; ++b) g.buttons[b] = Rect();
@@ -604,15 +648,24 @@ void GUI::Layout(GUI_Window& w, int width) {
                         bx += buttonW + m.buttonSep;
                     }
                     g.rect = Rect(x0, boxY, fieldW, h);
-                    if (!g.label.empty()) g.labelRect = Rect(x0 - labelWidth[g.desc.column], boxY, labelWidth[g.desc.column], h);
+                    if (!g.label.empty())
+                        g.labelRect = Rect(x0 - labelWidth[g.desc.column], boxY,
+                                           labelWidth[g.desc.column], h);
                     continue;
                 }
                 break;
-            case GT_BUTTON: case GT_MBUTTON: case GT_SPEEDBUTTON: case GT_SPEEDCHECKBUTTON:
-            case GT_SPEEDSELECTBUTTON: case GT_CHECKBUTTON: case GT_SELECTBUTTON:
+            case GT_BUTTON:
+            case GT_MBUTTON:
+            case GT_SPEEDBUTTON:
+            case GT_SPEEDCHECKBUTTON:
+            case GT_SPEEDSELECTBUTTON:
+            case GT_CHECKBUTTON:
+            case GT_SELECTBUTTON:
                 if (g.desc.width > 0) boxW = std::min<int>(boxW, g.desc.width);
-                if (!(g.desc.flags & GUI_FILL) && g.desc.width <= 0 && font && (g.desc.flags & GUI_ALIGN_RIGHT)) {
-                    int natural = std::max(m.minWidth, font->TextWidth(g.label.c_str()) + 2 * m.buttonBorder);
+                if (!(g.desc.flags & GUI_FILL) && g.desc.width <= 0 && font &&
+                    (g.desc.flags & GUI_ALIGN_RIGHT)) {
+                    int natural =
+                        std::max(m.minWidth, font->TextWidth(g.label.c_str()) + 2 * m.buttonBorder);
                     boxW = std::min(boxW, natural);
                 }
                 if (g.desc.flags & GUI_ALIGN_RIGHT) x0 = x1 - boxW;
@@ -622,11 +675,19 @@ void GUI::Layout(GUI_Window& w, int width) {
                     boxY = top + (bottom - top - h) / 2;
                 }
                 break;
-            case GT_SELECTBOX: case GT_HSLIDER: case GT_HGAUGE: case GT_PROGRESSBAR: case GT_HSCRBAR:
+            case GT_SELECTBOX:
+            case GT_HSLIDER:
+            case GT_HGAUGE:
+            case GT_PROGRESSBAR:
+            case GT_HSCRBAR:
                 if (g.desc.width > 0) boxW = std::min<int>(boxW, g.desc.width);
                 break;
-            case GT_VSLIDER: case GT_VGAUGE: case GT_VSCRBAR:
-                boxW = std::min(boxW, g.desc.width > 0 ? int(g.desc.width) : (g.desc.kind == GT_VSCRBAR ? m.vscrollWidth : 20));
+            case GT_VSLIDER:
+            case GT_VGAUGE:
+            case GT_VSCRBAR:
+                boxW = std::min(boxW, g.desc.width > 0
+                                          ? int(g.desc.width)
+                                          : (g.desc.kind == GT_VSCRBAR ? m.vscrollWidth : 20));
                 break;
             case GT_VSPACE_BAR:
                 x0 += (boxW - 8) / 2;
@@ -651,7 +712,8 @@ void GUI::Layout(GUI_Window& w, int width) {
     if (!(w.flags & GUI_WINDOW_NO_CLOSE)) {
         const GUI_SkinPart* close = skin.Part(kPartWindowClose);
         int size = close ? close->w : 16;
-        w.closeRect = Rect(width - size - m.titleGadgetSep - 2, (w.titleHeight - size) / 2, size, size);
+        w.closeRect =
+            Rect(width - size - m.titleGadgetSep - 2, (w.titleHeight - size) / 2, size, size);
     } else {
         w.closeRect = Rect();
     }
@@ -670,7 +732,8 @@ void GUI::WrapTextFields() {
         for (auto& g : w->gadgets) {
             if (!g.wrapDirty) continue;
             g.wrapDirty = false;
-            int width = g.rect.width - 2 * skin.Metrics().textBorder - skin.Metrics().vscrollWidth - 4;
+            int width =
+                g.rect.width - 2 * skin.Metrics().textBorder - skin.Metrics().vscrollWidth - 4;
             std::string wrapped;
             bool first = true;
             for (const auto& line : Wrap(font, g.source, std::max(20, width))) {
@@ -711,8 +774,10 @@ void GUI::SetClock(std::function<double()> c) {
 void GUI::Pump() {
     DRELM_Event event;
     while (DRELM_GetEvent(&event)) HandleInput(event);
-    double now = clock ? clock()
-                       : std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    double now =
+        clock ? clock()
+              : std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                    .count();
     if (lastTime < 0) lastTime = now;
     AdvanceClock(now - lastTime);
     lastTime = now;
@@ -739,8 +804,10 @@ void GUI::RunFrameHook() {
 }
 
 void GUI::RunRestoreHook() {
-    if (restoreHook) restoreHook();
-    else RestoreDevice();
+    if (restoreHook)
+        restoreHook();
+    else
+        RestoreDevice();
 }
 
 void GUI::RestoreDevice() {
@@ -756,7 +823,8 @@ void GUI::SetClipboardText(const std::string& text) {
 
 std::string GUI::ClipboardText() const { return clipboardGet ? clipboardGet() : std::string(); }
 
-void GUI::SetClipboard(std::function<void(const std::string&)> set, std::function<std::string()> get) {
+void GUI::SetClipboard(std::function<void(const std::string&)> set,
+                       std::function<std::string()> get) {
     clipboardSet = std::move(set);
     clipboardGet = std::move(get);
 }
@@ -777,7 +845,8 @@ Rect GUI::GadgetRect(const GUI_Window* window, int gadget) const {
     if (!window) return Rect();
     const GUI_Gadget* g = window->Gadget(gadget);
     if (!g) return Rect();
-    return Rect(window->rect.x + g->rect.x, window->rect.y + g->rect.y, g->rect.width, g->rect.height);
+    return Rect(window->rect.x + g->rect.x, window->rect.y + g->rect.y, g->rect.width,
+                g->rect.height);
 }
 
 DRELM_Point GUI::GadgetCenter(const GUI_Window* window, int gadget) const {
@@ -789,7 +858,8 @@ DRELM_Point GUI::GadgetCenter(const GUI_Window* window, int gadget) const {
     return DRELM_Point(r.x + r.width / 2, r.y + r.height / 2);
 }
 
-void GUI_RunModal(GUI& gui, GUI_Window* window, const std::function<bool(const GUI_Event&)>& handle) {
+void GUI_RunModal(GUI& gui, GUI_Window* window,
+                  const std::function<bool(const GUI_Event&)>& handle) {
     if (!window) return;
     const int number = window->number;
     for (;;) {

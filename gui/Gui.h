@@ -28,29 +28,29 @@ enum GUI_GadgetKind : uint8_t {
     GT_CHECKBUTTON,        // a push button that stays on or off
     GT_SELECTBUTTON,       // a push button, one of a group (same `group`)
     GT_CHECKBOX,
-    GT_SELECTBOX,          // a cycle of choices: `text` holds them separated by "\n"
-    GT_TEXTLINE,           // one line of text (`text` "%20s") or a number (`text` "%3D")
-    GT_TEXTFIELD,          // several lines of text; GUI_READONLY for showing text
-    GT_LIST,               // followed by its GT_LIST_COL and GT_LIST_ENTRY descriptions
-    GT_LIST_ENTRY,         // one row: columns separated by "\t"
-    GT_LIST_COL,           // a column: `label` the heading, `width` its width in pixels
-    GT_FRAME,              // a group frame around `rows` x `columns` cells
-    GT_FRAME_LABEL,        // a group frame with the title `label`
-    GT_IMAGE,              // an area drawn by the caller's `draw` function
+    GT_SELECTBOX,    // a cycle of choices: `text` holds them separated by "\n"
+    GT_TEXTLINE,     // one line of text (`text` "%20s") or a number (`text` "%3D")
+    GT_TEXTFIELD,    // several lines of text; GUI_READONLY for showing text
+    GT_LIST,         // followed by its GT_LIST_COL and GT_LIST_ENTRY descriptions
+    GT_LIST_ENTRY,   // one row: columns separated by "\t"
+    GT_LIST_COL,     // a column: `label` the heading, `width` its width in pixels
+    GT_FRAME,        // a group frame around `rows` x `columns` cells
+    GT_FRAME_LABEL,  // a group frame with the title `label`
+    GT_IMAGE,        // an area drawn by the caller's `draw` function
     GT_HGAUGE,
     GT_VGAUGE,
     GT_PROGRESSBAR,
     GT_HSLIDER,
     GT_VSLIDER,
-    GT_HSCRBAR,            // `max` is the total, `page` the visible part
+    GT_HSCRBAR,  // `max` is the total, `page` the visible part
     GT_VSCRBAR,
-    GT_HSPACE_BAR,         // a horizontal line between rows
+    GT_HSPACE_BAR,  // a horizontal line between rows
     GT_VSPACE_BAR,
-    GT_HVSPACE_BAR,        // empty space
+    GT_HVSPACE_BAR,  // empty space
     GT_WINDOW_CLOSE,
     GT_WINDOW_MAXIMIZE,
     GT_WINDOW_RESIZE,
-    GT_LABEL,              // plain text, several lines allowed
+    GT_LABEL,  // plain text, several lines allowed
     GT_KIND_COUNT
 };
 
@@ -58,16 +58,16 @@ enum GUI_GadgetKind : uint8_t {
 enum : uint32_t {
     GUI_DISABLED = 1,
     GUI_READONLY = 2,
-    GUI_DEFAULT = 4,       // Return activates this button (unless a list or field uses it)
-    GUI_CANCEL = 8,        // Escape activates this button
-    GUI_CHECKED = 16,      // check boxes and toggle buttons start on
-    GUI_FINE = 32,         // number fields: fine minus/plus buttons beside minus/plus
-    GUI_NO_BUTTONS = 64,   // number fields: no minus/plus buttons
-    GUI_FOCUS = 128,       // takes the keyboard focus when the window opens
-    GUI_CENTER = 256,      // labels: centred text
-    GUI_MONO = 512,        // text in the fixed-width font
-    GUI_FILL = 1024,       // stretch to the whole cell (buttons are as wide as their text)
-    GUI_ALIGN_RIGHT = 2048,// buttons: pushed to the right end of their cell
+    GUI_DEFAULT = 4,         // Return activates this button (unless a list or field uses it)
+    GUI_CANCEL = 8,          // Escape activates this button
+    GUI_CHECKED = 16,        // check boxes and toggle buttons start on
+    GUI_FINE = 32,           // number fields: fine minus/plus buttons beside minus/plus
+    GUI_NO_BUTTONS = 64,     // number fields: no minus/plus buttons
+    GUI_FOCUS = 128,         // takes the keyboard focus when the window opens
+    GUI_CENTER = 256,        // labels: centred text
+    GUI_MONO = 512,          // text in the fixed-width font
+    GUI_FILL = 1024,         // stretch to the whole cell (buttons are as wide as their text)
+    GUI_ALIGN_RIGHT = 2048,  // buttons: pushed to the right end of their cell
 };
 
 struct GUI_Window;
@@ -81,35 +81,35 @@ struct GUI_GadgetDesc {
     int16_t column = 0;
     int16_t columns = 1;
     int16_t rows = 1;
-    const char* label = nullptr;  // button text, field label on the left, frame title, label text
-    const char* text = nullptr;   // choices of a select box; format of a text line or field
+    const char* label = nullptr;    // button text, field label on the left, frame title, label text
+    const char* text = nullptr;     // choices of a select box; format of a text line or field
     const char* content = nullptr;  // initial text of a text line or field, or a list entry
     int32_t min = 0;
     int32_t max = 0;
-    int32_t value = 0;            // number, choice, check state, slider/gauge position
+    int32_t value = 0;  // number, choice, check state, slider/gauge position
     uint32_t flags = 0;
-    int16_t width = 0;            // list columns: pixels; others: a minimum width
-    int16_t height = 0;           // lists and text fields: visible lines; images: pixels
-    int16_t group = 0;            // select buttons of one group
-    int32_t step = 1;             // number fields: change of minus/plus (fine buttons: 1)
-    int32_t page = 0;             // scroll bars: visible part
-    int32_t scale = 8;            // "%2D.%3D" fields: value units per whole number
+    int16_t width = 0;   // list columns: pixels; others: a minimum width
+    int16_t height = 0;  // lists and text fields: visible lines; images: pixels
+    int16_t group = 0;   // select buttons of one group
+    int32_t step = 1;    // number fields: change of minus/plus (fine buttons: 1)
+    int32_t page = 0;    // scroll bars: visible part
+    int32_t scale = 8;   // "%2D.%3D" fields: value units per whole number
     // GT_IMAGE: draws the area (screen coordinates) each frame.
     std::function<void(const Quelm::Rect&)> draw = nullptr;
 };
 
 // GUI event types.
 enum : int {
-    GUI_EVENT_ACTIVATED = 5,        // a button released, a check box or choice changed
-    GUI_EVENT_NUMBER = 9,           // a number field's value changed (`value`)
-    GUI_EVENT_TEXT = 10,            // a text gadget's text changed by the user
-    GUI_EVENT_TEXT_ENTERED = 11,    // Return in a text line
-    GUI_EVENT_KEY = 14,             // a key no gadget took: `key`, `character`, `modifiers`, `repeat`
-    GUI_EVENT_KEY_UP = 15,          // a key released
-    GUI_EVENT_MENU = 16,            // a menu entry chosen: `gadget` is its command number
-    GUI_EVENT_CLOSE = 17,           // the close gadget of window `window` was clicked
-    GUI_EVENT_SLIDER = 18,          // a slider or scroll bar moved (`value`)
-    GUI_EVENT_LIST = 19,            // a list selection changed (`value`: the entry, -1 none)
+    GUI_EVENT_ACTIVATED = 5,      // a button released, a check box or choice changed
+    GUI_EVENT_NUMBER = 9,         // a number field's value changed (`value`)
+    GUI_EVENT_TEXT = 10,          // a text gadget's text changed by the user
+    GUI_EVENT_TEXT_ENTERED = 11,  // Return in a text line
+    GUI_EVENT_KEY = 14,           // a key no gadget took: `key`, `character`, `modifiers`, `repeat`
+    GUI_EVENT_KEY_UP = 15,        // a key released
+    GUI_EVENT_MENU = 16,          // a menu entry chosen: `gadget` is its command number
+    GUI_EVENT_CLOSE = 17,         // the close gadget of window `window` was clicked
+    GUI_EVENT_SLIDER = 18,        // a slider or scroll bar moved (`value`)
+    GUI_EVENT_LIST = 19,          // a list selection changed (`value`: the entry, -1 none)
     GUI_EVENT_LIST_ACTIVATED = 20,  // a list entry double-clicked or Return pressed on it
     GUI_EVENT_RESTORE = 21,         // the graphics device must be restored
     GUI_EVENT_IMAGE_DOWN = 22,      // left button pressed on an image (`x`, `y` inside it)
@@ -137,7 +137,7 @@ enum : uint32_t {
     GUI_MENU_SEPARATOR = 1,
     GUI_MENU_CHECKABLE = 2,  // shows a check mark while checked
     GUI_MENU_CHECKED = 4,
-    GUI_MENU_SELECTABLE = 8, // one of a group: a dot marks the selected one
+    GUI_MENU_SELECTABLE = 8,  // one of a group: a dot marks the selected one
     GUI_MENU_DISABLED = 16,
 };
 
@@ -166,8 +166,8 @@ struct GUI_ListColumn {
 struct GUI_Gadget {
     GUI_GadgetDesc desc;
     int number = -1;
-    Quelm::Rect rect;          // the gadget's box
-    Quelm::Rect labelRect;     // its label on the left, if any
+    Quelm::Rect rect;       // the gadget's box
+    Quelm::Rect labelRect;  // its label on the left, if any
     std::string label;
     bool enabled = true;
     bool checked = false;
@@ -203,18 +203,18 @@ struct GUI_Window {
     int number = 0;
     std::string title;
     uint32_t flags = 0;
-    Quelm::Rect rect;                   // outer box on the screen
+    Quelm::Rect rect;  // outer box on the screen
     std::vector<GUI_Gadget> gadgets;
-    std::vector<int> blocks;            // numbers of windows open when this modal one opened
-    int focus = -1;                     // index into gadgets
-    Quelm::Rect closeRect;              // relative to the window
+    std::vector<int> blocks;  // numbers of windows open when this modal one opened
+    int focus = -1;           // index into gadgets
+    Quelm::Rect closeRect;    // relative to the window
 
     // Gadget access by gadget number (not by index); unknown numbers are ignored / give 0.
     GUI_Gadget* Gadget(int number);
     const GUI_Gadget* Gadget(int number) const;
     void SetText(int gadget, const std::string& text);
     std::string Text(int gadget) const;
-    void SetValue(int gadget, int value);      // numbers (clamped), sliders, gauges, choices
+    void SetValue(int gadget, int value);  // numbers (clamped), sliders, gauges, choices
     int Value(int gadget) const;
     void SetChecked(int gadget, bool on);
     bool Checked(int gadget) const;
@@ -223,7 +223,7 @@ struct GUI_Window {
     void SetListEntries(int gadget, const std::vector<std::string>& entries);
     // Icons (GUI_Icon values, -1 for none) shown before the entries' first column.
     void SetListIcons(int gadget, const std::vector<int>& icons);
-    int ListSelection(int gadget) const;       // -1 for none
+    int ListSelection(int gadget) const;  // -1 for none
     void SetListSelection(int gadget, int entry);
     void SetRange(int gadget, int min, int max);
     // The inside of the window (below the title bar), in screen coordinates.
@@ -258,7 +258,8 @@ public:
     GUI_Window* OpenWindow(int number, const char* title, int width, const GUI_GadgetDesc* descs,
                            int count, uint32_t flags = GUI_WINDOW_MODAL);
     GUI_Window* OpenWindow(int number, const char* title, int width,
-                           const std::vector<GUI_GadgetDesc>& descs, uint32_t flags = GUI_WINDOW_MODAL) {
+                           const std::vector<GUI_GadgetDesc>& descs,
+                           uint32_t flags = GUI_WINDOW_MODAL) {
         return OpenWindow(number, title, width, descs.data(), int(descs.size()), flags);
     }
     // Opens the backdrop window over `rect` (no title bar, always below the others).
@@ -308,7 +309,8 @@ public:
     // Text clipboard (the system's, unless replaced for tests).
     void SetClipboardText(const std::string& text);
     std::string ClipboardText() const;
-    void SetClipboard(std::function<void(const std::string&)> set, std::function<std::string()> get);
+    void SetClipboard(std::function<void(const std::string&)> set,
+                      std::function<std::string()> get);
 
     // Keyboard focus by gadget number in the front window.
     void SetFocus(GUI_Window* window, int gadget);
@@ -397,4 +399,5 @@ private:
 // `handle` (which gives back true once the dialog is decided), run the frame hook, draw
 // and present. Event 21 runs the restore hook and is not handed on. Gives back when
 // `handle` has decided or the window was closed by someone else.
-void GUI_RunModal(GUI& gui, GUI_Window* window, const std::function<bool(const GUI_Event&)>& handle);
+void GUI_RunModal(GUI& gui, GUI_Window* window,
+                  const std::function<bool(const GUI_Event&)>& handle);

@@ -10,8 +10,13 @@ namespace GUI_Detail {
 bool Focusable(const GUI_Gadget& g) {
     if (!g.enabled || g.IsDecoration()) return false;
     switch (g.desc.kind) {
-        case GT_IMAGE: case GT_HGAUGE: case GT_VGAUGE: case GT_PROGRESSBAR:
-        case GT_WINDOW_CLOSE: case GT_WINDOW_MAXIMIZE: case GT_WINDOW_RESIZE:
+        case GT_IMAGE:
+        case GT_HGAUGE:
+        case GT_VGAUGE:
+        case GT_PROGRESSBAR:
+        case GT_WINDOW_CLOSE:
+        case GT_WINDOW_MAXIMIZE:
+        case GT_WINDOW_RESIZE:
             return false;
         default:
             return true;
@@ -71,7 +76,8 @@ ScrollGeometry ScrollLayout(const GUI_Skin&, const Rect& r, bool vertical, int t
     int grip = total > 0 ? int(int64_t(track) * std::max(1, page) / std::max(total, 1)) : track;
     grip = std::clamp(grip, std::min(track, 16), track);
     const int range = std::max(1, total - page);
-    const int offset = total > page ? int(int64_t(track - grip) * std::clamp(position, 0, range) / range) : 0;
+    const int offset =
+        total > page ? int(int64_t(track - grip) * std::clamp(position, 0, range) / range) : 0;
     if (vertical) {
         s.less = Rect(r.x, r.y, r.width, arrow);
         s.more = Rect(r.x, r.Bottom() - arrow, r.width, arrow);
@@ -113,9 +119,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
     }
 }
 
-int ScrollMax(const GUI_Gadget& g, int rows) {
-    return std::max(0, int(g.entries.size()) - rows);
-}
+int ScrollMax(const GUI_Gadget& g, int rows) { return std::max(0, int(g.entries.size()) - rows); }
 
 }  // namespace GUI_Detail
 
@@ -125,14 +129,22 @@ namespace {
 
 GUI_PartFamily ButtonFamily(GUI_GadgetKind k) {
     switch (k) {
-        case GT_MBUTTON: return kPartMButton;
-        case GT_SPEEDBUTTON: return kPartSpeedButton;
-        case GT_SPEEDCHECKBUTTON: return kPartSpeedCheckButton;
-        case GT_SPEEDSELECTBUTTON: return kPartSpeedSelectButton;
-        case GT_CHECKBUTTON: return kPartCheckButton;
-        case GT_SELECTBUTTON: return kPartSelectButton;
-        case GT_SELECTBOX: return kPartSelectBox;
-        default: return kPartButton;
+        case GT_MBUTTON:
+            return kPartMButton;
+        case GT_SPEEDBUTTON:
+            return kPartSpeedButton;
+        case GT_SPEEDCHECKBUTTON:
+            return kPartSpeedCheckButton;
+        case GT_SPEEDSELECTBUTTON:
+            return kPartSpeedSelectButton;
+        case GT_CHECKBUTTON:
+            return kPartCheckButton;
+        case GT_SELECTBUTTON:
+            return kPartSelectButton;
+        case GT_SELECTBOX:
+            return kPartSelectBox;
+        default:
+            return kPartButton;
     }
 }
 
@@ -173,7 +185,8 @@ struct GUI_Painter {
         return DRELM_Point(gui.impl->mouse.x - w.rect.x, gui.impl->mouse.y - w.rect.y);
     }
 
-    void Text(const DRELM_Font* font, int x, int y, const std::string& text, DRELM_RGBA colour) const {
+    void Text(const DRELM_Font* font, int x, int y, const std::string& text,
+              DRELM_RGBA colour) const {
         if (font) font->Print(x, y, text.c_str(), colour);
     }
 
@@ -181,8 +194,10 @@ struct GUI_Painter {
         if (g.label.empty() || g.labelRect.IsEmpty()) return;
         const DRELM_Font* font = skin.Font(kFontNormal);
         DRELM_RGBA c = skin.Colour(g.enabled ? kColLabel : kColLabelDisabled);
-        Text(font, g.labelRect.x, TextTop(font, Rect(g.labelRect.x, g.labelRect.y, 0,
-                                                      g.labelRect.height == font->Height() ? font->Height() : g.labelRect.height)),
+        Text(font, g.labelRect.x,
+             TextTop(font, Rect(g.labelRect.x, g.labelRect.y, 0,
+                                g.labelRect.height == font->Height() ? font->Height()
+                                                                     : g.labelRect.height)),
              g.label, c);
     }
 
@@ -193,19 +208,23 @@ struct GUI_Painter {
         int x = g.labelRect.x;
         int tw = font->TextWidth(g.label.c_str());
         if (g.rect.width < tw) x = g.rect.x + (g.rect.width - tw) / 2;
-        Text(font, x, g.labelRect.y, g.label, skin.Colour(g.enabled ? kColLabel : kColLabelDisabled));
+        Text(font, x, g.labelRect.y, g.label,
+             skin.Colour(g.enabled ? kColLabel : kColLabelDisabled));
     }
 
     void Button(const GUI_Gadget& g) const {
         const bool toggle = g.desc.kind == GT_CHECKBUTTON || g.desc.kind == GT_SELECTBUTTON ||
-                            g.desc.kind == GT_SPEEDCHECKBUTTON || g.desc.kind == GT_SPEEDSELECTBUTTON;
+                            g.desc.kind == GT_SPEEDCHECKBUTTON ||
+                            g.desc.kind == GT_SPEEDSELECTBUTTON;
         const bool on = toggle && g.checked;
         const bool pressed = Pressed();
         GUI_PartState state = LookOf(g.enabled, on, Hover(), pressed);
         const GUI_SkinPart* part = skin.Part(ButtonFamily(g.desc.kind), state);
         skin.DrawPart(part, g.rect, DRELM_WHITE);
         const DRELM_Font* font = skin.Font(kFontNormal);
-        DRELM_RGBA colour = skin.Colour(!g.enabled ? kColButtonTextDisabled : on ? kColButtonTextOn : kColButtonText);
+        DRELM_RGBA colour = skin.Colour(!g.enabled ? kColButtonTextDisabled
+                                        : on       ? kColButtonTextOn
+                                                   : kColButtonText);
         const int shift = pressed && part ? part->hvr : 0;
         int textW = font ? font->TextWidth(g.label.c_str()) : 0;
         int x = g.rect.x + (g.rect.width - textW) / 2 + shift;
@@ -216,11 +235,14 @@ struct GUI_Painter {
 
     void CheckBox(const GUI_Gadget& g) const {
         GUI_PartState state = LookOf(g.enabled, false, Hover(), Pressed());
-        const GUI_SkinPart* part = g.checked
-                                       ? skin.Part(kPartCheckBoxChecked, state == kStatePressed ? kStateHover : state)
-                                       : skin.Part(kPartCheckBox, state);
+        const GUI_SkinPart* part =
+            g.checked
+                ? skin.Part(kPartCheckBoxChecked, state == kStatePressed ? kStateHover : state)
+                : skin.Part(kPartCheckBox, state);
         int size = part ? part->h : 18;
-        skin.DrawPart(part, Rect(g.rect.x, g.rect.y + (g.rect.height - size) / 2, part ? part->w : 18, size), DRELM_WHITE);
+        skin.DrawPart(
+            part, Rect(g.rect.x, g.rect.y + (g.rect.height - size) / 2, part ? part->w : 18, size),
+            DRELM_WHITE);
         const DRELM_Font* font = skin.Font(kFontNormal);
         Text(font, g.rect.x + (part ? part->w : 18) + 8, TextTop(font, g.rect), g.label,
              skin.Colour(g.enabled ? kColLabel : kColLabelDisabled));
@@ -232,9 +254,11 @@ struct GUI_Painter {
         const DRELM_Font* font = skin.Font(kFontNormal);
         DRELM_RGBA colour = skin.Colour(g.enabled ? kColButtonText : kColButtonTextDisabled);
         const int iconW = skin.IconWidth(kIconChoice);
-        DRELM_StartClip(Rect(g.rect.x + 2, g.rect.y, g.rect.width - iconW - 2 * m.textBorder, g.rect.height));
+        DRELM_StartClip(
+            Rect(g.rect.x + 2, g.rect.y, g.rect.width - iconW - 2 * m.textBorder, g.rect.height));
         if (g.value >= 0 && g.value < int(g.choices.size()))
-            Text(font, g.rect.x + m.textBorder + 2, TextTop(font, g.rect), g.choices[g.value], colour);
+            Text(font, g.rect.x + m.textBorder + 2, TextTop(font, g.rect), g.choices[g.value],
+                 colour);
         DRELM_EndClip();
         skin.DrawIcon(kIconChoice, g.rect.Right() - iconW - m.textBorder - 1,
                       g.rect.y + (g.rect.height - skin.IconHeight(kIconChoice)) / 2, colour);
@@ -251,7 +275,8 @@ struct GUI_Painter {
     void Cursor(const GUI_Gadget&, int x, int y, int height) const {
         const GUI_SkinPart* cursor = skin.Part(kPartTextCursor);
         if (!cursor) return;
-        int frame = cursor->frames > 1 ? (gui.Ticks() / std::max(1, cursor->speed)) % cursor->frames : 0;
+        int frame =
+            cursor->frames > 1 ? (gui.Ticks() / std::max(1, cursor->speed)) % cursor->frames : 0;
         skin.DrawPart(cursor, Rect(x, y, m.cursorSize, height), DRELM_RGBA(cursor->tint), frame);
     }
 
@@ -266,7 +291,8 @@ struct GUI_Painter {
         if (focused && g.edit.HasSelection() && font) {
             int a = font->TextPartWidth(text.c_str(), 0, g.edit.SelectionStart());
             int b = font->TextPartWidth(text.c_str(), 0, g.edit.SelectionEnd());
-            skin.DrawPart(kPartTextSelection, kStateNormal, Rect(x0 + a, top, b - a, font->Height()));
+            skin.DrawPart(kPartTextSelection, kStateNormal,
+                          Rect(x0 + a, top, b - a, font->Height()));
         }
         DRELM_RGBA colour = skin.Colour(g.enabled ? kColTextLineText : kColTextLineTextDisabled);
         Text(font, x0, top, text, colour);
@@ -286,7 +312,8 @@ struct GUI_Painter {
                 bool pressed = Dragging(kDragNumberButton, b) && r.Contains(mouse.x, mouse.y);
                 bool hover = gui.impl->drag == kDragNone && gui.impl->hoverWindow == w.number &&
                              r.Contains(mouse.x, mouse.y);
-                skin.DrawPart(skin.Part(kPartMButton, LookOf(g.enabled, false, hover, pressed)), r, DRELM_WHITE);
+                skin.DrawPart(skin.Part(kPartMButton, LookOf(g.enabled, false, hover, pressed)), r,
+                              DRELM_WHITE);
                 GUI_Icon icon = fine ? icons[b] : plain[b];
                 skin.DrawIcon(icon, r.x + (r.width - skin.IconWidth(icon)) / 2,
                               r.y + (r.height - skin.IconHeight(icon)) / 2,
@@ -310,10 +337,14 @@ struct GUI_Painter {
                        ? kStateHover
                        : kStateNormal;
         };
-        skin.DrawPart(skin.Part(v ? kPartVScrollUp : kPartHScrollLeft, look(s.less, part0)), s.less, DRELM_WHITE);
-        skin.DrawPart(skin.Part(v ? kPartVScrollDown : kPartHScrollRight, look(s.more, part0 + 1)), s.more, DRELM_WHITE);
+        skin.DrawPart(skin.Part(v ? kPartVScrollUp : kPartHScrollLeft, look(s.less, part0)), s.less,
+                      DRELM_WHITE);
+        skin.DrawPart(skin.Part(v ? kPartVScrollDown : kPartHScrollRight, look(s.more, part0 + 1)),
+                      s.more, DRELM_WHITE);
         if (enabled)
-            skin.DrawPart(skin.Part(v ? kPartVScrollGrip : kPartHScrollGrip, look(s.grip, part0 + 2)), s.grip, DRELM_WHITE);
+            skin.DrawPart(
+                skin.Part(v ? kPartVScrollGrip : kPartHScrollGrip, look(s.grip, part0 + 2)), s.grip,
+                DRELM_WHITE);
     }
 
     void TextField(const GUI_Gadget& g, bool focused) const {
@@ -335,17 +366,22 @@ struct GUI_Painter {
             std::string line = text.substr(start, end - start);
             if (focused && selA < selB && selA <= end && selB >= start) {
                 int a = std::max(selA, start) - start, b = std::min(selB, end) - start;
-                int xa = font->TextPartWidth(line.c_str(), 0, a), xb = font->TextPartWidth(line.c_str(), 0, b);
+                int xa = font->TextPartWidth(line.c_str(), 0, a),
+                    xb = font->TextPartWidth(line.c_str(), 0, b);
                 if (selB > end) xb += 4;  // the line feed is selected too
-                skin.DrawPart(kPartTextSelection, kStateNormal, Rect(area.x + xa, y, xb - xa, lineHeight));
+                skin.DrawPart(kPartTextSelection, kStateNormal,
+                              Rect(area.x + xa, y, xb - xa, lineHeight));
             }
             Text(font, area.x, y, line, colour);
-            if (focused && !(g.desc.flags & GUI_READONLY) && g.edit.Cursor() >= start && g.edit.Cursor() <= end)
-                Cursor(g, area.x + font->TextPartWidth(line.c_str(), 0, g.edit.Cursor() - start), y, lineHeight);
+            if (focused && !(g.desc.flags & GUI_READONLY) && g.edit.Cursor() >= start &&
+                g.edit.Cursor() <= end)
+                Cursor(g, area.x + font->TextPartWidth(line.c_str(), 0, g.edit.Cursor() - start), y,
+                       lineHeight);
         }
         DRELM_EndClip();
         if (lines > visible) {
-            Rect sr(g.rect.Right() - 3 - m.vscrollWidth, g.rect.y + 3, m.vscrollWidth, g.rect.height - 6);
+            Rect sr(g.rect.Right() - 3 - m.vscrollWidth, g.rect.y + 3, m.vscrollWidth,
+                    g.rect.height - 6);
             ScrollBar(ScrollLayout(skin, sr, true, lines, visible, g.scrollLine), 0, g.enabled);
         }
         if (!g.labelRect.IsEmpty())
@@ -354,7 +390,9 @@ struct GUI_Painter {
     }
 
     void List(const GUI_Gadget& g, bool focused) const {
-        skin.DrawPart(skin.Part(kPartListBack, !g.enabled ? kStateDisabled : focused ? kStateOn : kStateNormal),
+        skin.DrawPart(skin.Part(kPartListBack, !g.enabled ? kStateDisabled
+                                               : focused  ? kStateOn
+                                                          : kStateNormal),
                       g.rect, DRELM_WHITE);
         ListGeometry l = ListLayout(skin, g);
         const DRELM_Font* font = GadgetFont(skin, g);
@@ -377,7 +415,10 @@ struct GUI_Painter {
                 Text(bold, xs[c] + m.columnBorder, TextTop(bold, l.header), columns[c].title,
                      skin.Colour(kColListColumnText));
                 DRELM_EndClip();
-                if (c > 0) skin.DrawPart(skin.Part(kPartListLine), Rect(xs[c] - 1, l.header.y + 3, 1, l.header.height - 6), DRELM_WHITE);
+                if (c > 0)
+                    skin.DrawPart(skin.Part(kPartListLine),
+                                  Rect(xs[c] - 1, l.header.y + 3, 1, l.header.height - 6),
+                                  DRELM_WHITE);
             }
         }
         DRELM_StartClip(l.inner);
@@ -388,23 +429,30 @@ struct GUI_Painter {
             Rect rr(l.inner.x, l.inner.y + row * l.rowHeight, l.inner.width, l.rowHeight);
             bool selected = e == g.value;
             if (selected)
-                skin.DrawPart(skin.Part(kPartListSelection), Rect(rr.x + 1, rr.y + 1, rr.width - 2, rr.height - 2),
+                skin.DrawPart(skin.Part(kPartListSelection),
+                              Rect(rr.x + 1, rr.y + 1, rr.width - 2, rr.height - 2),
                               focused ? DRELM_RGBA(skin.Part(kPartListSelection)->tint)
                                       : skin.Colour(kColListSelectionInactive));
-            DRELM_RGBA colour = skin.Colour(!g.enabled ? kColListTextDisabled : selected ? kColListTextSelected : kColListText);
+            DRELM_RGBA colour = skin.Colour(!g.enabled ? kColListTextDisabled
+                                            : selected ? kColListTextSelected
+                                                       : kColListText);
             const std::string& entry = g.entries[e];
             int iconWidth = 0;
-            if (e < int(g.entryIcons.size()) && g.entryIcons[e] >= 0 && g.entryIcons[e] < kIconCount) {
+            if (e < int(g.entryIcons.size()) && g.entryIcons[e] >= 0 &&
+                g.entryIcons[e] < kIconCount) {
                 GUI_Icon icon = GUI_Icon(g.entryIcons[e]);
-                skin.DrawIcon(icon, xs[0] + m.columnBorder, rr.y + (rr.height - skin.IconHeight(icon)) / 2, colour);
+                skin.DrawIcon(icon, xs[0] + m.columnBorder,
+                              rr.y + (rr.height - skin.IconHeight(icon)) / 2, colour);
                 iconWidth = skin.IconWidth(icon) + m.iconSep;
             }
             size_t start = 0;
             for (size_t c = 0; c < columns.size(); ++c) {
                 size_t tab = entry.find('\t', start);
-                std::string cell = entry.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+                std::string cell =
+                    entry.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
                 DRELM_StartClip(Rect(xs[c], rr.y, xs[c + 1] - xs[c] - 2, rr.height));
-                Text(font, xs[c] + m.columnBorder + (c == 0 ? iconWidth : 0), TextTop(font, rr), cell, colour);
+                Text(font, xs[c] + m.columnBorder + (c == 0 ? iconWidth : 0), TextTop(font, rr),
+                     cell, colour);
                 DRELM_EndClip();
                 if (tab == std::string::npos) break;
                 start = tab + 1;
@@ -424,13 +472,23 @@ struct GUI_Painter {
         Rect grip = SliderGrip(skin, g);
         const GUI_SkinPart* filling = skin.Part(v ? kPartVSliderFilling : kPartHSliderFilling);
         if (g.enabled) {
-            if (v) skin.DrawPart(filling, Rect(g.rect.x, grip.y + grip.height / 2, g.rect.width, g.rect.Bottom() - grip.y - grip.height / 2), DRELM_RGBA(filling->tint));
-            else skin.DrawPart(filling, Rect(g.rect.x, g.rect.y, grip.x + grip.width / 2 - g.rect.x, g.rect.height), DRELM_RGBA(filling->tint));
+            if (v)
+                skin.DrawPart(filling,
+                              Rect(g.rect.x, grip.y + grip.height / 2, g.rect.width,
+                                   g.rect.Bottom() - grip.y - grip.height / 2),
+                              DRELM_RGBA(filling->tint));
+            else
+                skin.DrawPart(
+                    filling,
+                    Rect(g.rect.x, g.rect.y, grip.x + grip.width / 2 - g.rect.x, g.rect.height),
+                    DRELM_RGBA(filling->tint));
         }
         GUI_PartState state = LookOf(g.enabled, false, Hover(), Dragging(kDragSliderGrip));
         skin.DrawPart(skin.Part(v ? kPartVSliderGrip : kPartHSliderGrip, state), grip, DRELM_WHITE);
-        if (g.desc.kind == GT_HSLIDER) Label(g);
-        else TopLabel(g);
+        if (g.desc.kind == GT_HSLIDER)
+            Label(g);
+        else
+            TopLabel(g);
     }
 
     void Gauge(const GUI_Gadget& g) const {
@@ -439,23 +497,32 @@ struct GUI_Painter {
         if (g.desc.kind == GT_HGAUGE) {
             skin.DrawPart(skin.Part(kPartHGaugeBack), g.rect, DRELM_WHITE);
             int w = int(int64_t(g.rect.width) * v / range);
-            if (w > 0) skin.DrawPart(kPartHGaugeFilling, kStateNormal, Rect(g.rect.x, g.rect.y, w, g.rect.height));
+            if (w > 0)
+                skin.DrawPart(kPartHGaugeFilling, kStateNormal,
+                              Rect(g.rect.x, g.rect.y, w, g.rect.height));
             Label(g);
         } else if (g.desc.kind == GT_VGAUGE) {
             skin.DrawPart(skin.Part(kPartVGaugeBack), g.rect, DRELM_WHITE);
             int h = int(int64_t(g.rect.height) * v / range);
-            if (h > 0) skin.DrawPart(kPartVGaugeFilling, kStateNormal, Rect(g.rect.x, g.rect.Bottom() - h, g.rect.width, h));
+            if (h > 0)
+                skin.DrawPart(kPartVGaugeFilling, kStateNormal,
+                              Rect(g.rect.x, g.rect.Bottom() - h, g.rect.width, h));
             TopLabel(g);
         } else {
             skin.DrawPart(skin.Part(kPartProgressBack), g.rect, DRELM_WHITE);
             int w = int(int64_t(g.rect.width) * v / range);
             const GUI_SkinPart* fill = skin.Part(kPartProgressFilling);
-            int frame = fill && fill->frames > 1 ? (gui.Ticks() / std::max(1, fill->speed)) % fill->frames : 0;
-            if (w > 0 && fill) skin.DrawPart(fill, Rect(g.rect.x, g.rect.y, w, g.rect.height), DRELM_RGBA(fill->tint), frame);
+            int frame = fill && fill->frames > 1
+                            ? (gui.Ticks() / std::max(1, fill->speed)) % fill->frames
+                            : 0;
+            if (w > 0 && fill)
+                skin.DrawPart(fill, Rect(g.rect.x, g.rect.y, w, g.rect.height),
+                              DRELM_RGBA(fill->tint), frame);
             const DRELM_Font* font = skin.Font(kFontNormal);
             std::string percent = std::to_string(int(int64_t(v) * 100 / range)) + " %";
             int tw = font->TextWidth(percent.c_str());
-            Text(font, g.rect.x + (g.rect.width - tw) / 2, TextTop(font, g.rect), percent, skin.Colour(kColButtonText));
+            Text(font, g.rect.x + (g.rect.width - tw) / 2, TextTop(font, g.rect), percent,
+                 skin.Colour(kColButtonText));
             Label(g);
         }
     }
@@ -473,33 +540,68 @@ struct GUI_Painter {
 
     void Draw(const GUI_Gadget& g, bool focused) const {
         switch (g.desc.kind) {
-            case GT_BUTTON: case GT_MBUTTON: case GT_SPEEDBUTTON: case GT_SPEEDCHECKBUTTON:
-            case GT_SPEEDSELECTBUTTON: case GT_CHECKBUTTON: case GT_SELECTBUTTON:
+            case GT_BUTTON:
+            case GT_MBUTTON:
+            case GT_SPEEDBUTTON:
+            case GT_SPEEDCHECKBUTTON:
+            case GT_SPEEDSELECTBUTTON:
+            case GT_CHECKBUTTON:
+            case GT_SELECTBUTTON:
             case GT_WINDOW_MAXIMIZE:
                 Button(g);
                 break;
-            case GT_CHECKBOX: CheckBox(g); break;
-            case GT_SELECTBOX: SelectBox(g); break;
-            case GT_TEXTLINE: TextLine(g, focused); break;
-            case GT_TEXTFIELD: TextField(g, focused); break;
-            case GT_LIST: List(g, focused); break;
-            case GT_FRAME: case GT_FRAME_LABEL: Frame(g); break;
-            case GT_HSLIDER: case GT_VSLIDER: Slider(g); break;
-            case GT_HGAUGE: case GT_VGAUGE: case GT_PROGRESSBAR: Gauge(g); break;
-            case GT_HSCRBAR: case GT_VSCRBAR:
-                ScrollBar(ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max, g.desc.page, g.value), 0,
-                          g.enabled);
-                if (g.desc.kind == GT_VSCRBAR) TopLabel(g);
-                else Label(g);
+            case GT_CHECKBOX:
+                CheckBox(g);
                 break;
-            case GT_HSPACE_BAR: skin.DrawPart(skin.Part(kPartHSpaceBar), g.rect, DRELM_WHITE); break;
-            case GT_VSPACE_BAR: skin.DrawPart(skin.Part(kPartVSpaceBar), g.rect, DRELM_WHITE); break;
+            case GT_SELECTBOX:
+                SelectBox(g);
+                break;
+            case GT_TEXTLINE:
+                TextLine(g, focused);
+                break;
+            case GT_TEXTFIELD:
+                TextField(g, focused);
+                break;
+            case GT_LIST:
+                List(g, focused);
+                break;
+            case GT_FRAME:
+            case GT_FRAME_LABEL:
+                Frame(g);
+                break;
+            case GT_HSLIDER:
+            case GT_VSLIDER:
+                Slider(g);
+                break;
+            case GT_HGAUGE:
+            case GT_VGAUGE:
+            case GT_PROGRESSBAR:
+                Gauge(g);
+                break;
+            case GT_HSCRBAR:
+            case GT_VSCRBAR:
+                ScrollBar(ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max,
+                                       g.desc.page, g.value),
+                          0, g.enabled);
+                if (g.desc.kind == GT_VSCRBAR)
+                    TopLabel(g);
+                else
+                    Label(g);
+                break;
+            case GT_HSPACE_BAR:
+                skin.DrawPart(skin.Part(kPartHSpaceBar), g.rect, DRELM_WHITE);
+                break;
+            case GT_VSPACE_BAR:
+                skin.DrawPart(skin.Part(kPartVSpaceBar), g.rect, DRELM_WHITE);
+                break;
             case GT_IMAGE: {
                 skin.DrawPart(skin.Part(kPartImage), g.rect, DRELM_WHITE);
                 if (!g.labelRect.IsEmpty())
-                    Text(skin.Font(kFontNormal), g.labelRect.x, g.labelRect.y, g.label, skin.Colour(kColLabel));
+                    Text(skin.Font(kFontNormal), g.labelRect.x, g.labelRect.y, g.label,
+                         skin.Colour(kColLabel));
                 if (g.desc.draw) {
-                    Rect inner(w.rect.x + g.rect.x + 2, w.rect.y + g.rect.y + 2, g.rect.width - 4, g.rect.height - 4);
+                    Rect inner(w.rect.x + g.rect.x + 2, w.rect.y + g.rect.y + 2, g.rect.width - 4,
+                               g.rect.height - 4);
                     DRELM_Point t = DRELM_GetTranslate();
                     DRELM_Translate(-t.x, -t.y);
                     DRELM_StartClip(inner);
@@ -513,11 +615,13 @@ struct GUI_Painter {
                 skin.DrawPart(skin.Part(kPartWindowResize), g.rect, DRELM_WHITE);
                 break;
             case GT_LABEL: {
-                const DRELM_Font* font = skin.Font((g.desc.flags & GUI_MONO) ? kFontMono : kFontNormal);
+                const DRELM_Font* font =
+                    skin.Font((g.desc.flags & GUI_MONO) ? kFontMono : kFontNormal);
                 int y = g.rect.y;
                 for (const auto& line : g.lines) {
                     int x = g.rect.x;
-                    if (g.desc.flags & GUI_CENTER) x += (g.rect.width - font->TextWidth(line.c_str())) / 2;
+                    if (g.desc.flags & GUI_CENTER)
+                        x += (g.rect.width - font->TextWidth(line.c_str())) / 2;
                     Text(font, x, y, line, skin.Colour(g.enabled ? kColLabel : kColLabelDisabled));
                     y += font->Height();
                 }
@@ -548,26 +652,32 @@ void GUI::DrawWindow(const GUI_Window& w, bool front) const {
         skin.DrawPart(kPartWindowBack, kStateNormal, r);
         if (w.titleHeight > 0) {
             Rect title(r.x, r.y, r.width, w.titleHeight);
-            skin.DrawPart(skin.Part(front ? kPartTitleBarFront : kPartTitleBar), title, DRELM_WHITE);
+            skin.DrawPart(skin.Part(front ? kPartTitleBarFront : kPartTitleBar), title,
+                          DRELM_WHITE);
             const DRELM_Font* font = skin.Font(kFontBold);
-            int right = w.closeRect.IsEmpty() ? r.Right() - m.titleBorder : r.x + w.closeRect.x - m.titleGadgetSep;
+            int right = w.closeRect.IsEmpty() ? r.Right() - m.titleBorder
+                                              : r.x + w.closeRect.x - m.titleGadgetSep;
             DRELM_StartClip(Rect(r.x, r.y, std::max(0, right - r.x), w.titleHeight));
             if (font)
-                font->Print(r.x + m.titleBorder, r.y + (w.titleHeight - font->Height()) / 2, w.title.c_str(),
+                font->Print(r.x + m.titleBorder, r.y + (w.titleHeight - font->Height()) / 2,
+                            w.title.c_str(),
                             skin.Colour(front ? kColTitleText : kColTitleTextInactive));
             DRELM_EndClip();
             if (!w.closeRect.IsEmpty()) {
-                Rect cr(r.x + w.closeRect.x, r.y + w.closeRect.y, w.closeRect.width, w.closeRect.height);
+                Rect cr(r.x + w.closeRect.x, r.y + w.closeRect.y, w.closeRect.width,
+                        w.closeRect.height);
                 bool over = cr.Contains(impl->mouse.x, impl->mouse.y);
                 GUI_PartState state = kStateNormal;
-                if (impl->drag == kDragClose && impl->dragWindow == w.number) state = over ? kStatePressed : kStateNormal;
-                else if (impl->drag == kDragNone && over) state = kStateHover;
+                if (impl->drag == kDragClose && impl->dragWindow == w.number)
+                    state = over ? kStatePressed : kStateNormal;
+                else if (impl->drag == kDragNone && over)
+                    state = kStateHover;
                 skin.DrawPart(skin.Part(kPartWindowClose, state), cr, DRELM_WHITE);
             }
         }
-        GUI_PartFamily border = !front ? kPartWindowBorder
-                                       : (w.flags & GUI_WINDOW_MODAL) ? kPartWindowBorderMain
-                                                                       : kPartWindowBorderFront;
+        GUI_PartFamily border = !front                         ? kPartWindowBorder
+                                : (w.flags & GUI_WINDOW_MODAL) ? kPartWindowBorderMain
+                                                               : kPartWindowBorderFront;
         skin.DrawPart(skin.Part(border), r, DRELM_WHITE);
     }
     DRELM_Translate(r.x, r.y);
@@ -585,8 +695,8 @@ void GUI::DrawWindow(const GUI_Window& w, bool front) const {
 }
 
 void GUI::DrawBackground() {
-    const DRELM_RGBA c[4] = {skin.Colour(kColBackLT), skin.Colour(kColBackRT), skin.Colour(kColBackLB),
-                             skin.Colour(kColBackRB)};
+    const DRELM_RGBA c[4] = {skin.Colour(kColBackLT), skin.Colour(kColBackRT),
+                             skin.Colour(kColBackLB), skin.Colour(kColBackRB)};
     const Rect screenRect(0, 0, ScreenWidth(), ScreenHeight());
     if (c[0] == c[1] && c[0] == c[2] && c[0] == c[3]) {
         DRELM_DrawRect(screenRect, c[0]);
@@ -598,8 +708,8 @@ void GUI::DrawBackground() {
         DRELM_FreeTexture(background);
         background = nullptr;
         try {
-            background = DRELM_CreateTexture(screenRect.width, screenRect.height, DRELM_FORMAT_X8R8G8B8,
-                                             DRELM_TEXTURE_RENDER_TARGET);
+            background = DRELM_CreateTexture(screenRect.width, screenRect.height,
+                                             DRELM_FORMAT_X8R8G8B8, DRELM_TEXTURE_RENDER_TARGET);
         } catch (...) {
             DRELM_DrawRect4(screenRect, c[0], c[1], c[2], c[3]);
             return;
@@ -633,7 +743,8 @@ void GUI::Draw() {
     // answer.
     const GUI_Window* modal = nullptr;
     for (const auto& w : windows)
-        if ((w->flags & GUI_WINDOW_MODAL) && !(w->flags & GUI_WINDOW_MAIN) && !w->blocks.empty()) modal = w.get();
+        if ((w->flags & GUI_WINDOW_MODAL) && !(w->flags & GUI_WINDOW_MAIN) && !w->blocks.empty())
+            modal = w.get();
     bool barDrawn = false;
     for (const auto& w : windows) {
         if (!(w->flags & GUI_WINDOW_MAIN) && !barDrawn) {

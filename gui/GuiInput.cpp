@@ -15,9 +15,16 @@ bool IsToggle(GUI_GadgetKind k) {
 
 bool IsButtonLike(GUI_GadgetKind k) {
     switch (k) {
-        case GT_BUTTON: case GT_MBUTTON: case GT_SPEEDBUTTON: case GT_SPEEDCHECKBUTTON:
-        case GT_SPEEDSELECTBUTTON: case GT_CHECKBUTTON: case GT_SELECTBUTTON: case GT_CHECKBOX:
-        case GT_SELECTBOX: case GT_WINDOW_MAXIMIZE:
+        case GT_BUTTON:
+        case GT_MBUTTON:
+        case GT_SPEEDBUTTON:
+        case GT_SPEEDCHECKBUTTON:
+        case GT_SPEEDSELECTBUTTON:
+        case GT_CHECKBUTTON:
+        case GT_SELECTBUTTON:
+        case GT_CHECKBOX:
+        case GT_SELECTBOX:
+        case GT_WINDOW_MAXIMIZE:
             return true;
         default:
             return false;
@@ -67,7 +74,8 @@ GUI_Window* GUI::KeyWindow() {
 
 void GUI::BringToFront(GUI_Window* w) {
     if (!w || (w->flags & GUI_WINDOW_MAIN)) return;
-    auto it = std::find_if(windows.begin(), windows.end(), [&](const auto& p) { return p.get() == w; });
+    auto it =
+        std::find_if(windows.begin(), windows.end(), [&](const auto& p) { return p.get() == w; });
     if (it != windows.end()) std::rotate(it, it + 1, windows.end());
 }
 
@@ -84,7 +92,8 @@ void GUI::HandleInput(const DRELM_Event& e) {
         case DRELM_EVENT_LEFT_UP:
             MouseUp();
             break;
-        case DRELM_EVENT_WHEEL_UP: case DRELM_EVENT_WHEEL_DOWN: {
+        case DRELM_EVENT_WHEEL_UP:
+        case DRELM_EVENT_WHEEL_DOWN: {
             int notches = e.value3 / DRELM_WHEEL_NOTCH;
             if (notches == 0) notches = e.type == DRELM_EVENT_WHEEL_UP ? 1 : -1;
             Wheel(notches);
@@ -252,7 +261,10 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
                             impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
                         } else {
                             impl->drag = kDragScrollArrow;
-                            impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : ly < s.grip.y ? 3 : 4;
+                            impl->dragPart = s.less.Contains(lx, ly)   ? 0
+                                             : s.more.Contains(lx, ly) ? 1
+                                             : ly < s.grip.y           ? 3
+                                                                       : 4;
                             RepeatAction();
                         }
                         return;
@@ -266,14 +278,18 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
             case GT_LIST: {
                 auto l = ListLayout(skin, g);
                 if (!l.scroll.IsEmpty() && l.scroll.Contains(lx, ly)) {
-                    auto s = ScrollLayout(skin, l.scroll, true, int(g.entries.size()), l.rows, g.scrollTop);
+                    auto s = ScrollLayout(skin, l.scroll, true, int(g.entries.size()), l.rows,
+                                          g.scrollTop);
                     if (s.grip.Contains(lx, ly)) {
                         impl->drag = kDragScrollGrip;
                         impl->dragPart = 2;
                         impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
                     } else {
                         impl->drag = kDragScrollArrow;
-                        impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : ly < s.grip.y ? 3 : 4;
+                        impl->dragPart = s.less.Contains(lx, ly)   ? 0
+                                         : s.more.Contains(lx, ly) ? 1
+                                         : ly < s.grip.y           ? 3
+                                                                   : 4;
                         RepeatAction();
                     }
                     return;
@@ -292,19 +308,23 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
                 }
                 return;
             }
-            case GT_HSLIDER: case GT_VSLIDER: {
+            case GT_HSLIDER:
+            case GT_VSLIDER: {
                 Rect grip = SliderGrip(skin, g);
                 impl->drag = kDragSliderGrip;
                 if (grip.Contains(lx, ly)) {
-                    impl->dragOffset = DRELM_Point(lx - grip.x - grip.width / 2, ly - grip.y - grip.height / 2);
+                    impl->dragOffset =
+                        DRELM_Point(lx - grip.x - grip.width / 2, ly - grip.y - grip.height / 2);
                 } else {
                     impl->dragOffset = DRELM_Point(0, 0);
                     DragTo(*w, g, lx, ly);
                 }
                 return;
             }
-            case GT_HSCRBAR: case GT_VSCRBAR: {
-                auto s = ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max, g.desc.page, g.value);
+            case GT_HSCRBAR:
+            case GT_VSCRBAR: {
+                auto s = ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max,
+                                      g.desc.page, g.value);
                 if (s.grip.Contains(lx, ly)) {
                     impl->drag = kDragScrollGrip;
                     impl->dragPart = 2;
@@ -312,7 +332,10 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
                 } else {
                     impl->drag = kDragScrollArrow;
                     bool before = s.vertical ? ly < s.grip.y : lx < s.grip.x;
-                    impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : before ? 3 : 4;
+                    impl->dragPart = s.less.Contains(lx, ly)   ? 0
+                                     : s.more.Contains(lx, ly) ? 1
+                                     : before                  ? 3
+                                                               : 4;
                     RepeatAction();
                 }
                 return;
@@ -349,11 +372,13 @@ void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
             Rect area = TextArea(skin, g);
             int line = 0;
             if (g.desc.kind == GT_TEXTFIELD) {
-                line = std::clamp(g.scrollLine + (ly - area.y) / std::max(1, font->Height()), 0, g.edit.LineCount() - 1);
+                line = std::clamp(g.scrollLine + (ly - area.y) / std::max(1, font->Height()), 0,
+                                  g.edit.LineCount() - 1);
             }
             const std::string& text = g.edit.Text();
             int start = g.edit.LineStart(line);
-            int end = line + 1 < g.edit.LineCount() ? g.edit.LineStart(line + 1) - 1 : int(text.size());
+            int end =
+                line + 1 < g.edit.LineCount() ? g.edit.LineStart(line + 1) - 1 : int(text.size());
             int target = lx - area.x + (g.desc.kind == GT_TEXTLINE ? g.scrollX : 0);
             int best = start;
             for (int p = start; p <= end; ++p) {
@@ -387,7 +412,8 @@ void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
             int v;
             if (g.desc.kind == GT_VSLIDER) {
                 int track = std::max(1, g.rect.height - grip.height);
-                int pos = std::clamp(ly - impl->dragOffset.y - g.rect.y - grip.height / 2, 0, track);
+                int pos =
+                    std::clamp(ly - impl->dragOffset.y - g.rect.y - grip.height / 2, 0, track);
                 v = g.desc.max - int((int64_t(pos) * range + track / 2) / track);
             } else {
                 int track = std::max(1, g.rect.width - grip.width);
@@ -426,7 +452,10 @@ void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
             int pos = vertical ? ly - impl->dragOffset.y - (track.y + s.less.height)
                                : lx - impl->dragOffset.x - (track.x + s.less.width);
             int range = std::max(0, total - page);
-            int value = length > 0 ? int((int64_t(std::clamp(pos, 0, length)) * range + length / 2) / length) : 0;
+            int value =
+                length > 0
+                    ? int((int64_t(std::clamp(pos, 0, length)) * range + length / 2) / length)
+                    : 0;
             ScrollTo(w, g, value);
             return;
         }
@@ -491,11 +520,14 @@ void GUI::MouseUp() {
 void GUI::Activate(GUI_Window& w, GUI_Gadget& g, int modifiers) {
     if (!g.enabled) return;
     switch (g.desc.kind) {
-        case GT_CHECKBOX: case GT_CHECKBUTTON: case GT_SPEEDCHECKBUTTON:
+        case GT_CHECKBOX:
+        case GT_CHECKBUTTON:
+        case GT_SPEEDCHECKBUTTON:
             g.checked = !g.checked;
             Post(GUI_EVENT_ACTIVATED, &w, g.number, g.checked ? 1 : 0);
             return;
-        case GT_SELECTBUTTON: case GT_SPEEDSELECTBUTTON:
+        case GT_SELECTBUTTON:
+        case GT_SPEEDSELECTBUTTON:
             w.SetChecked(g.number, true);
             Post(GUI_EVENT_ACTIVATED, &w, g.number, 1);
             return;
@@ -519,10 +551,18 @@ void GUI::Wheel(int notches) {
         GUI_Gadget& g = w->gadgets[i];
         if (g.IsDecoration() || !g.rect.Contains(lx, ly) || !g.enabled) continue;
         switch (g.desc.kind) {
-            case GT_LIST: ScrollTo(*w, g, g.scrollTop - 3 * notches); break;
-            case GT_TEXTFIELD: ScrollTo(*w, g, g.scrollLine - 3 * notches); break;
-            case GT_HSCRBAR: case GT_VSCRBAR: ScrollTo(*w, g, g.value - notches * std::max(1, g.desc.page / 4)); break;
-            case GT_HSLIDER: case GT_VSLIDER: {
+            case GT_LIST:
+                ScrollTo(*w, g, g.scrollTop - 3 * notches);
+                break;
+            case GT_TEXTFIELD:
+                ScrollTo(*w, g, g.scrollLine - 3 * notches);
+                break;
+            case GT_HSCRBAR:
+            case GT_VSCRBAR:
+                ScrollTo(*w, g, g.value - notches * std::max(1, g.desc.page / 4));
+                break;
+            case GT_HSLIDER:
+            case GT_VSLIDER: {
                 int v = std::clamp(g.value + notches, g.desc.min, g.desc.max);
                 if (v != g.value) {
                     g.value = v;
@@ -591,7 +631,8 @@ void GUI::StepNumber(GUI_Window& w, GUI_Gadget& g, int delta) {
     GUI_Format f = GUI_ParseFormat(g.desc.text);
     int base = g.value;
     GUI_ParseNumber(f, g.edit.Text(), g.desc.scale, base);
-    int v = int(std::clamp<int64_t>(int64_t(base) + delta, g.desc.min, std::max(g.desc.min, g.desc.max)));
+    int v = int(
+        std::clamp<int64_t>(int64_t(base) + delta, g.desc.min, std::max(g.desc.min, g.desc.max)));
     g.edit.SetText(GUI_FormatNumber(f, v, g.desc.scale));
     if (v != g.value) {
         g.value = v;
@@ -654,8 +695,10 @@ void GUI::Key(int key, int character, int modifiers, bool repeat) {
     PostEvent(e);
     if (!w || repeat) return;
     uint32_t wanted = 0;
-    if (key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER) wanted = GUI_DEFAULT;
-    else if (key == DRELM_KEY_ESCAPE) wanted = GUI_CANCEL;
+    if (key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER)
+        wanted = GUI_DEFAULT;
+    else if (key == DRELM_KEY_ESCAPE)
+        wanted = GUI_CANCEL;
     if (wanted)
         for (auto& g : w->gadgets)
             if ((g.desc.flags & wanted) && g.enabled && g.number >= 0) {
@@ -670,7 +713,8 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
     const bool alt = (modifiers & DRELM_MOD_ALT) != 0;
     const bool isReturn = key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER;
     switch (g.desc.kind) {
-        case GT_TEXTLINE: case GT_TEXTFIELD: {
+        case GT_TEXTLINE:
+        case GT_TEXTFIELD: {
             const bool field = g.desc.kind == GT_TEXTFIELD;
             const bool readOnly = (g.desc.flags & GUI_READONLY) != 0;
             GUI_TextEdit& e = g.edit;
@@ -681,31 +725,51 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
                 return true;
             }
             switch (key) {
-                case DRELM_KEY_LEFT: ctrl ? e.WordLeft(shift) : e.Left(shift); break;
-                case DRELM_KEY_RIGHT: ctrl ? e.WordRight(shift) : e.Right(shift); break;
-                case DRELM_KEY_HOME: ctrl ? e.TextStart(shift) : e.Home(shift); break;
-                case DRELM_KEY_END: ctrl ? e.TextEnd(shift) : e.End(shift); break;
+                case DRELM_KEY_LEFT:
+                    ctrl ? e.WordLeft(shift) : e.Left(shift);
+                    break;
+                case DRELM_KEY_RIGHT:
+                    ctrl ? e.WordRight(shift) : e.Right(shift);
+                    break;
+                case DRELM_KEY_HOME:
+                    ctrl ? e.TextStart(shift) : e.Home(shift);
+                    break;
+                case DRELM_KEY_END:
+                    ctrl ? e.TextEnd(shift) : e.End(shift);
+                    break;
                 case DRELM_KEY_UP:
-                    if (g.numeric) StepNumber(w, g, std::max(1, g.desc.step));
-                    else if (field) readOnly ? ScrollTo(w, g, g.scrollLine - 1) : e.Up(shift);
-                    else return false;
+                    if (g.numeric)
+                        StepNumber(w, g, std::max(1, g.desc.step));
+                    else if (field)
+                        readOnly ? ScrollTo(w, g, g.scrollLine - 1) : e.Up(shift);
+                    else
+                        return false;
                     break;
                 case DRELM_KEY_DOWN:
-                    if (g.numeric) StepNumber(w, g, -std::max(1, g.desc.step));
-                    else if (field) readOnly ? ScrollTo(w, g, g.scrollLine + 1) : e.Down(shift);
-                    else return false;
+                    if (g.numeric)
+                        StepNumber(w, g, -std::max(1, g.desc.step));
+                    else if (field)
+                        readOnly ? ScrollTo(w, g, g.scrollLine + 1) : e.Down(shift);
+                    else
+                        return false;
                     break;
                 case DRELM_KEY_PAGEUP:
                     if (!field) return false;
-                    if (readOnly) ScrollTo(w, g, g.scrollLine - g.visibleRows);
-                    else for (int i = 0; i < g.visibleRows; ++i) e.Up(shift);
+                    if (readOnly)
+                        ScrollTo(w, g, g.scrollLine - g.visibleRows);
+                    else
+                        for (int i = 0; i < g.visibleRows; ++i) e.Up(shift);
                     break;
                 case DRELM_KEY_PAGEDOWN:
                     if (!field) return false;
-                    if (readOnly) ScrollTo(w, g, g.scrollLine + g.visibleRows);
-                    else for (int i = 0; i < g.visibleRows; ++i) e.Down(shift);
+                    if (readOnly)
+                        ScrollTo(w, g, g.scrollLine + g.visibleRows);
+                    else
+                        for (int i = 0; i < g.visibleRows; ++i) e.Down(shift);
                     break;
-                case DRELM_KEY_BACKSPACE: changed = !readOnly && e.Backspace(); break;
+                case DRELM_KEY_BACKSPACE:
+                    changed = !readOnly && e.Backspace();
+                    break;
                 case DRELM_KEY_DELETE:
                     if (shift && !readOnly) {
                         SetClipboardText(e.SelectedText());
@@ -715,21 +779,28 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
                     }
                     break;
                 case DRELM_KEY_INSERT:
-                    if (ctrl) SetClipboardText(e.SelectedText());
-                    else if (shift && !readOnly) changed = e.Insert(ClipboardText());
-                    else return false;
+                    if (ctrl)
+                        SetClipboardText(e.SelectedText());
+                    else if (shift && !readOnly)
+                        changed = e.Insert(ClipboardText());
+                    else
+                        return false;
                     break;
                 default:
                     if (ctrl && !alt) {
-                        if (key == DRELM_KEY_A) e.SelectAll();
-                        else if (key == DRELM_KEY_C) { if (e.HasSelection()) SetClipboardText(e.SelectedText()); }
-                        else if (key == DRELM_KEY_X) {
+                        if (key == DRELM_KEY_A)
+                            e.SelectAll();
+                        else if (key == DRELM_KEY_C) {
+                            if (e.HasSelection()) SetClipboardText(e.SelectedText());
+                        } else if (key == DRELM_KEY_X) {
                             if (e.HasSelection() && !readOnly) {
                                 SetClipboardText(e.SelectedText());
                                 changed = e.DeleteSelection();
                             }
-                        } else if (key == DRELM_KEY_V) { if (!readOnly) changed = e.Insert(ClipboardText()); }
-                        else return false;
+                        } else if (key == DRELM_KEY_V) {
+                            if (!readOnly) changed = e.Insert(ClipboardText());
+                        } else
+                            return false;
                         break;
                     }
                     if (field && isReturn) {
@@ -745,8 +816,10 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
                     }
                     return false;
             }
-            if (changed) TextChanged(w, g);
-            else EnsureCursorVisible(g);
+            if (changed)
+                TextChanged(w, g);
+            else
+                EnsureCursorVisible(g);
             return true;
         }
         case GT_LIST: {
@@ -755,12 +828,24 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
             if (count == 0) return false;
             int target = g.value;
             switch (key) {
-                case DRELM_KEY_UP: target = g.value < 0 ? 0 : g.value - 1; break;
-                case DRELM_KEY_DOWN: target = g.value + 1; break;
-                case DRELM_KEY_PAGEUP: target = std::max(0, g.value) - l.rows; break;
-                case DRELM_KEY_PAGEDOWN: target = std::max(0, g.value) + l.rows; break;
-                case DRELM_KEY_HOME: target = 0; break;
-                case DRELM_KEY_END: target = count - 1; break;
+                case DRELM_KEY_UP:
+                    target = g.value < 0 ? 0 : g.value - 1;
+                    break;
+                case DRELM_KEY_DOWN:
+                    target = g.value + 1;
+                    break;
+                case DRELM_KEY_PAGEUP:
+                    target = std::max(0, g.value) - l.rows;
+                    break;
+                case DRELM_KEY_PAGEDOWN:
+                    target = std::max(0, g.value) + l.rows;
+                    break;
+                case DRELM_KEY_HOME:
+                    target = 0;
+                    break;
+                case DRELM_KEY_END:
+                    target = count - 1;
+                    break;
                 default:
                     if (isReturn && g.value >= 0) {
                         Post(GUI_EVENT_LIST_ACTIVATED, &w, g.number, g.value);
@@ -785,22 +870,42 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
                 return true;
             }
             return false;
-        case GT_HSLIDER: case GT_VSLIDER: case GT_HSCRBAR: case GT_VSCRBAR: {
+        case GT_HSLIDER:
+        case GT_VSLIDER:
+        case GT_HSCRBAR:
+        case GT_VSCRBAR: {
             const bool scroll = g.desc.kind == GT_HSCRBAR || g.desc.kind == GT_VSCRBAR;
             const int range = scroll ? g.desc.max - g.desc.page : g.desc.max - g.desc.min;
             const int big = std::max(1, scroll ? g.desc.page : range / 10);
             int v = g.value;
             const bool up = g.desc.kind == GT_VSLIDER;  // a vertical slider grows upwards
             switch (key) {
-                case DRELM_KEY_LEFT: v -= 1; break;
-                case DRELM_KEY_RIGHT: v += 1; break;
-                case DRELM_KEY_UP: v += up ? 1 : -1; break;
-                case DRELM_KEY_DOWN: v += up ? -1 : 1; break;
-                case DRELM_KEY_PAGEUP: v -= big; break;
-                case DRELM_KEY_PAGEDOWN: v += big; break;
-                case DRELM_KEY_HOME: v = scroll ? 0 : g.desc.min; break;
-                case DRELM_KEY_END: v = scroll ? range : g.desc.max; break;
-                default: return false;
+                case DRELM_KEY_LEFT:
+                    v -= 1;
+                    break;
+                case DRELM_KEY_RIGHT:
+                    v += 1;
+                    break;
+                case DRELM_KEY_UP:
+                    v += up ? 1 : -1;
+                    break;
+                case DRELM_KEY_DOWN:
+                    v += up ? -1 : 1;
+                    break;
+                case DRELM_KEY_PAGEUP:
+                    v -= big;
+                    break;
+                case DRELM_KEY_PAGEDOWN:
+                    v += big;
+                    break;
+                case DRELM_KEY_HOME:
+                    v = scroll ? 0 : g.desc.min;
+                    break;
+                case DRELM_KEY_END:
+                    v = scroll ? range : g.desc.max;
+                    break;
+                default:
+                    return false;
             }
             if (scroll) {
                 ScrollTo(w, g, v);
@@ -814,7 +919,8 @@ bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int mo
             return true;
         }
         default:
-            if (IsButtonLike(g.desc.kind) && (key == DRELM_KEY_SPACE || (isReturn && !IsToggle(g.desc.kind)))) {
+            if (IsButtonLike(g.desc.kind) &&
+                (key == DRELM_KEY_SPACE || (isReturn && !IsToggle(g.desc.kind)))) {
                 Activate(w, g, 0);
                 return true;
             }
@@ -859,7 +965,8 @@ void GUI::Tick() {
     ++ticks;
     if (impl->drag == kDragNumberButton || impl->drag == kDragScrollArrow) {
         ++impl->repeatTicks;
-        if (impl->repeatTicks >= kRepeatDelay && (impl->repeatTicks - kRepeatDelay) % kRepeatEvery == 0)
+        if (impl->repeatTicks >= kRepeatDelay &&
+            (impl->repeatTicks - kRepeatDelay) % kRepeatEvery == 0)
             RepeatAction();
     }
 }

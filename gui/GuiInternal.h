@@ -19,17 +19,17 @@ struct GUI_MenuNode {
 // What the left mouse button is doing since it went down.
 enum GUI_DragKind {
     kDragNone,
-    kDragButton,      // a push button, check box or choice: acts on release
-    kDragTitle,       // moving a window
-    kDragResize,      // the resize grip
-    kDragClose,       // the close gadget
-    kDragNumberButton,// minus / plus of a number field (repeats while held)
+    kDragButton,        // a push button, check box or choice: acts on release
+    kDragTitle,         // moving a window
+    kDragResize,        // the resize grip
+    kDragClose,         // the close gadget
+    kDragNumberButton,  // minus / plus of a number field (repeats while held)
     kDragSliderGrip,
-    kDragScrollGrip,  // a scroll bar's grip (gadget scroll bar or a list's / field's own)
-    kDragScrollArrow, // a scroll bar arrow (repeats while held)
-    kDragScrollPage,  // the track beside the grip (repeats while held)
-    kDragList,        // selecting in a list
-    kDragText,        // selecting text
+    kDragScrollGrip,   // a scroll bar's grip (gadget scroll bar or a list's / field's own)
+    kDragScrollArrow,  // a scroll bar arrow (repeats while held)
+    kDragScrollPage,   // the track beside the grip (repeats while held)
+    kDragList,         // selecting in a list
+    kDragText,         // selecting text
     kDragImage,
 };
 
@@ -44,9 +44,9 @@ struct GUI::Impl {
 
     DRELM_Point mouse{-1, -1};
     GUI_DragKind drag = kDragNone;
-    int dragWindow = -1;   // window number
-    int dragGadget = -1;   // gadget index
-    int dragPart = 0;      // button index, arrow direction, ...
+    int dragWindow = -1;  // window number
+    int dragGadget = -1;  // gadget index
+    int dragPart = 0;     // button index, arrow direction, ...
     DRELM_Point dragOffset;
     int dragStartValue = 0;
     int repeatTicks = 0;
@@ -61,11 +61,11 @@ namespace GUI_Detail {
 bool Focusable(const GUI_Gadget& g);
 // The list (or text field) area left of its scroll bar, the scroll bar, the header.
 struct ListGeometry {
-    Quelm::Rect inner;    // rows area
-    Quelm::Rect header;   // empty when the list has no column titles
-    Quelm::Rect scroll;   // empty when everything fits
+    Quelm::Rect inner;   // rows area
+    Quelm::Rect header;  // empty when the list has no column titles
+    Quelm::Rect scroll;  // empty when everything fits
     int rowHeight = 0;
-    int rows = 0;         // rows that fit
+    int rows = 0;  // rows that fit
 };
 ListGeometry ListLayout(const GUI_Skin& skin, const GUI_Gadget& g);
 // Scroll bar pieces: arrows at both ends, the grip between them.

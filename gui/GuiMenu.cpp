@@ -35,7 +35,8 @@ void GUI::SetMenu(const GUI_MenuDesc* items, int count) {
         // Walk down the last entries to the parent level; a level that skips ahead is
         // attached to the deepest level there is.
         std::vector<GUI_MenuNode>* list = &impl->menu;
-        for (int level = 0; level < d.level && !list->empty(); ++level) list = &list->back().children;
+        for (int level = 0; level < d.level && !list->empty(); ++level)
+            list = &list->back().children;
         if (d.level > 0 && list == &impl->menu) continue;  // an entry before any title
         list->push_back(std::move(node));
     }
@@ -43,15 +44,19 @@ void GUI::SetMenu(const GUI_MenuDesc* items, int count) {
 
 void GUI::SetMenuChecked(int command, bool checked) {
     if (GUI_MenuNode* n = FindCommand(impl->menu, command)) {
-        if (checked) n->flags |= GUI_MENU_CHECKED;
-        else n->flags &= ~GUI_MENU_CHECKED;
+        if (checked)
+            n->flags |= GUI_MENU_CHECKED;
+        else
+            n->flags &= ~GUI_MENU_CHECKED;
     }
 }
 
 void GUI::SetMenuEnabled(int command, bool enabled) {
     if (GUI_MenuNode* n = FindCommand(impl->menu, command)) {
-        if (enabled) n->flags &= ~GUI_MENU_DISABLED;
-        else n->flags |= GUI_MENU_DISABLED;
+        if (enabled)
+            n->flags &= ~GUI_MENU_DISABLED;
+        else
+            n->flags |= GUI_MENU_DISABLED;
     }
 }
 
@@ -111,7 +116,8 @@ void GUI::LayoutMenus() {
         bool submenus = false;
         for (const auto& e : entries) {
             labelW = std::max(labelW, font->TextWidth(e.label.c_str()));
-            if (!e.shortcut.empty()) shortcutW = std::max(shortcutW, font->TextWidth(e.shortcut.c_str()));
+            if (!e.shortcut.empty())
+                shortcutW = std::max(shortcutW, font->TextWidth(e.shortcut.c_str()));
             submenus = submenus || !e.children.empty();
         }
         const GUI_SkinPart* line = skin.Part(kPartMenuLine);
@@ -123,21 +129,25 @@ void GUI::LayoutMenus() {
         width = std::max(width, 120);
         Rect panel;
         if (level == 0) {
-            panel = Rect(anchor.x + m.categoryX, anchor.Bottom() + m.categoryY, width + 2 * m.menuCategoryBorder,
-                         height + 2 * m.menuCategoryBorder);
-        } else {
-            panel = Rect(impl->menuPanels.back().Right() + m.subCategoryX, anchor.y + m.subCategoryY,
+            panel = Rect(anchor.x + m.categoryX, anchor.Bottom() + m.categoryY,
                          width + 2 * m.menuCategoryBorder, height + 2 * m.menuCategoryBorder);
+        } else {
+            panel =
+                Rect(impl->menuPanels.back().Right() + m.subCategoryX, anchor.y + m.subCategoryY,
+                     width + 2 * m.menuCategoryBorder, height + 2 * m.menuCategoryBorder);
             // A submenu that would leave the screen opens to the left of its parent.
-            if (panel.Right() > ScreenWidth()) panel.x = impl->menuPanels.back().x - panel.width - m.subCategoryX;
+            if (panel.Right() > ScreenWidth())
+                panel.x = impl->menuPanels.back().x - panel.width - m.subCategoryX;
         }
         panel.x = std::clamp(panel.x, 0, std::max(0, ScreenWidth() - panel.width));
-        panel.y = std::clamp(panel.y, barHeight, std::max(barHeight, ScreenHeight() - panel.height));
+        panel.y =
+            std::clamp(panel.y, barHeight, std::max(barHeight, ScreenHeight() - panel.height));
         impl->menuPanels.push_back(panel);
         int y = panel.y + m.menuCategoryBorder;
         for (auto& e : entries) {
             int h = (e.flags & GUI_MENU_SEPARATOR) ? (line ? line->h : 7) : m.menuEntryHeight;
-            e.rect = Rect(panel.x + m.menuCategoryBorder, y, panel.width - 2 * m.menuCategoryBorder, h);
+            e.rect =
+                Rect(panel.x + m.menuCategoryBorder, y, panel.width - 2 * m.menuCategoryBorder, h);
             y += h;
         }
         if (level + 1 < impl->menuPath.size()) {
@@ -156,7 +166,8 @@ void GUI::LayoutMenus() {
 namespace {
 
 // The entries of open level `level`.
-std::vector<GUI_MenuNode>* Level(std::vector<GUI_MenuNode>& menu, const std::vector<int>& path, size_t level) {
+std::vector<GUI_MenuNode>* Level(std::vector<GUI_MenuNode>& menu, const std::vector<int>& path,
+                                 size_t level) {
     GUI_MenuNode* node = &menu[path[0]];
     for (size_t k = 1; k <= level; ++k) node = &node->children[path[k]];
     return &node->children;
@@ -180,8 +191,10 @@ bool GUI::MenuMouseDown(int x, int y) {
     if (y < MenuBarHeight() && y >= 0) {
         for (size_t i = 0; i < impl->menu.size(); ++i)
             if (impl->menu[i].rect.Contains(x, y)) {
-                if (MenuOpen() && impl->menuPath[0] == int(i)) CloseMenus();
-                else OpenMenu(int(i));
+                if (MenuOpen() && impl->menuPath[0] == int(i))
+                    CloseMenus();
+                else
+                    OpenMenu(int(i));
                 impl->menuPress = true;
                 return true;
             }
@@ -260,7 +273,8 @@ void GUI::ChooseMenuEntry(const std::vector<int>& path) {
         // A group of choices runs between separators.
         int a = index, b = index;
         while (a > 0 && ((*siblings)[a - 1].flags & GUI_MENU_SELECTABLE)) --a;
-        while (b + 1 < int(siblings->size()) && ((*siblings)[b + 1].flags & GUI_MENU_SELECTABLE)) ++b;
+        while (b + 1 < int(siblings->size()) && ((*siblings)[b + 1].flags & GUI_MENU_SELECTABLE))
+            ++b;
         for (int i = a; i <= b; ++i) (*siblings)[i].flags &= ~GUI_MENU_CHECKED;
         node.flags |= GUI_MENU_CHECKED;
     }
@@ -311,8 +325,12 @@ bool GUI::MenuKey(int key) {
                 CloseMenus();
             }
             break;
-        case DRELM_KEY_UP: move(-1); break;
-        case DRELM_KEY_DOWN: move(1); break;
+        case DRELM_KEY_UP:
+            move(-1);
+            break;
+        case DRELM_KEY_DOWN:
+            move(1);
+            break;
         case DRELM_KEY_LEFT:
             if (level > 0) {
                 impl->menuPath.pop_back();
@@ -321,7 +339,10 @@ bool GUI::MenuKey(int key) {
                 openTitle(-1);
             }
             break;
-        case DRELM_KEY_RIGHT: case DRELM_KEY_RETURN: case DRELM_KEY_KP_ENTER: case DRELM_KEY_SPACE:
+        case DRELM_KEY_RIGHT:
+        case DRELM_KEY_RETURN:
+        case DRELM_KEY_KP_ENTER:
+        case DRELM_KEY_SPACE:
             if (hover >= 0 && !(*entries)[hover].children.empty()) {
                 impl->menuPath.push_back(hover);
                 impl->menuHover.push_back(-1);
@@ -380,11 +401,15 @@ void GUI::DrawMenuBar() const {
         const bool open = MenuOpen() && impl->menuPath[0] == int(i);
         const bool hover = impl->menuTitleHover == int(i) && !blocked;
         Rect r(t.rect.x, t.rect.y + 2, t.rect.width, t.rect.height - 5);
-        if (open) skin.DrawPart(skin.Part(kPartMenuTitle, kStatePressed), r, DRELM_WHITE);
-        else if (hover) skin.DrawPart(skin.Part(kPartMenuTitle, kStateHover), r, DRELM_WHITE);
-        DRELM_RGBA c = skin.Colour(blocked ? kColMenuTextDisabled : open ? kColMenuTextHover : kColMenuText);
-        font->Print(t.rect.x + skin.Metrics().menuTitleBorder, t.rect.y + (t.rect.height - font->Height()) / 2 - 1,
-                    t.label.c_str(), c);
+        if (open)
+            skin.DrawPart(skin.Part(kPartMenuTitle, kStatePressed), r, DRELM_WHITE);
+        else if (hover)
+            skin.DrawPart(skin.Part(kPartMenuTitle, kStateHover), r, DRELM_WHITE);
+        DRELM_RGBA c = skin.Colour(blocked ? kColMenuTextDisabled
+                                   : open  ? kColMenuTextHover
+                                           : kColMenuText);
+        font->Print(t.rect.x + skin.Metrics().menuTitleBorder,
+                    t.rect.y + (t.rect.height - font->Height()) / 2 - 1, t.label.c_str(), c);
     }
 }
 
@@ -400,17 +425,24 @@ void GUI::DrawMenus() const {
             const GUI_MenuNode& e = (*entries)[i];
             const Rect& r = e.rect;
             if (e.flags & GUI_MENU_SEPARATOR) {
-                skin.DrawPart(skin.Part(kPartMenuLine), Rect(r.x + 6, r.y, r.width - 12, r.height), DRELM_WHITE);
+                skin.DrawPart(skin.Part(kPartMenuLine), Rect(r.x + 6, r.y, r.width - 12, r.height),
+                              DRELM_WHITE);
                 continue;
             }
-            const bool open = level + 1 < impl->menuPath.size() && impl->menuPath[level + 1] == int(i);
+            const bool open =
+                level + 1 < impl->menuPath.size() && impl->menuPath[level + 1] == int(i);
             const bool hover = impl->menuHover[level] == int(i) || open;
             const bool disabled = (e.flags & GUI_MENU_DISABLED) != 0;
-            if (hover && !disabled) skin.DrawPart(kPartMenuEntry, kStateHover, Rect(r.x + 1, r.y + 1, r.width - 2, r.height - 2));
-            DRELM_RGBA c = skin.Colour(disabled ? kColMenuTextDisabled : hover ? kColMenuTextHover : kColMenuText);
+            if (hover && !disabled)
+                skin.DrawPart(kPartMenuEntry, kStateHover,
+                              Rect(r.x + 1, r.y + 1, r.width - 2, r.height - 2));
+            DRELM_RGBA c = skin.Colour(disabled ? kColMenuTextDisabled
+                                       : hover  ? kColMenuTextHover
+                                                : kColMenuText);
             const int textY = r.y + (r.height - font->Height()) / 2;
             if (e.flags & GUI_MENU_CHECKED) {
-                GUI_PartFamily mark = (e.flags & GUI_MENU_SELECTABLE) ? kPartMenuSelected : kPartMenuChecked;
+                GUI_PartFamily mark =
+                    (e.flags & GUI_MENU_SELECTABLE) ? kPartMenuSelected : kPartMenuChecked;
                 const GUI_SkinPart* p = skin.Part(mark);
                 if (p) skin.DrawPart(p, Rect(r.x + 4, r.y, m.checkableSep - 6, r.height), c);
             }

@@ -83,7 +83,9 @@ bool GUI_ParseNumber(const GUI_Format& f, const std::string& text, int scale, in
         for (; i < end; ++i) {
             char c = text[i];
             if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-            v = v * 16 + (std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::toupper(c) - 'A' + 10));
+            v = v * 16 + (std::isdigit(static_cast<unsigned char>(c))
+                              ? c - '0'
+                              : (std::toupper(c) - 'A' + 10));
         }
         value = int(v);
         return true;
@@ -103,7 +105,8 @@ bool GUI_ParseNumber(const GUI_Format& f, const std::string& text, int scale, in
     if (i < end && text[i] == '.' && f.decimals) {
         ++i;
         double unit = 0.1;
-        for (; i < end && std::isdigit(static_cast<unsigned char>(text[i])); ++i, ++digits, unit /= 10)
+        for (; i < end && std::isdigit(static_cast<unsigned char>(text[i]));
+             ++i, ++digits, unit /= 10)
             fraction += (text[i] - '0') * unit;
     }
     if (i != end || digits == 0) return false;

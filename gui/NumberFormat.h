@@ -8,8 +8,8 @@
 struct GUI_Format {
     bool number = false;
     bool hex = false;
-    int digits = 0;     // digits before the point
-    int decimals = 0;   // digits after the point
+    int digits = 0;       // digits before the point
+    int decimals = 0;     // digits after the point
     int maxLength = 255;  // characters that may be typed
 };
 

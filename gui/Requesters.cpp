@@ -33,16 +33,34 @@ void GUI_MessageRequester(GUI& gui, const std::string& text, bool wide) {
     GUI_Window* w;
     if (wide) {
         GUI_GadgetDesc d[] = {
-            {.kind = GT_TEXTFIELD, .row = 0, .column = 0, .columns = 3, .content = text.c_str(),
-             .flags = GUI_READONLY, .height = 10},
-            {.kind = GT_BUTTON, .row = 1, .column = 2, .label = "Okay", .flags = GUI_DEFAULT | GUI_CANCEL | GUI_FOCUS},
+            {.kind = GT_TEXTFIELD,
+             .row = 0,
+             .column = 0,
+             .columns = 3,
+             .content = text.c_str(),
+             .flags = GUI_READONLY,
+             .height = 10},
+            {.kind = GT_BUTTON,
+             .row = 1,
+             .column = 2,
+             .label = "Okay",
+             .flags = GUI_DEFAULT | GUI_CANCEL | GUI_FOCUS},
         };
         w = gui.OpenWindow(kRequesterWindow, "Message", RequesterWidth(gui, 520), d, 2);
     } else {
         GUI_GadgetDesc d[] = {
-            {.kind = GT_LABEL, .row = 0, .column = 0, .columns = 3, .label = text.c_str(), .flags = GUI_CENTER},
+            {.kind = GT_LABEL,
+             .row = 0,
+             .column = 0,
+             .columns = 3,
+             .label = text.c_str(),
+             .flags = GUI_CENTER},
             {.kind = GT_HVSPACE_BAR, .row = 1, .column = 0, .height = 2},
-            {.kind = GT_BUTTON, .row = 2, .column = 1, .label = "Okay", .flags = GUI_DEFAULT | GUI_CANCEL | GUI_FOCUS},
+            {.kind = GT_BUTTON,
+             .row = 2,
+             .column = 1,
+             .label = "Okay",
+             .flags = GUI_DEFAULT | GUI_CANCEL | GUI_FOCUS},
         };
         w = gui.OpenWindow(kRequesterWindow, "Message", RequesterWidth(gui, 380), d, 3);
     }
@@ -60,9 +78,18 @@ void GUI_MessageRequester(GUI& gui, const std::string& text, bool wide) {
 bool GUI_QuestionRequester(GUI& gui, const std::string& text, const std::string& first,
                            const std::string& second) {
     GUI_GadgetDesc d[] = {
-        {.kind = GT_LABEL, .row = 0, .column = 0, .columns = 2, .label = text.c_str(), .flags = GUI_CENTER},
+        {.kind = GT_LABEL,
+         .row = 0,
+         .column = 0,
+         .columns = 2,
+         .label = text.c_str(),
+         .flags = GUI_CENTER},
         {.kind = GT_HVSPACE_BAR, .row = 1, .column = 0, .height = 2},
-        {.kind = GT_BUTTON, .row = 2, .column = 0, .label = first.c_str(), .flags = GUI_DEFAULT | GUI_FOCUS},
+        {.kind = GT_BUTTON,
+         .row = 2,
+         .column = 0,
+         .label = first.c_str(),
+         .flags = GUI_DEFAULT | GUI_FOCUS},
         {.kind = GT_BUTTON, .row = 2, .column = 1, .label = second.c_str(), .flags = GUI_CANCEL},
     };
     GUI_Window* w = gui.OpenWindow(kRequesterWindow, "Requester", RequesterWidth(gui, 400), d, 4);
@@ -96,7 +123,7 @@ struct FileRequester {
     std::string selectedName;  // the full name of the file picked in the list
     int pattern = 0;           // 0: the request's patterns, 1: all files
     std::string patternText;
-    std::string candidate;     // a file to accept after the window closed
+    std::string candidate;  // a file to accept after the window closed
 
     std::vector<std::string> Patterns() const {
         return pattern == 0 ? request.patterns : std::vector<std::string>{};
@@ -108,9 +135,10 @@ struct FileRequester {
         std::vector<int> icons;
         for (const auto& e : entries) {
             lines.push_back(e.ListText());
-            icons.push_back(e.kind == GUI_FileEntry::kFile                               ? kIconFile
-                            : e.kind == GUI_FileEntry::kRoot || e.kind == GUI_FileEntry::kHome ? kIconDrive
-                                                                                        : kIconFolder);
+            icons.push_back(e.kind == GUI_FileEntry::kFile ? kIconFile
+                            : e.kind == GUI_FileEntry::kRoot || e.kind == GUI_FileEntry::kHome
+                                ? kIconDrive
+                                : kIconFolder);
         }
         w->SetListEntries(kFileList, lines);
         w->SetListIcons(kFileList, icons);
@@ -138,7 +166,8 @@ struct FileRequester {
             Fill(w);
             return false;
         }
-        std::string path = name[0] == '/' ? FullPath(name) : FullPath(JoinPath(directory, name), directory);
+        std::string path =
+            name[0] == '/' ? FullPath(name) : FullPath(JoinPath(directory, name), directory);
         std::error_code ec;
         if (std::filesystem::is_directory(path, ec)) {
             Enter(w, path);
@@ -147,7 +176,8 @@ struct FileRequester {
         }
         if (request.save) {
             std::string base = std::filesystem::path(path).filename().string();
-            if (!request.extension.empty() && base.find('.') == std::string::npos) path += request.extension;
+            if (!request.extension.empty() && base.find('.') == std::string::npos)
+                path += request.extension;
         } else if (!CanRead(path)) {
             return false;  // loading a file that cannot be opened is refused
         }
@@ -159,11 +189,20 @@ struct FileRequester {
         if (index < 0 || index >= int(entries.size())) return;
         const GUI_FileEntry& e = entries[index];
         switch (e.kind) {
-            case GUI_FileEntry::kParent: Enter(w, GUI_ParentDirectory(directory)); break;
-            case GUI_FileEntry::kDirectory: Enter(w, JoinPath(directory, e.name)); break;
-            case GUI_FileEntry::kRoot: Enter(w, "/"); break;
-            case GUI_FileEntry::kHome: Enter(w, GUI_HomeDirectory()); break;
-            default: break;
+            case GUI_FileEntry::kParent:
+                Enter(w, GUI_ParentDirectory(directory));
+                break;
+            case GUI_FileEntry::kDirectory:
+                Enter(w, JoinPath(directory, e.name));
+                break;
+            case GUI_FileEntry::kRoot:
+                Enter(w, "/");
+                break;
+            case GUI_FileEntry::kHome:
+                Enter(w, GUI_HomeDirectory());
+                break;
+            default:
+                break;
         }
     }
 
@@ -171,7 +210,8 @@ struct FileRequester {
         std::string typed = w->Text(kFileName);
         // The field holds at most 20 characters; a longer name picked in the list stands
         // behind its shortened form.
-        if (!selectedName.empty() && typed == selectedName.substr(0, typed.size()) && !typed.empty())
+        if (!selectedName.empty() && typed == selectedName.substr(0, typed.size()) &&
+            !typed.empty())
             return selectedName;
         return typed;
     }
@@ -187,20 +227,45 @@ struct FileRequester {
         patternText = patterns;
         patternText += "\nAll files (*)";
         GUI_GadgetDesc d[] = {
-            {.kind = GT_TEXTLINE, .row = 0, .column = 0, .columns = 4, .label = "Directory:",
-             .text = "%4096s", .content = directory.c_str(), .flags = GUI_READONLY},
-            {.kind = GT_LIST, .row = 1, .column = 0, .columns = 4, .height = int16_t(gui.ScreenHeight() >= 600 ? 12 : 9)},
+            {.kind = GT_TEXTLINE,
+             .row = 0,
+             .column = 0,
+             .columns = 4,
+             .label = "Directory:",
+             .text = "%4096s",
+             .content = directory.c_str(),
+             .flags = GUI_READONLY},
+            {.kind = GT_LIST,
+             .row = 1,
+             .column = 0,
+             .columns = 4,
+             .height = int16_t(gui.ScreenHeight() >= 600 ? 12 : 9)},
             {.kind = GT_LIST_COL, .label = "Name", .width = 300},
             {.kind = GT_LIST_COL, .label = "Size"},
-            {.kind = GT_TEXTLINE, .row = 2, .column = 0, .columns = 4, .label = "Filename", .text = "%20s",
-             .content = typed.c_str(), .flags = GUI_FOCUS},
-            {.kind = GT_SELECTBOX, .row = 3, .column = 0, .columns = 2, .label = "Show:", .text = patternText.c_str(),
+            {.kind = GT_TEXTLINE,
+             .row = 2,
+             .column = 0,
+             .columns = 4,
+             .label = "Filename",
+             .text = "%20s",
+             .content = typed.c_str(),
+             .flags = GUI_FOCUS},
+            {.kind = GT_SELECTBOX,
+             .row = 3,
+             .column = 0,
+             .columns = 2,
+             .label = "Show:",
+             .text = patternText.c_str(),
              .value = pattern},
-            {.kind = GT_BUTTON, .row = 3, .column = 2, .label = request.save ? "Save" : "Load", .flags = GUI_DEFAULT},
+            {.kind = GT_BUTTON,
+             .row = 3,
+             .column = 2,
+             .label = request.save ? "Save" : "Load",
+             .flags = GUI_DEFAULT},
             {.kind = GT_BUTTON, .row = 3, .column = 3, .label = "Cancel", .flags = GUI_CANCEL},
         };
-        GUI_Window* w = gui.OpenWindow(kRequesterWindow, request.title.c_str(), RequesterWidth(gui, 520), d,
-                                       int(sizeof d / sizeof d[0]));
+        GUI_Window* w = gui.OpenWindow(kRequesterWindow, request.title.c_str(),
+                                       RequesterWidth(gui, 520), d, int(sizeof d / sizeof d[0]));
         if (!w) {
             cancelled = true;
             return false;
@@ -221,7 +286,8 @@ struct FileRequester {
                     }
                     return false;
                 case GUI_EVENT_LIST_ACTIVATED:
-                    if (e.gadget != kFileList || e.value < 0 || e.value >= int(entries.size())) return false;
+                    if (e.gadget != kFileList || e.value < 0 || e.value >= int(entries.size()))
+                        return false;
                     if (entries[e.value].kind == GUI_FileEntry::kFile) {
                         accepted = Offer(w, entries[e.value].name);
                         return accepted;
@@ -271,8 +337,9 @@ bool GUI_FileRequester(GUI& gui, GUI_FileRequest& request) {
             // Only one requester window exists at a time, so the question replaces the
             // file requester, which comes back when the answer is "No".
             std::string name = std::filesystem::path(r.candidate).filename().string();
-            if (!GUI_QuestionRequester(gui, "The file " + name + " already exists. Shall it be overwritten?", "Yes",
-                                       "No")) {
+            if (!GUI_QuestionRequester(
+                    gui, "The file " + name + " already exists. Shall it be overwritten?", "Yes",
+                    "No")) {
                 typed = name;
                 continue;
             }

@@ -18,7 +18,8 @@ struct FamilyName {
     char kind;
     const char* word;
     bool colour;
-    const char* required;  // state letters: N normal, R hover, P pressed, D disabled, O on, X read-only
+    const char*
+        required;  // state letters: N normal, R hover, P pressed, D disabled, O on, X read-only
 };
 
 const FamilyName kFamilies[] = {
@@ -89,35 +90,80 @@ static_assert(sizeof kFamilies / sizeof kFamilies[0] == kPartFamilyCount);
 const char* const kStateEndings[kStateCount] = {"", "_R", "_P", "_D", "2", "2_R", "2_D", "_RO"};
 const char kStateLetters[kStateCount + 1] = "NRPDOxyX";
 // The look used when a state is missing and not required.
-const GUI_PartState kFallback[kStateCount] = {kStateNormal, kStateNormal, kStateHover,
-                                              kStateNormal, kStatePressed, kStateOn,
+const GUI_PartState kFallback[kStateCount] = {kStateNormal,   kStateNormal,  kStateHover,
+                                              kStateNormal,   kStatePressed, kStateOn,
                                               kStateDisabled, kStateDisabled};
 
 const char* const kColourNames[kColourCount] = {
-    "BG_LT", "BG_RT", "BG_LB", "BG_RB",
-    "WIN_MAIN_BACK", "WIN_TITLEBAR_TEXT", "WIN_TITLEBAR_TEXT_I",
-    "GT_LABEL", "GT_LABEL_D", "GT_FRAME_LABEL",
-    "GT_BUTTON_TEXT", "GT_BUTTON_TEXT_D", "GT_BUTTON_TEXT2",
-    "GT_TEXTLINE_TEXT", "GT_TEXTLINE_TEXT_D", "GT_TEXTLINE_TEXT_SEL",
-    "GT_TEXTLINE_SEL", "GT_TEXTLINE_CUR",
-    "GT_LIST_TEXT", "GT_LIST_TEXT_D", "GT_LIST_TEXT_SEL", "GT_LIST_SEL",
-    "GT_LIST_SEL_I", "GT_LIST_COLUMN_TEXT",
-    "GT_ACTIVE_BORDER", "GT_HSLIDER_FILLING", "GT_VSLIDER_FILLING", "GT_HGAUGE_FILLING",
-    "GT_VGAUGE_FILLING", "GT_PROGRESSBAR_FILLING",
-    "MENU_TEXT", "MENU_TEXT_R", "MENU_TEXT_D", "MENU_SHORTCUT", "MENU_ENTRY_R",
+    "BG_LT",
+    "BG_RT",
+    "BG_LB",
+    "BG_RB",
+    "WIN_MAIN_BACK",
+    "WIN_TITLEBAR_TEXT",
+    "WIN_TITLEBAR_TEXT_I",
+    "GT_LABEL",
+    "GT_LABEL_D",
+    "GT_FRAME_LABEL",
+    "GT_BUTTON_TEXT",
+    "GT_BUTTON_TEXT_D",
+    "GT_BUTTON_TEXT2",
+    "GT_TEXTLINE_TEXT",
+    "GT_TEXTLINE_TEXT_D",
+    "GT_TEXTLINE_TEXT_SEL",
+    "GT_TEXTLINE_SEL",
+    "GT_TEXTLINE_CUR",
+    "GT_LIST_TEXT",
+    "GT_LIST_TEXT_D",
+    "GT_LIST_TEXT_SEL",
+    "GT_LIST_SEL",
+    "GT_LIST_SEL_I",
+    "GT_LIST_COLUMN_TEXT",
+    "GT_ACTIVE_BORDER",
+    "GT_HSLIDER_FILLING",
+    "GT_VSLIDER_FILLING",
+    "GT_HGAUGE_FILLING",
+    "GT_VGAUGE_FILLING",
+    "GT_PROGRESSBAR_FILLING",
+    "MENU_TEXT",
+    "MENU_TEXT_R",
+    "MENU_TEXT_D",
+    "MENU_SHORTCUT",
+    "MENU_ENTRY_R",
 };
 
-const char* const kIconNames[kIconCount] = {"ICON_MINUS", "ICON_PLUS", "ICON_FINE_MINUS",
+const char* const kIconNames[kIconCount] = {"ICON_MINUS",     "ICON_PLUS",   "ICON_FINE_MINUS",
                                             "ICON_FINE_PLUS", "ICON_CHOICE", "ICON_FOLDER",
-                                            "ICON_FILE", "ICON_DRIVE", "ICON_CHECK"};
+                                            "ICON_FILE",      "ICON_DRIVE",  "ICON_CHECK"};
 const char* const kFontNames[kFontCount] = {"normal", "bold", "mono"};
-const char* const kConfigNames[] = {
-    "height", "min_width", "btn_brd", "btn_sepw", "layout_gadget_sepw", "layout_gadget_seph",
-    "layout_label_sepw", "main_brd", "titlebar_brd", "titlebar_gadget_sepw", "text_brd",
-    "cursor_size", "col_brd", "spacing", "vscrbar_sepw", "hscrbar_seph", "icon_sepw", "bar_brd",
-    "title_brd", "title_separation_width", "category_brd", "entry_brd", "entry_bar_height",
-    "shortcut_separation_width", "checkable_separation_width", "label_rect_brd", "category_pos",
-    "sub_category_pos"};
+const char* const kConfigNames[] = {"height",
+                                    "min_width",
+                                    "btn_brd",
+                                    "btn_sepw",
+                                    "layout_gadget_sepw",
+                                    "layout_gadget_seph",
+                                    "layout_label_sepw",
+                                    "main_brd",
+                                    "titlebar_brd",
+                                    "titlebar_gadget_sepw",
+                                    "text_brd",
+                                    "cursor_size",
+                                    "col_brd",
+                                    "spacing",
+                                    "vscrbar_sepw",
+                                    "hscrbar_seph",
+                                    "icon_sepw",
+                                    "bar_brd",
+                                    "title_brd",
+                                    "title_separation_width",
+                                    "category_brd",
+                                    "entry_brd",
+                                    "entry_bar_height",
+                                    "shortcut_separation_width",
+                                    "checkable_separation_width",
+                                    "label_rect_brd",
+                                    "category_pos",
+                                    "sub_category_pos"};
 
 DRELM_RGBA FromThemeValue(uint32_t rgba) {
     return DRELM_RGBA(uint8_t(rgba >> 24), uint8_t(rgba >> 16), uint8_t(rgba >> 8), uint8_t(rgba));
@@ -180,20 +226,21 @@ void GUI_Skin::Free() {
 void GUI_Skin::Load(const std::string& directory, const std::string& fileName) {
     Free();
     try {
-        std::string markup = ReadWholeFile(JoinPath(directory, fileName),
-                                           "GUI_Skin::Load(): Couldn't open file");
+        std::string markup =
+            ReadWholeFile(JoinPath(directory, fileName), "GUI_Skin::Load(): Couldn't open file");
         Tokenizer tokenizer;
         tokenizer.AttachBuffer(markup.data(), markup.size());
-        GUI_ParseSkin(tokenizer, description, [&](const std::string& name, GUI_SkinDescription& skin) {
-            std::string themes = ReadWholeFile(JoinPath(JoinPath(directory, "themes"), name),
-                                               "GUI_Skin::Load(): Couldn't open file");
-            Tokenizer t;
-            t.AttachBuffer(themes.data(), themes.size());
-            t.SetLineEndTokens(false);
-            t.SetXMLComments(true);
-            t.SetCommentChar(';');
-            GUI_ParseThemes(t, skin);
-        });
+        GUI_ParseSkin(
+            tokenizer, description, [&](const std::string& name, GUI_SkinDescription& skin) {
+                std::string themes = ReadWholeFile(JoinPath(JoinPath(directory, "themes"), name),
+                                                   "GUI_Skin::Load(): Couldn't open file");
+                Tokenizer t;
+                t.AttachBuffer(themes.data(), themes.size());
+                t.SetLineEndTokens(false);
+                t.SetXMLComments(true);
+                t.SetCommentChar(';');
+                GUI_ParseThemes(t, skin);
+            });
         Resolve();
         BuildMegaSurface(directory);
         LoadFonts(directory);
@@ -232,7 +279,8 @@ void GUI_Skin::Resolve() {
         for (int s = 0; s < kStateCount; ++s) {
             std::string key = std::string(1, f.kind) + f.word + kStateEndings[s];
             auto found = description.parts.find(key);
-            if (found != description.parts.end() && found->second.colour == f.colour) packed[key] = found->second;
+            if (found != description.parts.end() && found->second.colour == f.colour)
+                packed[key] = found->second;
         }
     for (int i = 0; i < kIconCount; ++i) icons[i] = description.icons.at(kIconNames[i]);
 
@@ -325,7 +373,8 @@ void GUI_Skin::BuildMegaSurface(const std::string& directory) {
         shelf = std::max(shelf, order[i]->h);
     }
     int height = y + shelf;
-    if (width > 8192 || height > 8192 || height <= 0) throw Exception("GUI_Skin: Create mega surface");
+    if (width > 8192 || height > 8192 || height <= 0)
+        throw Exception("GUI_Skin: Create mega surface");
     try {
         mega = DRELM_CreateSurface(width, height, DRELM_FORMAT_A8R8G8B8);
     } catch (const Exception&) {
@@ -333,7 +382,8 @@ void GUI_Skin::BuildMegaSurface(const std::string& directory) {
     }
     for (size_t i = 0; i < order.size(); ++i) {
         Piece* p = order[i];
-        picture->CopyRect(Quelm::Rect(p->sx, p->sy, p->w, p->h), places[i].first, places[i].second, mega);
+        picture->CopyRect(Quelm::Rect(p->sx, p->sy, p->w, p->h), places[i].first, places[i].second,
+                          mega);
         *p->dx = places[i].first;
         *p->dy = places[i].second;
     }
@@ -350,7 +400,8 @@ void GUI_Skin::BuildMegaSurface(const std::string& directory) {
                 // Walk the fallbacks until a look exists; a family without a normal look
                 // (menu titles) leaves it empty.
                 int t = s;
-                for (int guard = 0; guard < kStateCount && !parts[f.family][t] && t != kStateNormal; ++guard)
+                for (int guard = 0; guard < kStateCount && !parts[f.family][t] && t != kStateNormal;
+                     ++guard)
                     t = kFallback[t];
                 parts[f.family][s] = parts[f.family][t];
             }
@@ -360,7 +411,8 @@ void GUI_Skin::BuildMegaSurface(const std::string& directory) {
 // pixel by pixel, and a transparent one (frames, borders) is not drawn at all.
 void GUI_Skin::FindUniformMiddle(GUI_SkinPart& part) const {
     part.uniformMiddle = false;
-    if (part.frames != 1 || part.num != 1 || part.kind == 'S' || part.midW <= 0 || part.midH <= 0) return;
+    if (part.frames != 1 || part.num != 1 || part.kind == 'S' || part.midW <= 0 || part.midH <= 0)
+        return;
     const int x0 = part.x + part.brdL, y0 = part.y + part.brdT;
     const uint32_t first = mega->GetPixel(x0, y0).Packed();
     for (int y = 0; y < part.midH; ++y)
@@ -404,7 +456,8 @@ bool GUI_Skin::SelectTheme(int index) {
 void GUI_Skin::ApplyTheme(int index) {
     theme = index;
     const auto& t = description.themes[index];
-    for (int i = 0; i < kColourCount; ++i) colours[i] = FromThemeValue(t.colours.at(kColourNames[i]));
+    for (int i = 0; i < kColourCount; ++i)
+        colours[i] = FromThemeValue(t.colours.at(kColourNames[i]));
     for (auto& [key, part] : packed) {
         if (!part.colour) continue;
         auto found = t.colours.find(key.substr(1));
@@ -450,8 +503,10 @@ void GUI_Skin::DrawPart(const GUI_SkinPart* part, const Quelm::Rect& target, DRE
             texture->BlitPart(Quelm::Rect(sx, sy, l, p.h), Quelm::Rect(r.x, y, l, p.h), colour);
             if (r.width - l - rr > 0 && p.midW > 0) {
                 const Quelm::Rect middle(r.x + l, y, r.width - l - rr, p.h);
-                if (p.uniformMiddle) FillMiddle(p, middle, colour);
-                else texture->BlitPart(Quelm::Rect(sx + p.brdL, sy, p.midW, p.h), middle, colour);
+                if (p.uniformMiddle)
+                    FillMiddle(p, middle, colour);
+                else
+                    texture->BlitPart(Quelm::Rect(sx + p.brdL, sy, p.midW, p.h), middle, colour);
             }
             texture->BlitPart(Quelm::Rect(sx + p.w - rr, sy, rr, p.h),
                               Quelm::Rect(r.Right() - rr, y, rr, p.h), colour);
@@ -463,8 +518,10 @@ void GUI_Skin::DrawPart(const GUI_SkinPart* part, const Quelm::Rect& target, DRE
             texture->BlitPart(Quelm::Rect(sx, sy, p.w, t), Quelm::Rect(x, r.y, p.w, t), colour);
             if (r.height - t - b > 0 && p.midH > 0) {
                 const Quelm::Rect middle(x, r.y + t, p.w, r.height - t - b);
-                if (p.uniformMiddle) FillMiddle(p, middle, colour);
-                else texture->BlitPart(Quelm::Rect(sx, sy + p.brdT, p.w, p.midH), middle, colour);
+                if (p.uniformMiddle)
+                    FillMiddle(p, middle, colour);
+                else
+                    texture->BlitPart(Quelm::Rect(sx, sy + p.brdT, p.w, p.midH), middle, colour);
             }
             texture->BlitPart(Quelm::Rect(sx, sy + p.h - b, p.w, b),
                               Quelm::Rect(x, r.Bottom() - b, p.w, b), colour);
@@ -492,7 +549,8 @@ void GUI_Skin::DrawPart(const GUI_SkinPart* part, const Quelm::Rect& target, DRE
                         FillMiddle(p, target, colour);
                         continue;
                     }
-                    texture->BlitPart(Quelm::Rect(sxs[col], sys[row], sws[col], shs[row]), target, colour);
+                    texture->BlitPart(Quelm::Rect(sxs[col], sys[row], sws[col], shs[row]), target,
+                                      colour);
                 }
             }
         }
@@ -510,11 +568,13 @@ void GUI_Skin::DrawIcon(GUI_Icon icon, int x, int y, DRELM_RGBA colour, int stat
     }
 }
 
-void GUI_Skin::FillMiddle(const GUI_SkinPart& p, const Quelm::Rect& target, DRELM_RGBA colour) const {
+void GUI_Skin::FillMiddle(const GUI_SkinPart& p, const Quelm::Rect& target,
+                          DRELM_RGBA colour) const {
     if ((p.middle >> 24) == 0 || colour.a == 0) return;
     const DRELM_RGBA m(p.middle);
     auto mul = [](int a, int b) { return uint8_t((a * b + 127) / 255); };
-    DRELM_DrawRect(target, DRELM_RGBA(mul(m.r, colour.r), mul(m.g, colour.g), mul(m.b, colour.b), mul(m.a, colour.a)));
+    DRELM_DrawRect(target, DRELM_RGBA(mul(m.r, colour.r), mul(m.g, colour.g), mul(m.b, colour.b),
+                                      mul(m.a, colour.a)));
 }
 
 int GUI_Skin::IconWidth(GUI_Icon icon) const {

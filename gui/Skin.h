@@ -4,8 +4,8 @@
 #pragma once
 
 #include <array>
-#include <map>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,62 +27,138 @@ enum GUI_PartState : int {
 
 // The part families the GUI draws: one per gadget word and part word.
 enum GUI_PartFamily : int {
-    kPartButton, kPartMButton, kPartSpeedButton, kPartSpeedCheckButton, kPartSpeedSelectButton,
-    kPartCheckButton, kPartSelectButton, kPartSelectBox,
-    kPartCheckBox, kPartCheckBoxChecked,
-    kPartTextLine, kPartTextField, kPartTextCursor, kPartTextSelection,
-    kPartListBack, kPartListSelection, kPartListCursor, kPartListColumn, kPartListLine,
-    kPartVScrollBack, kPartVScrollGrip, kPartVScrollUp, kPartVScrollDown,
-    kPartHScrollBack, kPartHScrollGrip, kPartHScrollLeft, kPartHScrollRight,
-    kPartHSliderBack, kPartHSliderFilling, kPartHSliderGrip,
-    kPartVSliderBack, kPartVSliderFilling, kPartVSliderGrip,
-    kPartHGaugeBack, kPartHGaugeFilling, kPartVGaugeBack, kPartVGaugeFilling,
-    kPartProgressBack, kPartProgressFilling,
-    kPartFrame, kPartHSpaceBar, kPartVSpaceBar, kPartImage, kPartActiveBorder,
-    kPartWindowBorder, kPartWindowBorderFront, kPartWindowBorderMain, kPartWindowBack,
-    kPartTitleBar, kPartTitleBarFront,
-    kPartWindowClose, kPartWindowMaximize, kPartWindowResize,
-    kPartMenuBar, kPartMenuTitle, kPartMenuCategory, kPartMenuEntry, kPartMenuLine,
-    kPartMenuChecked, kPartMenuSelected, kPartMenuSubmenu,
+    kPartButton,
+    kPartMButton,
+    kPartSpeedButton,
+    kPartSpeedCheckButton,
+    kPartSpeedSelectButton,
+    kPartCheckButton,
+    kPartSelectButton,
+    kPartSelectBox,
+    kPartCheckBox,
+    kPartCheckBoxChecked,
+    kPartTextLine,
+    kPartTextField,
+    kPartTextCursor,
+    kPartTextSelection,
+    kPartListBack,
+    kPartListSelection,
+    kPartListCursor,
+    kPartListColumn,
+    kPartListLine,
+    kPartVScrollBack,
+    kPartVScrollGrip,
+    kPartVScrollUp,
+    kPartVScrollDown,
+    kPartHScrollBack,
+    kPartHScrollGrip,
+    kPartHScrollLeft,
+    kPartHScrollRight,
+    kPartHSliderBack,
+    kPartHSliderFilling,
+    kPartHSliderGrip,
+    kPartVSliderBack,
+    kPartVSliderFilling,
+    kPartVSliderGrip,
+    kPartHGaugeBack,
+    kPartHGaugeFilling,
+    kPartVGaugeBack,
+    kPartVGaugeFilling,
+    kPartProgressBack,
+    kPartProgressFilling,
+    kPartFrame,
+    kPartHSpaceBar,
+    kPartVSpaceBar,
+    kPartImage,
+    kPartActiveBorder,
+    kPartWindowBorder,
+    kPartWindowBorderFront,
+    kPartWindowBorderMain,
+    kPartWindowBack,
+    kPartTitleBar,
+    kPartTitleBarFront,
+    kPartWindowClose,
+    kPartWindowMaximize,
+    kPartWindowResize,
+    kPartMenuBar,
+    kPartMenuTitle,
+    kPartMenuCategory,
+    kPartMenuEntry,
+    kPartMenuLine,
+    kPartMenuChecked,
+    kPartMenuSelected,
+    kPartMenuSubmenu,
     kPartFamilyCount
 };
 
 enum GUI_Colour : int {
-    kColBackLT, kColBackRT, kColBackLB, kColBackRB,
-    kColWindowBack, kColTitleText, kColTitleTextInactive,
-    kColLabel, kColLabelDisabled, kColFrameLabel,
-    kColButtonText, kColButtonTextDisabled, kColButtonTextOn,
-    kColTextLineText, kColTextLineTextDisabled, kColTextLineTextSelected,
-    kColTextSelection, kColTextCursor,
-    kColListText, kColListTextDisabled, kColListTextSelected, kColListSelection,
-    kColListSelectionInactive, kColListColumnText,
-    kColActiveBorder, kColHSliderFilling, kColVSliderFilling, kColHGaugeFilling,
-    kColVGaugeFilling, kColProgressFilling,
-    kColMenuText, kColMenuTextHover, kColMenuTextDisabled, kColMenuShortcut, kColMenuEntryHover,
+    kColBackLT,
+    kColBackRT,
+    kColBackLB,
+    kColBackRB,
+    kColWindowBack,
+    kColTitleText,
+    kColTitleTextInactive,
+    kColLabel,
+    kColLabelDisabled,
+    kColFrameLabel,
+    kColButtonText,
+    kColButtonTextDisabled,
+    kColButtonTextOn,
+    kColTextLineText,
+    kColTextLineTextDisabled,
+    kColTextLineTextSelected,
+    kColTextSelection,
+    kColTextCursor,
+    kColListText,
+    kColListTextDisabled,
+    kColListTextSelected,
+    kColListSelection,
+    kColListSelectionInactive,
+    kColListColumnText,
+    kColActiveBorder,
+    kColHSliderFilling,
+    kColVSliderFilling,
+    kColHGaugeFilling,
+    kColVGaugeFilling,
+    kColProgressFilling,
+    kColMenuText,
+    kColMenuTextHover,
+    kColMenuTextDisabled,
+    kColMenuShortcut,
+    kColMenuEntryHover,
     kColourCount
 };
 
 enum GUI_Icon : int {
-    kIconMinus, kIconPlus, kIconFineMinus, kIconFinePlus, kIconChoice, kIconFolder, kIconFile,
-    kIconDrive, kIconCheck, kIconCount
+    kIconMinus,
+    kIconPlus,
+    kIconFineMinus,
+    kIconFinePlus,
+    kIconChoice,
+    kIconFolder,
+    kIconFile,
+    kIconDrive,
+    kIconCheck,
+    kIconCount
 };
 
 enum GUI_FontId : int { kFontNormal, kFontBold, kFontMono, kFontCount };
 
 // Layout settings the GUI reads, in pixels.
 struct GUI_SkinMetrics {
-    int height = 24;          // standard gadget height
-    int minWidth = 72;        // narrowest push button
-    int buttonBorder = 14;    // space left and right of a button's text
-    int buttonSep = 4;        // between the small buttons of a number field
+    int height = 24;        // standard gadget height
+    int minWidth = 72;      // narrowest push button
+    int buttonBorder = 14;  // space left and right of a button's text
+    int buttonSep = 4;      // between the small buttons of a number field
     int gadgetSepW = 10, gadgetSepH = 8, labelSepW = 8;
-    int mainBorder = 14;      // inside a window, around its gadgets
-    int titleBorder = 10;     // left of the title text
+    int mainBorder = 14;   // inside a window, around its gadgets
+    int titleBorder = 10;  // left of the title text
     int titleGadgetSep = 6;
-    int textBorder = 6;       // inside text gadgets, left and right of the text
+    int textBorder = 6;  // inside text gadgets, left and right of the text
     int cursorSize = 2;
-    int columnBorder = 6;     // inside list columns
-    int spacing = 2;          // extra height of a list row
+    int columnBorder = 6;  // inside list columns
+    int spacing = 2;       // extra height of a list row
     int vscrollWidth = 14, hscrollHeight = 14;
     int iconSep = 6;
     int menuBarBorder = 4, menuTitleBorder = 10, menuTitleSep = 2;

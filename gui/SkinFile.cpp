@@ -170,8 +170,8 @@ std::string Text(const Tokenizer& t, const std::vector<Attribute>& list, const c
 }
 
 // The numbers of an attribute, which must be exactly `count` long and within limits.
-bool Numbers(const Tokenizer& t, const std::vector<Attribute>& list, const char* name,
-             size_t count, int* out, int low = 0, int high = kMaxCoordinate) {
+bool Numbers(const Tokenizer& t, const std::vector<Attribute>& list, const char* name, size_t count,
+             int* out, int low = 0, int high = kMaxCoordinate) {
     const Attribute* a = Find(list, name);
     if (!a) return false;
     if (a->isText || a->numbers.size() != count) Fail(t);
@@ -188,8 +188,10 @@ void ReadPart(Tokenizer& t, const std::string& element, GUI_SkinDescription& ski
     const char first = element[0];
     const char kind = (first == 'h') ? 'H' : (first == 'v') ? 'V' : (first == 's') ? 'S' : 'B';
     auto attributes = ReadAttributes(t, nullptr);
-    if (colour) Allow(t, attributes, {"name", "rect", "brd", "hvr", "num", "ext", "anim"});
-    else Allow(t, attributes, {"name", "rect", "brd", "hvr", "ext", "anim", "num"});
+    if (colour)
+        Allow(t, attributes, {"name", "rect", "brd", "hvr", "num", "ext", "anim"});
+    else
+        Allow(t, attributes, {"name", "rect", "brd", "hvr", "ext", "anim", "num"});
 
     GUI_SkinPart part;
     part.kind = kind;
@@ -253,8 +255,10 @@ void ReadIcon(Tokenizer& t, GUI_SkinDescription& skin) {
         icon.y + icon.h > kMaxCoordinate)
         Fail(t);
     std::string ctype = Text(t, attributes, "ctype", false);
-    if (ctype == "multi") icon.multi = true;
-    else if (ctype != "single") Fail(t);
+    if (ctype == "multi")
+        icon.multi = true;
+    else if (ctype != "single")
+        Fail(t);
     // A multi icon holds four cells side by side.
     if (icon.multi && icon.w % 4 != 0) Fail(t);
     skin.icons[name] = icon;
@@ -265,7 +269,8 @@ void ReadFont(Tokenizer& t, GUI_SkinDescription& skin) {
     Allow(t, attributes, {"name", "filename", "size", "embolden"});
     const Attribute* name = Find(attributes, "name");
     const Attribute* file = Find(attributes, "filename");
-    if (!name || !file || !name->isText || !file->isText || name->text.empty() || file->text.empty())
+    if (!name || !file || !name->isText || !file->isText || name->text.empty() ||
+        file->text.empty())
         throw Exception("GUI::Skin::Load(): Font not parsed");
     GUI_SkinFontDescription font;
     font.fileName = file->text;
@@ -290,7 +295,8 @@ void ReadTheme(Tokenizer& t, GUI_SkinDescription& skin) {
     Allow(t, attributes, {"name", "author"});
     theme.name = Text(t, attributes, "name", true);
     theme.author = Text(t, attributes, "author", false);
-    if (skin.themes.size() < GUI_SkinDescription::kMaxThemes) skin.themes.push_back(std::move(theme));
+    if (skin.themes.size() < GUI_SkinDescription::kMaxThemes)
+        skin.themes.push_back(std::move(theme));
 }
 
 }  // namespace
@@ -326,8 +332,9 @@ void GUI_ParseSkin(Tokenizer& t, GUI_SkinDescription& skin, const GUI_ThemesRead
             }
             std::string element;
             t.ParseName(element);
-            if (element == "item" || element == "hitem" || element == "vitem" || element == "sitem" ||
-                element == "col" || element == "hcol" || element == "vcol" || element == "scol") {
+            if (element == "item" || element == "hitem" || element == "vitem" ||
+                element == "sitem" || element == "col" || element == "hcol" || element == "vcol" ||
+                element == "scol") {
                 ReadPart(t, element, skin);
             } else if (element == "icon") {
                 ReadIcon(t, skin);

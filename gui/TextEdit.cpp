@@ -151,13 +151,17 @@ bool GUI_TextEdit::Delete() {
 }
 
 void GUI_TextEdit::Left(bool select) {
-    if (HasSelection() && !select) Move(SelectionStart(), false);
-    else Move(Previous(cursor), select);
+    if (HasSelection() && !select)
+        Move(SelectionStart(), false);
+    else
+        Move(Previous(cursor), select);
 }
 
 void GUI_TextEdit::Right(bool select) {
-    if (HasSelection() && !select) Move(SelectionEnd(), false);
-    else Move(Next(cursor), select);
+    if (HasSelection() && !select)
+        Move(SelectionEnd(), false);
+    else
+        Move(Next(cursor), select);
 }
 
 void GUI_TextEdit::WordLeft(bool select) {
@@ -175,7 +179,8 @@ void GUI_TextEdit::WordRight(bool select) {
 }
 
 int GUI_TextEdit::LineOf(int offset) const {
-    return int(std::count(text.begin(), text.begin() + std::clamp(offset, 0, int(text.size())), '\n'));
+    return int(
+        std::count(text.begin(), text.begin() + std::clamp(offset, 0, int(text.size())), '\n'));
 }
 
 int GUI_TextEdit::LineStart(int line) const {

@@ -18,8 +18,8 @@ public:
     // Characters for which `accept` gives false are not inserted (number fields).
     void SetFilter(std::function<bool(char32_t)> accept) { filter = std::move(accept); }
 
-    int Cursor() const { return cursor; }    // byte offset
-    int Anchor() const { return anchor; }    // the other end of the selection
+    int Cursor() const { return cursor; }  // byte offset
+    int Anchor() const { return anchor; }  // the other end of the selection
     bool HasSelection() const { return cursor != anchor; }
     int SelectionStart() const { return cursor < anchor ? cursor : anchor; }
     int SelectionEnd() const { return cursor < anchor ? anchor : cursor; }

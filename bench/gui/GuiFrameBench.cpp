@@ -15,8 +15,9 @@ struct Scene {
     Scene(int width, int height) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         DRELM_Init();
-        DRELM_Screen* screen = DRELM_SetVideoMode(DRELM_VideoMode(width, height, DRELM_FORMAT_X8R8G8B8),
-                                                  DRELM_VIDEO_HIDDEN | DRELM_VIDEO_SOFTWARE);
+        DRELM_Screen* screen =
+            DRELM_SetVideoMode(DRELM_VideoMode(width, height, DRELM_FORMAT_X8R8G8B8),
+                               DRELM_VIDEO_HIDDEN | DRELM_VIDEO_SOFTWARE);
         gui.InitFromSkinDirectory(screen, TW_SOURCE_DIR "/assets/skins");
         gallery = std::make_unique<Gallery>(gui);
         gallery->Open();

@@ -31,7 +31,8 @@ protected:
         gui = std::make_unique<GUI>();
         gui->InitFromSkinDirectory(screen, SkinDirectory());
         gui->SetClock([this] { return now; });
-        gui->SetClipboard([this](const std::string& t) { clipboard = t; }, [this] { return clipboard; });
+        gui->SetClipboard([this](const std::string& t) { clipboard = t; },
+                          [this] { return clipboard; });
         // Whatever an earlier test left in the library's queue goes.
         DRELM_UpdateInput();
         DRELM_Event e;
@@ -79,12 +80,18 @@ protected:
         if (c >= 'A' && c <= 'Z') return SDL_SCANCODE_A + (c - 'A');
         if (c >= '1' && c <= '9') return SDL_SCANCODE_1 + (c - '1');
         switch (c) {
-            case '0': return SDL_SCANCODE_0;
-            case '.': return SDL_SCANCODE_PERIOD;
-            case '-': return SDL_SCANCODE_MINUS;
-            case '*': return SDL_SCANCODE_KP_MULTIPLY;
-            case '/': return SDL_SCANCODE_SLASH;
-            default: return SDL_SCANCODE_SPACE;
+            case '0':
+                return SDL_SCANCODE_0;
+            case '.':
+                return SDL_SCANCODE_PERIOD;
+            case '-':
+                return SDL_SCANCODE_MINUS;
+            case '*':
+                return SDL_SCANCODE_KP_MULTIPLY;
+            case '/':
+                return SDL_SCANCODE_SLASH;
+            default:
+                return SDL_SCANCODE_SPACE;
         }
     }
     // Types in short bursts: the library's event ring holds 64 events per update.
@@ -95,15 +102,19 @@ protected:
             if (++n % 16 == 0) Frame();
         }
     }
-    static DRELM_Point Centre(const Quelm::Rect& r) { return DRELM_Point(r.x + r.width / 2, r.y + r.height / 2); }
+    static DRELM_Point Centre(const Quelm::Rect& r) {
+        return DRELM_Point(r.x + r.width / 2, r.y + r.height / 2);
+    }
 
     // The screen centre of list row `row` (counted from the first visible one).
     DRELM_Point ListRow(const GUI_Window* w, int gadget, int row) {
         const GUI_Gadget* g = w->Gadget(gadget);
         auto l = GUI_Detail::ListLayout(gui->Skin(), *g);
-        return DRELM_Point(w->rect.x + l.inner.x + 30, w->rect.y + l.inner.y + row * l.rowHeight + l.rowHeight / 2);
+        return DRELM_Point(w->rect.x + l.inner.x + 30,
+                           w->rect.y + l.inner.y + row * l.rowHeight + l.rowHeight / 2);
     }
-    // A number field's minus/plus buttons: 0 coarse minus, 1 minus (fine), 2 plus (fine), 3 coarse plus.
+    // A number field's minus/plus buttons: 0 coarse minus, 1 minus (fine), 2 plus (fine), 3 coarse
+    // plus.
     static DRELM_Point NumberButton(const GUI_Window* w, int gadget, int button) {
         const Quelm::Rect& r = w->Gadget(gadget)->buttons[button];
         return DRELM_Point(w->rect.x + r.x + r.width / 2, w->rect.y + r.y + r.height / 2);
@@ -117,8 +128,10 @@ protected:
         gui->SetModalHooks(
             [this] {
                 int i = frame++;
-                if (i < int(script.size())) script[i]();
-                else if (i > int(script.size()) + 30) Press(SDL_SCANCODE_ESCAPE);
+                if (i < int(script.size()))
+                    script[i]();
+                else if (i > int(script.size()) + 30)
+                    Press(SDL_SCANCODE_ESCAPE);
             },
             nullptr);
     }

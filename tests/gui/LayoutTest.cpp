@@ -8,14 +8,30 @@ namespace {
 // two buttons, with group frames around them.
 const GUI_GadgetDesc kModInfo[] = {
     {.kind = GT_FRAME_LABEL, .row = 0, .column = 0, .columns = 2, .rows = 2, .label = "Module"},
-    {.kind = GT_TEXTLINE, .row = 0, .column = 0, .columns = 2, .label = "Name:", .text = "%20s", .content = "song"},
+    {.kind = GT_TEXTLINE,
+     .row = 0,
+     .column = 0,
+     .columns = 2,
+     .label = "Name:",
+     .text = "%20s",
+     .content = "song"},
     {.kind = GT_LIST, .row = 1, .column = 0, .columns = 2, .height = 4},
     {.kind = GT_LIST_COL, .label = "Sample", .width = 120},
     {.kind = GT_LIST_ENTRY, .content = "bass\t4"},
     {.kind = GT_LIST_ENTRY, .content = "snare\t2"},
     {.kind = GT_FRAME, .row = 2, .column = 0, .columns = 2, .rows = 2},
-    {.kind = GT_SELECTBOX, .row = 2, .column = 0, .columns = 2, .label = "Channels:", .text = "1\n2\n3"},
-    {.kind = GT_SELECTBOX, .row = 3, .column = 0, .columns = 2, .label = "Type:", .text = "NTSC (60Hz)\nPAL (50Hz)",
+    {.kind = GT_SELECTBOX,
+     .row = 2,
+     .column = 0,
+     .columns = 2,
+     .label = "Channels:",
+     .text = "1\n2\n3"},
+    {.kind = GT_SELECTBOX,
+     .row = 3,
+     .column = 0,
+     .columns = 2,
+     .label = "Type:",
+     .text = "NTSC (60Hz)\nPAL (50Hz)",
      .value = 1},
     {.kind = GT_BUTTON, .row = 4, .column = 0, .label = "Okay"},
     {.kind = GT_BUTTON, .row = 4, .column = 1, .label = "Cancel"},
@@ -33,7 +49,8 @@ bool Overlap(const Quelm::Rect& a, const Quelm::Rect& b) { return !a.Intersect(b
 using LayoutTest = GuiTest;
 
 TEST_F(LayoutTest, GadgetsAreNumberedInOrderWithoutFrames) {
-    GUI_Window* w = gui->OpenWindow(20, "MOD file information", 400, kModInfo, int(std::size(kModInfo)));
+    GUI_Window* w =
+        gui->OpenWindow(20, "MOD file information", 400, kModInfo, int(std::size(kModInfo)));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->Gadget(0)->desc.kind, GT_TEXTLINE);
     EXPECT_EQ(w->Gadget(1)->desc.kind, GT_LIST);
@@ -50,12 +67,14 @@ TEST_F(LayoutTest, GadgetsAreNumberedInOrderWithoutFrames) {
 }
 
 TEST_F(LayoutTest, RowsAndColumnsDoNotOverlapAndFramesEnclose) {
-    GUI_Window* w = gui->OpenWindow(20, "MOD file information", 400, kModInfo, int(std::size(kModInfo)));
+    GUI_Window* w =
+        gui->OpenWindow(20, "MOD file information", 400, kModInfo, int(std::size(kModInfo)));
     ASSERT_NE(w, nullptr);
     std::vector<Quelm::Rect> boxes;
     for (int n = 0; n < 6; ++n) boxes.push_back(w->Gadget(n)->rect);
     for (size_t a = 0; a < boxes.size(); ++a)
-        for (size_t b = a + 1; b < boxes.size(); ++b) EXPECT_FALSE(Overlap(boxes[a], boxes[b])) << a << " " << b;
+        for (size_t b = a + 1; b < boxes.size(); ++b)
+            EXPECT_FALSE(Overlap(boxes[a], boxes[b])) << a << " " << b;
     const Quelm::Rect inside(0, w->titleHeight, w->rect.width, w->rect.height - w->titleHeight);
     for (const auto& r : boxes) EXPECT_TRUE(Inside(inside, r));
     // Rows go down, columns go right; the labelled fields of one column line up.
@@ -71,7 +90,8 @@ TEST_F(LayoutTest, RowsAndColumnsDoNotOverlapAndFramesEnclose) {
 }
 
 TEST_F(LayoutTest, WindowIsCentredAndAsTallAsItsGadgets) {
-    GUI_Window* w = gui->OpenWindow(20, "MOD file information", 400, kModInfo, int(std::size(kModInfo)));
+    GUI_Window* w =
+        gui->OpenWindow(20, "MOD file information", 400, kModInfo, int(std::size(kModInfo)));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->rect.width, 400);
     EXPECT_EQ(w->rect.x, (800 - 400) / 2);
@@ -167,7 +187,8 @@ TEST_F(LayoutTest, TextFieldTakesLinesAndReadOnlyRefusesEdits) {
 
 TEST_F(LayoutTest, ImageGadgetReportsMouseInsideItself) {
     int drawn = 0;
-    GUI_GadgetDesc d[] = {{.kind = GT_IMAGE, .height = 100, .draw = [&](const Quelm::Rect&) { ++drawn; }}};
+    GUI_GadgetDesc d[] = {
+        {.kind = GT_IMAGE, .height = 100, .draw = [&](const Quelm::Rect&) { ++drawn; }}};
     GUI_Window* w = gui->OpenWindow(24, "Image", 300, d, 1, 0);
     Quelm::Rect r = gui->GadgetRect(w, 0);
     DRELM_Point p(r.x + 12, r.y + 22);

@@ -34,7 +34,8 @@ protected:
     }
     std::vector<std::string> Names() {
         std::vector<std::string> out;
-        for (const auto& e : Requester()->Gadget(1)->entries) out.push_back(e.substr(0, e.find('\t')));
+        for (const auto& e : Requester()->Gadget(1)->entries)
+            out.push_back(e.substr(0, e.find('\t')));
         return out;
     }
 };
@@ -46,7 +47,8 @@ protected:
         root = fs::temp_directory_path() / ("tw-gui-files-" + std::to_string(::getpid()));
         fs::remove_all(root);
         fs::create_directories(root / "songs");
-        for (const char* f : {"songs/a.vgm", "songs/b.mod", "songs/notes.txt", "top.vgm", ".hidden.vgm"})
+        for (const char* f :
+             {"songs/a.vgm", "songs/b.mod", "songs/notes.txt", "top.vgm", ".hidden.vgm"})
             std::ofstream(root / f) << "data";
     }
     void TearDown() override {
@@ -105,7 +107,8 @@ TEST_F(RequesterTest, QuestionAnswersWithItsButtons) {
         text = Requester()->gadgets[0].label;
         Click(At(1));
     }});
-    EXPECT_FALSE(GUI_QuestionRequester(*gui, "Do you really want to delete this pattern?", "Yes", "No"));
+    EXPECT_FALSE(
+        GUI_QuestionRequester(*gui, "Do you really want to delete this pattern?", "Yes", "No"));
     EXPECT_EQ(text, "Do you really want to delete this pattern?");
     Script({[&] { Click(At(0)); }});
     EXPECT_TRUE(GUI_QuestionRequester(*gui, "Sure?", "Yes", "No"));

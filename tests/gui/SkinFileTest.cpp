@@ -27,7 +27,9 @@ GUI_SkinDescription Parse(const std::string& markup, const std::string& themes =
     return skin;
 }
 
-std::string Wrap(const std::string& body) { return "<skin name=\"t\" picture=\"p.png\">\n" + body + "\n</skin>\n"; }
+std::string Wrap(const std::string& body) {
+    return "<skin name=\"t\" picture=\"p.png\">\n" + body + "\n</skin>\n";
+}
 
 std::string MessageOf(const std::string& markup, const std::string& themes = "") {
     try {
@@ -142,7 +144,8 @@ TEST(SkinFile, ThemeColourOperations) {
 
 TEST(SkinFile, IncludedThemesStopAtSixteenAndInheritTheFirst) {
     std::string themes = "; comment line\n<theme name=\"T0\" colors={ X = 1,2,3 Y = 4,5,6 }/>\n";
-    for (int i = 1; i < 20; ++i) themes += "<theme name=\"T" + std::to_string(i) + "\" colors={ X = 9,9,9 }/>\n";
+    for (int i = 1; i < 20; ++i)
+        themes += "<theme name=\"T" + std::to_string(i) + "\" colors={ X = 9,9,9 }/>\n";
     auto skin = Parse(Wrap(R"(<include_themes name="default.themes"/>)"), themes);
     ASSERT_EQ(skin.themes.size(), 16u);
     EXPECT_EQ(skin.themes[15].name, "T15");
@@ -153,28 +156,30 @@ TEST(SkinFile, IncludedThemesStopAtSixteenAndInheritTheFirst) {
 TEST(SkinFile, BrokenInputIsAParseError) {
     const char* cases[] = {
         R"(<icon name="I" rect=0,0,4,4 ctype="double"/>)",  // ctype neither single nor multi
-        R"(<icon name="I" rect=0,0,4,4/>)",                  // ctype missing
-        R"(<item name="A" rect=0,0,8/>)",                    // rect needs four numbers
-        R"(<hitem name="A" rect=0,0,8,8 brd=1,1,1,1/>)",     // hitem borders are two
-        R"(<sitem name="A" rect=0,0,8,8 brd=1,1/>)",         // sitem has none
-        R"(<item name="A" rect=0,0,8,8 brd=5,5,0,0/>)",      // borders wider than the part
-        R"(<item name="A" rect=0,0,0,8/>)",                  // empty part
-        R"(<item rect=0,0,8,8/>)",                           // no name
-        R"(<item name="A" rect=0,0,8,8 colour=3/>)",         // unknown attribute
-        R"(<widget name="A"/>)",                             // unknown element
-        R"(<item name="A" rect=0,0,8,8 anim=0,5/>)",         // no frames
-        R"(<config name="x"/>)",                             // no value
-        R"(<theme name="t" colors={ A = copy NOPE }/>)",     // unknown source colour
-        R"(<theme name="t" colors={ A = 1,2 }/>)",           // too few channels
-        R"(<theme name="t" colors={ A = 1,2,300 }/>)",       // channel out of range
+        R"(<icon name="I" rect=0,0,4,4/>)",                 // ctype missing
+        R"(<item name="A" rect=0,0,8/>)",                   // rect needs four numbers
+        R"(<hitem name="A" rect=0,0,8,8 brd=1,1,1,1/>)",    // hitem borders are two
+        R"(<sitem name="A" rect=0,0,8,8 brd=1,1/>)",        // sitem has none
+        R"(<item name="A" rect=0,0,8,8 brd=5,5,0,0/>)",     // borders wider than the part
+        R"(<item name="A" rect=0,0,0,8/>)",                 // empty part
+        R"(<item rect=0,0,8,8/>)",                          // no name
+        R"(<item name="A" rect=0,0,8,8 colour=3/>)",        // unknown attribute
+        R"(<widget name="A"/>)",                            // unknown element
+        R"(<item name="A" rect=0,0,8,8 anim=0,5/>)",        // no frames
+        R"(<config name="x"/>)",                            // no value
+        R"(<theme name="t" colors={ A = copy NOPE }/>)",    // unknown source colour
+        R"(<theme name="t" colors={ A = 1,2 }/>)",          // too few channels
+        R"(<theme name="t" colors={ A = 1,2,300 }/>)",      // channel out of range
         R"(<theme name="t" colors={ A = 1,2,3 B = blend A 5 }/>)",
-        R"(<item name="A" rect=0,0,8,8)",                    // file ends inside a tag
+        R"(<item name="A" rect=0,0,8,8)",  // file ends inside a tag
     };
-    for (const char* body : cases) EXPECT_EQ(MessageOf(Wrap(body)), "Parse error in skin file") << body;
+    for (const char* body : cases)
+        EXPECT_EQ(MessageOf(Wrap(body)), "Parse error in skin file") << body;
     EXPECT_EQ(MessageOf("<skin picture=\"p.png\"><!-- never closed"), "Parse error in skin file");
     EXPECT_EQ(MessageOf("<skin name=\"no picture\"></skin>"), "Parse error in skin file");
     EXPECT_EQ(MessageOf(""), "Parse error in skin file");
-    EXPECT_EQ(MessageOf(Wrap("<include_themes name=\"t\"/>"), "<theme name=\"t\" colors={ A = 1,2,3 }/> junk"),
+    EXPECT_EQ(MessageOf(Wrap("<include_themes name=\"t\"/>"),
+                        "<theme name=\"t\" colors={ A = 1,2,3 }/> junk"),
               "Parse error in skin file");
 }
 
@@ -190,7 +195,8 @@ TEST(SkinFile, ParseErrorCarriesTheLine) {
 }
 
 TEST(SkinFile, FontWithoutFileIsNotParsed) {
-    EXPECT_EQ(MessageOf(Wrap(R"(<font name="normal" size=12/>)")), "GUI::Skin::Load(): Font not parsed");
+    EXPECT_EQ(MessageOf(Wrap(R"(<font name="normal" size=12/>)")),
+              "GUI::Skin::Load(): Font not parsed");
     EXPECT_EQ(MessageOf(Wrap(R"(<font filename="a.ttf"/>)")), "GUI::Skin::Load(): Font not parsed");
 }
 
@@ -206,7 +212,8 @@ TEST(SkinFile, DefaultSkinNamesEverythingTheGuiDraws) {
     Tokenizer t;
     t.AttachBuffer(markup.data(), markup.size());
     GUI_ParseSkin(t, skin, [](const std::string& name, GUI_SkinDescription& s) {
-        FILE* tf = std::fopen((std::string(TW_SOURCE_DIR "/assets/skins/themes/") + name).c_str(), "rb");
+        FILE* tf =
+            std::fopen((std::string(TW_SOURCE_DIR "/assets/skins/themes/") + name).c_str(), "rb");
         ASSERT_NE(tf, nullptr);
         Tokenizer th;
         th.Attach(tf);

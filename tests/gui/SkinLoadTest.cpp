@@ -28,7 +28,8 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir / "themes");
         fs::copy_file(SkinDirectory() + "/default.png", dir / "default.png");
-        fs::copy_file(SkinDirectory() + "/themes/default.themes", dir / "themes" / "default.themes");
+        fs::copy_file(SkinDirectory() + "/themes/default.themes",
+                      dir / "themes" / "default.themes");
         markup = ReadFile(SkinDirectory() + "/default.skin");
     }
     void TearDown() override {
@@ -94,7 +95,8 @@ TEST_F(SkinLoadTest, MissingNamesAreReportedByKind) {
     EXPECT_EQ(LoadWithLine("<sitem name=\"GT_CHECKBOX\""), "Skin item name not found");
     EXPECT_EQ(LoadWithLine("<col name=\"WIN_MAIN_BACK\""), "Skin col name not found");
     // A colour part written as an ordinary item is not the colour part the GUI asks for.
-    EXPECT_EQ(LoadReplaced("<col name=\"GT_LIST_SEL\"", "<item name=\"GT_LIST_SEL\""), "Skin col name not found");
+    EXPECT_EQ(LoadReplaced("<col name=\"GT_LIST_SEL\"", "<item name=\"GT_LIST_SEL\""),
+              "Skin col name not found");
     EXPECT_EQ(LoadWithLine("<font name=\"mono\""), "Font name not found");
     EXPECT_EQ(LoadWithLine("<icon name=\"ICON_PLUS\""), "Icon name not found");
     EXPECT_EQ(LoadWithLine("<config name=\"entry_bar_height\""), "Config name not found");
@@ -107,17 +109,22 @@ TEST_F(SkinLoadTest, BrokenFilesAreReported) {
     EXPECT_EQ(LoadReplaced("<item name=\"GT_BUTTON\" ", "<item name=\"GT_BUTTON\" rect=1,2 "),
               "Parse error in skin file");
     EXPECT_EQ(LoadReplaced("</skin>", "</skin"), "Parse error in skin file");
-    EXPECT_EQ(LoadWithLine("<icon name=\"ICON_FILE\"", "<icon name=\"ICON_FILE\" rect=0,0,12,12 ctype=\"icon\"/>"),
+    EXPECT_EQ(LoadWithLine("<icon name=\"ICON_FILE\"",
+                           "<icon name=\"ICON_FILE\" rect=0,0,12,12 ctype=\"icon\"/>"),
               "Parse error in skin file");
     // A part outside the picture.
-    EXPECT_EQ(LoadWithLine("<item name=\"GT_BUTTON\"", "<item name=\"GT_BUTTON\" rect=250,360,24,24 brd=5,5,5,5/>"),
+    EXPECT_EQ(LoadWithLine("<item name=\"GT_BUTTON\"",
+                           "<item name=\"GT_BUTTON\" rect=250,360,24,24 brd=5,5,5,5/>"),
               "Parse error in skin file");
-    EXPECT_EQ(LoadReplaced("<config name=\"height\" value=24/>", "<config name=\"height\" value=9999/>"),
-              "Parse error in skin file");
+    EXPECT_EQ(
+        LoadReplaced("<config name=\"height\" value=24/>", "<config name=\"height\" value=9999/>"),
+        "Parse error in skin file");
     EXPECT_EQ(LoadWithLine("<font name=\"bold\"", "<font name=\"bold\" size=13/>"),
               "GUI::Skin::Load(): Font not parsed");
-    EXPECT_EQ(LoadReplaced("picture=\"default.png\"", "picture=\"none.png\""), "SurfaceLoader: File IO error");
-    EXPECT_EQ(LoadReplaced("default.themes", "none.themes"), "GUI_Skin::Load(): Couldn't open file");
+    EXPECT_EQ(LoadReplaced("picture=\"default.png\"", "picture=\"none.png\""),
+              "SurfaceLoader: File IO error");
+    EXPECT_EQ(LoadReplaced("default.themes", "none.themes"),
+              "GUI_Skin::Load(): Couldn't open file");
     GUI_Skin skin;
     try {
         skin.Load(dir.string(), "no-such.skin");
@@ -150,7 +157,8 @@ TEST_F(SkinLoadTest, StretchedPartsKeepTheirCornersAndBorders) {
     for (int y = 0; y < original->brdT; ++y)
         for (int x = 0; x < original->brdL; ++x) {
             EXPECT_TRUE(same(screen->GetPixel(100 + x, 100 + y), source(x, y))) << x << "," << y;
-            EXPECT_TRUE(same(screen->GetPixel(299 - x, 159 - y), source(w - 1 - x, h - 1 - y))) << x << "," << y;
+            EXPECT_TRUE(same(screen->GetPixel(299 - x, 159 - y), source(w - 1 - x, h - 1 - y)))
+                << x << "," << y;
         }
     EXPECT_TRUE(same(screen->GetPixel(200, 130), source(w / 2, h / 2)));
     EXPECT_EQ(source(w / 2, h / 2).a, 255);

@@ -13,41 +13,115 @@ const GUI_GadgetDesc kButtons[] = {
     {.kind = GT_BUTTON, .row = 0, .column = 1, .label = "Disabled", .flags = GUI_DISABLED},
     {.kind = GT_CHECKBUTTON, .row = 1, .column = 0, .label = "Loop", .flags = GUI_CHECKED},
     {.kind = GT_MBUTTON, .row = 1, .column = 1, .label = "Small"},
-    {.kind = GT_SELECTBUTTON, .row = 2, .column = 0, .label = "NTSC", .flags = GUI_CHECKED, .group = 1},
+    {.kind = GT_SELECTBUTTON,
+     .row = 2,
+     .column = 0,
+     .label = "NTSC",
+     .flags = GUI_CHECKED,
+     .group = 1},
     {.kind = GT_SELECTBUTTON, .row = 2, .column = 1, .label = "PAL", .group = 1},
     {.kind = GT_SPEEDBUTTON, .row = 3, .column = 0, .label = "Play"},
     {.kind = GT_SPEEDCHECKBUTTON, .row = 3, .column = 1, .label = "Follow", .flags = GUI_CHECKED},
-    {.kind = GT_SPEEDSELECTBUTTON, .row = 4, .column = 0, .label = "1x", .flags = GUI_CHECKED, .group = 2},
+    {.kind = GT_SPEEDSELECTBUTTON,
+     .row = 4,
+     .column = 0,
+     .label = "1x",
+     .flags = GUI_CHECKED,
+     .group = 2},
     {.kind = GT_SPEEDSELECTBUTTON, .row = 4, .column = 1, .label = "2x", .group = 2},
     {.kind = GT_FRAME_LABEL, .row = 5, .column = 0, .columns = 2, .rows = 4, .label = "Choices"},
-    {.kind = GT_CHECKBOX, .row = 5, .column = 0, .columns = 2, .label = "Wrap volume", .flags = GUI_CHECKED},
-    {.kind = GT_CHECKBOX, .row = 6, .column = 0, .columns = 2, .label = "Draw tact as lines instead of bars"},
-    {.kind = GT_SELECTBOX, .row = 7, .column = 0, .columns = 2, .label = "Type:", .text = "NTSC (60Hz)\nPAL (50Hz)"},
-    {.kind = GT_SELECTBOX, .row = 8, .column = 0, .columns = 2, .label = "Divider:", .text = "1x\n2x",
+    {.kind = GT_CHECKBOX,
+     .row = 5,
+     .column = 0,
+     .columns = 2,
+     .label = "Wrap volume",
+     .flags = GUI_CHECKED},
+    {.kind = GT_CHECKBOX,
+     .row = 6,
+     .column = 0,
+     .columns = 2,
+     .label = "Draw tact as lines instead of bars"},
+    {.kind = GT_SELECTBOX,
+     .row = 7,
+     .column = 0,
+     .columns = 2,
+     .label = "Type:",
+     .text = "NTSC (60Hz)\nPAL (50Hz)"},
+    {.kind = GT_SELECTBOX,
+     .row = 8,
+     .column = 0,
+     .columns = 2,
+     .label = "Divider:",
+     .text = "1x\n2x",
      .flags = GUI_DISABLED},
 };
 
 const GUI_GadgetDesc kText[] = {
     {.kind = GT_FRAME_LABEL, .row = 0, .column = 0, .rows = 3, .label = "Information"},
-    {.kind = GT_TEXTLINE, .row = 0, .column = 0, .label = "Title:", .text = "%64s", .content = "Emerald Coast"},
+    {.kind = GT_TEXTLINE,
+     .row = 0,
+     .column = 0,
+     .label = "Title:",
+     .text = "%64s",
+     .content = "Emerald Coast"},
     {.kind = GT_TEXTLINE, .row = 1, .column = 0, .label = "Author:", .text = "%64s"},
-    {.kind = GT_TEXTFIELD, .row = 2, .column = 0, .label = "Notes:", .text = "%1024s",
-     .content = "Three tone channels and noise.\nLoops from position 2.", .height = 3},
+    {.kind = GT_TEXTFIELD,
+     .row = 2,
+     .column = 0,
+     .label = "Notes:",
+     .text = "%1024s",
+     .content = "Three tone channels and noise.\nLoops from position 2.",
+     .height = 3},
     {.kind = GT_FRAME_LABEL, .row = 3, .column = 0, .rows = 5, .label = "Numbers"},
-    {.kind = GT_TEXTLINE, .row = 3, .column = 0, .label = "Repeat position:", .text = "%3D", .min = 0, .max = 255},
-    {.kind = GT_TEXTLINE, .row = 4, .column = 0, .label = "Initial speed:", .text = "%2D.%3D", .min = 8,
-     .max = 255, .value = 48, .flags = GUI_FINE, .step = 8, .scale = 8},
-    {.kind = GT_TEXTLINE, .row = 5, .column = 0, .label = "Initial GG stereo ($):", .text = "%2X", .min = 0,
-     .max = 255, .value = 255, .step = 16},
-    {.kind = GT_TEXTLINE, .row = 6, .column = 0, .label = "Octave:", .text = "%1D", .min = 0, .max = 7, .value = 4},
-    {.kind = GT_TEXTLINE, .row = 7, .column = 0, .label = "Volume:", .text = "%2D", .min = 0, .max = 15,
+    {.kind = GT_TEXTLINE,
+     .row = 3,
+     .column = 0,
+     .label = "Repeat position:",
+     .text = "%3D",
+     .min = 0,
+     .max = 255},
+    {.kind = GT_TEXTLINE,
+     .row = 4,
+     .column = 0,
+     .label = "Initial speed:",
+     .text = "%2D.%3D",
+     .min = 8,
+     .max = 255,
+     .value = 48,
+     .flags = GUI_FINE,
+     .step = 8,
+     .scale = 8},
+    {.kind = GT_TEXTLINE,
+     .row = 5,
+     .column = 0,
+     .label = "Initial GG stereo ($):",
+     .text = "%2X",
+     .min = 0,
+     .max = 255,
+     .value = 255,
+     .step = 16},
+    {.kind = GT_TEXTLINE,
+     .row = 6,
+     .column = 0,
+     .label = "Octave:",
+     .text = "%1D",
+     .min = 0,
+     .max = 7,
+     .value = 4},
+    {.kind = GT_TEXTLINE,
+     .row = 7,
+     .column = 0,
+     .label = "Volume:",
+     .text = "%2D",
+     .min = 0,
+     .max = 15,
      .value = 15},
 };
 
 std::vector<GUI_GadgetDesc> ListsWindow() {
-    static const char* const names[] = {"Intro",   "Verse A", "Verse B",  "Bridge",  "Chorus",  "Chorus 2",
-                                        "Break",   "Drums",   "Outro",    "Jingle",  "Fanfare", "Silence",
-                                        "Boss",    "Credits", "Title",    "Game over"};
+    static const char* const names[] = {
+        "Intro", "Verse A", "Verse B", "Bridge",  "Chorus", "Chorus 2", "Break", "Drums",
+        "Outro", "Jingle",  "Fanfare", "Silence", "Boss",   "Credits",  "Title", "Game over"};
     static std::vector<std::string> rows;
     if (rows.empty())
         for (int i = 0; i < 16; ++i) {
@@ -63,17 +137,63 @@ std::vector<GUI_GadgetDesc> ListsWindow() {
     };
     for (const auto& r : rows) d.push_back({.kind = GT_LIST_ENTRY, .content = r.c_str()});
     const GUI_GadgetDesc rest[] = {
-        {.kind = GT_HSLIDER, .row = 1, .column = 0, .columns = 4, .label = "Volume:", .min = 0, .max = 100, .value = 70},
-        {.kind = GT_HGAUGE, .row = 2, .column = 0, .columns = 4, .label = "Level:", .min = 0, .max = 100, .value = 62},
-        {.kind = GT_PROGRESSBAR, .row = 3, .column = 0, .columns = 4, .label = "Export:", .min = 0, .max = 100,
+        {.kind = GT_HSLIDER,
+         .row = 1,
+         .column = 0,
+         .columns = 4,
+         .label = "Volume:",
+         .min = 0,
+         .max = 100,
+         .value = 70},
+        {.kind = GT_HGAUGE,
+         .row = 2,
+         .column = 0,
+         .columns = 4,
+         .label = "Level:",
+         .min = 0,
+         .max = 100,
+         .value = 62},
+        {.kind = GT_PROGRESSBAR,
+         .row = 3,
+         .column = 0,
+         .columns = 4,
+         .label = "Export:",
+         .min = 0,
+         .max = 100,
          .value = 42},
-        {.kind = GT_HSCRBAR, .row = 4, .column = 0, .columns = 4, .label = "Scroll:", .max = 100, .value = 30,
+        {.kind = GT_HSCRBAR,
+         .row = 4,
+         .column = 0,
+         .columns = 4,
+         .label = "Scroll:",
+         .max = 100,
+         .value = 30,
          .page = 20},
         {.kind = GT_HSPACE_BAR, .row = 5, .column = 0, .columns = 4},
-        {.kind = GT_VSLIDER, .row = 6, .column = 0, .label = "Pan", .min = 0, .max = 100, .value = 35, .height = 56},
-        {.kind = GT_VGAUGE, .row = 6, .column = 1, .label = "Meter", .min = 0, .max = 15, .value = 11, .height = 56},
+        {.kind = GT_VSLIDER,
+         .row = 6,
+         .column = 0,
+         .label = "Pan",
+         .min = 0,
+         .max = 100,
+         .value = 35,
+         .height = 56},
+        {.kind = GT_VGAUGE,
+         .row = 6,
+         .column = 1,
+         .label = "Meter",
+         .min = 0,
+         .max = 15,
+         .value = 11,
+         .height = 56},
         {.kind = GT_IMAGE, .row = 6, .column = 2, .label = "Scope", .height = 56},
-        {.kind = GT_VSCRBAR, .row = 6, .column = 3, .label = "Lines", .max = 64, .value = 8, .height = 56,
+        {.kind = GT_VSCRBAR,
+         .row = 6,
+         .column = 3,
+         .label = "Lines",
+         .max = 64,
+         .value = 8,
+         .height = 56,
          .page = 16},
     };
     d.insert(d.end(), std::begin(rest), std::end(rest));
@@ -125,7 +245,8 @@ Gallery::Gallery(GUI& gui) : gui(gui) {
         {2, "Internal 4", kCmdClipboardFirst + 4, nullptr, GUI_MENU_SELECTABLE},
         {1, "Options"},
         {2, "Wrap volume", kCmdWrapVolume, nullptr, GUI_MENU_CHECKABLE | GUI_MENU_CHECKED},
-        {2, "Copy, Paste: Inst./Vol. column separately", kCmdSeparateColumns, nullptr, GUI_MENU_CHECKABLE},
+        {2, "Copy, Paste: Inst./Vol. column separately", kCmdSeparateColumns, nullptr,
+         GUI_MENU_CHECKABLE},
         {2, "Paste: Delete", kCmdPasteDelete, nullptr, GUI_MENU_CHECKABLE | GUI_MENU_DISABLED},
         {0, "View"},
         {1, "Buttons", kCmdShowButtons, "F2"},
@@ -147,7 +268,8 @@ void Gallery::OpenWindow(int number) {
                                int(std::size(kButtons)), 0);
             break;
         case kGalleryText:
-            w = gui.OpenWindow(kGalleryText, "Text and numbers", 360, kText, int(std::size(kText)), 0);
+            w = gui.OpenWindow(kGalleryText, "Text and numbers", 360, kText, int(std::size(kText)),
+                               0);
             break;
         case kGalleryLists:
             w = gui.OpenWindow(kGalleryLists, "Lists and bars", 380, ListsWindow(), 0);
@@ -165,7 +287,8 @@ void Gallery::Open() {
     const int top = gui.MenuBarHeight() + 10;
     const int sw = gui.ScreenWidth(), sh = gui.ScreenHeight();
     auto place = [&](int number, int x, int y) {
-        if (GUI_Window* w = gui.FindWindow(number)) gui.MoveWindow(w, x, std::min(y, sh - w->rect.height - 2));
+        if (GUI_Window* w = gui.FindWindow(number))
+            gui.MoveWindow(w, x, std::min(y, sh - w->rect.height - 2));
     };
     place(kGalleryButtons, 10, top);
     place(kGalleryText, std::max(10, sw / 2 - 190), top + 34);
@@ -218,7 +341,8 @@ void Gallery::Handle(const GUI_Event& e) {
             break;
         case GUI_EVENT_SLIDER:
             if (e.window == kGalleryLists && e.gadget == kListsVolume)
-                if (GUI_Window* lists = gui.FindWindow(kGalleryLists)) lists->SetValue(kListsLevel, e.value);
+                if (GUI_Window* lists = gui.FindWindow(kGalleryLists))
+                    lists->SetValue(kListsLevel, e.value);
             break;
         case GUI_EVENT_KEY:
             if (e.key == DRELM_KEY_F2) RunCommand(kCmdShowButtons);
@@ -236,25 +360,28 @@ void Gallery::RunCommand(int command) {
             GUI_MessageRequester(gui, "The module has been exported as a VGM file.");
             break;
         case kCmdWideMessage:
-            GUI_MessageRequester(gui,
-                                 "Couldn't load module.\n\nThe file is not a module, a MOD, a VGM or a "
-                                 "MIDI file, and its name does not end in .bas or .bam.\n\nFile: "
-                                 "songs/unknown.dat",
-                                 true);
+            GUI_MessageRequester(
+                gui,
+                "Couldn't load module.\n\nThe file is not a module, a MOD, a VGM or a "
+                "MIDI file, and its name does not end in .bas or .bam.\n\nFile: "
+                "songs/unknown.dat",
+                true);
             break;
         case kCmdQuestion:
-            lastAnswer = GUI_QuestionRequester(gui,
-                                               "The current module has been changed.\nDo you really want "
-                                               "to load a new module?",
-                                               "Yes", "No");
+            lastAnswer =
+                GUI_QuestionRequester(gui,
+                                      "The current module has been changed.\nDo you really want "
+                                      "to load a new module?",
+                                      "Yes", "No");
             break;
-        case kCmdLoadFile: case kCmdSaveFile: {
+        case kCmdLoadFile:
+        case kCmdSaveFile: {
             GUI_FileRequest r;
             r.title = command == kCmdLoadFile ? "Load module" : "Save module";
             r.save = command == kCmdSaveFile;
             r.patterns = command == kCmdLoadFile
-                             ? std::vector<std::string>{"*.mid", "*.midi", "*.mod", "mod.*", "*.quavex", "*.vgm",
-                                                        "*.vgz", "*.bas"}
+                             ? std::vector<std::string>{"*.mid",    "*.midi", "*.mod", "mod.*",
+                                                        "*.quavex", "*.vgm",  "*.vgz", "*.bas"}
                              : std::vector<std::string>{"*.quavex"};
             r.extension = ".quavex";
             lastFile = GUI_FileRequester(gui, r) ? r.result : "";
@@ -263,7 +390,9 @@ void Gallery::RunCommand(int command) {
         case kCmdQuit:
             quit = true;
             break;
-        case kCmdShowButtons: case kCmdShowText: case kCmdShowLists: {
+        case kCmdShowButtons:
+        case kCmdShowText:
+        case kCmdShowLists: {
             int number = command - kCmdShowButtons + kGalleryButtons;
             OpenWindow(number);
             break;

@@ -28,7 +28,7 @@ enum : int {
     kCmdWrapVolume = 35,
     kCmdSeparateColumns = 36,
     kCmdPasteDelete = 37,
-    kCmdThemeFirst = 40,      // one per theme of the skin
+    kCmdThemeFirst = 40,  // one per theme of the skin
     kCmdShowButtons = 60,
     kCmdShowText = 61,
     kCmdShowLists = 62,
@@ -38,17 +38,41 @@ enum : int {
 
 // Gadget numbers in the three windows.
 enum : int {
-    kButtonsOkay = 0, kButtonsDisabled, kButtonsLoop, kButtonsSmall, kButtonsNtsc, kButtonsPal,
-    kButtonsPlay, kButtonsFollow, kButtonsSpeed1, kButtonsSpeed2, kButtonsWrap, kButtonsTact,
-    kButtonsType, kButtonsDivider,
+    kButtonsOkay = 0,
+    kButtonsDisabled,
+    kButtonsLoop,
+    kButtonsSmall,
+    kButtonsNtsc,
+    kButtonsPal,
+    kButtonsPlay,
+    kButtonsFollow,
+    kButtonsSpeed1,
+    kButtonsSpeed2,
+    kButtonsWrap,
+    kButtonsTact,
+    kButtonsType,
+    kButtonsDivider,
 };
 enum : int {
-    kTextTitle = 0, kTextAuthor, kTextNotes, kTextRepeat, kTextSpeed, kTextStereo, kTextOctave,
+    kTextTitle = 0,
+    kTextAuthor,
+    kTextNotes,
+    kTextRepeat,
+    kTextSpeed,
+    kTextStereo,
+    kTextOctave,
     kTextVolume,
 };
 enum : int {
-    kListsPatterns = 0, kListsVolume, kListsLevel, kListsExport, kListsScroll, kListsPan, kListsMeter,
-    kListsScope, kListsVScroll,
+    kListsPatterns = 0,
+    kListsVolume,
+    kListsLevel,
+    kListsExport,
+    kListsScroll,
+    kListsPan,
+    kListsMeter,
+    kListsScope,
+    kListsVScroll,
 };
 
 class Gallery {

@@ -34,7 +34,8 @@ void Shoot(GUI& gui, const std::string& path) {
 // Runs a requester (which blocks in its own loop) and saves a picture of it from inside
 // that loop, then closes it with `finish`.
 void ShootRequester(GUI& gui, const std::string& path, const std::function<void()>& run,
-                    const std::function<void()>& finish, const std::function<void()>& prepare = nullptr) {
+                    const std::function<void()>& finish,
+                    const std::function<void()>& prepare = nullptr) {
     int frame = 0;
     gui.SetModalHooks(
         [&] {
@@ -61,7 +62,9 @@ void Press(int scancode) {
 void Screenshots(GUI& gui, const std::string& dir, const char* size) {
     Gallery gallery(gui);
     gallery.Open();
-    auto name = [&](const char* what) { return JoinPath(dir, std::string("gallery-") + what + "-" + size + ".png"); };
+    auto name = [&](const char* what) {
+        return JoinPath(dir, std::string("gallery-") + what + "-" + size + ".png");
+    };
     auto only = [&](int number) {
         for (int n : {kGalleryButtons, kGalleryText, kGalleryLists})
             if (n != number) gui.CloseWindow(n);
@@ -71,7 +74,8 @@ void Screenshots(GUI& gui, const std::string& dir, const char* size) {
 
     // All three windows with the Edit menu and its Options submenu open.
     gui.OpenMenu(1);
-    for (int i = 0; i < 3; ++i) gui.HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
+    for (int i = 0; i < 3; ++i)
+        gui.HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
     gui.HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
     Shoot(gui, name("overview"));
     gui.OpenMenu(-1);
@@ -96,20 +100,26 @@ void Screenshots(GUI& gui, const std::string& dir, const char* size) {
     for (int n : {kGalleryButtons, kGalleryText, kGalleryLists}) gui.CloseWindow(n);
     gallery.Open();
     auto closeRequester = [] { Press(SDL_SCANCODE_ESCAPE); };
-    ShootRequester(gui, name("message"), [&] { gallery.RunCommand(kCmdMessage); }, closeRequester);
-    ShootRequester(gui, name("message-wide"), [&] { gallery.RunCommand(kCmdWideMessage); }, closeRequester);
-    ShootRequester(gui, name("question"), [&] { gallery.RunCommand(kCmdQuestion); }, closeRequester);
+    ShootRequester(
+        gui, name("message"), [&] { gallery.RunCommand(kCmdMessage); }, closeRequester);
+    ShootRequester(
+        gui, name("message-wide"), [&] { gallery.RunCommand(kCmdWideMessage); }, closeRequester);
+    ShootRequester(
+        gui, name("question"), [&] { gallery.RunCommand(kCmdQuestion); }, closeRequester);
     // The file requester lists the directory the gallery was started in; the second entry
     // is picked, as a click would.
-    ShootRequester(gui, name("file"), [&] { gallery.RunCommand(kCmdLoadFile); }, closeRequester, [&] {
-        if (GUI_Window* w = gui.FindWindow(kRequesterWindow)) {
-            const GUI_Gadget* list = w->Gadget(1);
-            if (list && list->entries.size() > 3) {
-                w->SetListSelection(1, 1);
-                w->SetText(2, list->entries[1].substr(0, list->entries[1].find_first_of("/\t")));
+    ShootRequester(
+        gui, name("file"), [&] { gallery.RunCommand(kCmdLoadFile); }, closeRequester,
+        [&] {
+            if (GUI_Window* w = gui.FindWindow(kRequesterWindow)) {
+                const GUI_Gadget* list = w->Gadget(1);
+                if (list && list->entries.size() > 3) {
+                    w->SetListSelection(1, 1);
+                    w->SetText(2,
+                               list->entries[1].substr(0, list->entries[1].find_first_of("/\t")));
+                }
             }
-        }
-    });
+        });
 }
 
 }  // namespace
@@ -127,7 +137,8 @@ int main(int argc, char** argv) {
     try {
         DRELM_Init();
         uint32_t flags = shots.empty() ? 0 : DRELM_VIDEO_HIDDEN | DRELM_VIDEO_SOFTWARE;
-        DRELM_Screen* screen = DRELM_SetVideoMode(DRELM_VideoMode(800, 600, DRELM_FORMAT_X8R8G8B8), flags);
+        DRELM_Screen* screen =
+            DRELM_SetVideoMode(DRELM_VideoMode(800, 600, DRELM_FORMAT_X8R8G8B8), flags);
         DRELM_SetWindowTitle("Tonweave GUI gallery");
         GUI gui;
         gui.Init(screen, ProgramDirectory());

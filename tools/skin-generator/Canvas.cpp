@@ -75,16 +75,15 @@ void Canvas::RoundFrame(float x, float y, float w, float h, float r, float t, Rg
 }
 
 void Canvas::Line(float x0, float y0, float x1, float y1, float t, Rgba c) {
-    Shade(std::min(x0, x1) - t, std::min(y0, y1) - t, std::max(x0, x1) + t,
-          std::max(y0, y1) + t, c, [&](float px, float py) {
+    Shade(std::min(x0, x1) - t, std::min(y0, y1) - t, std::max(x0, x1) + t, std::max(y0, y1) + t, c,
+          [&](float px, float py) {
               return Clamp01(t / 2 + 0.5f - SegmentDistance(px, py, x0, y0, x1, y1));
           });
 }
 
 void Canvas::Disc(float cx, float cy, float r, Rgba c) {
-    Shade(cx - r, cy - r, cx + r, cy + r, c, [&](float px, float py) {
-        return Clamp01(r + 0.5f - std::hypot(px - cx, py - cy));
-    });
+    Shade(cx - r, cy - r, cx + r, cy + r, c,
+          [&](float px, float py) { return Clamp01(r + 0.5f - std::hypot(px - cx, py - cy)); });
 }
 
 void Canvas::Triangle(float x0, float y0, float x1, float y1, float x2, float y2, Rgba c) {
@@ -102,8 +101,7 @@ void Canvas::Triangle(float x0, float y0, float x1, float y1, float x2, float y2
           });
 }
 
-void Canvas::RoundRectGradient(float x, float y, float w, float h, float r, Rgba top,
-                               Rgba bottom) {
+void Canvas::RoundRectGradient(float x, float y, float w, float h, float r, Rgba top, Rgba bottom) {
     Shade(x, y, x + w, y + h, top, [&](float, float) { return 0.0f; });
     for (int py = int(y); py < int(y + h); ++py) {
         float t = h > 1 ? (py + 0.5f - y) / h : 0;
@@ -111,7 +109,8 @@ void Canvas::RoundRectGradient(float x, float y, float w, float h, float r, Rgba
         Rgba c{lerp(top.r, bottom.r), lerp(top.g, bottom.g), lerp(top.b, bottom.b),
                lerp(top.a, bottom.a)};
         for (int px = int(x); px < int(x + w); ++px)
-            Blend(px, py, c, Clamp01(0.5f - RoundRectDistance(px + 0.5f, py + 0.5f, x, y, w, h, r)));
+            Blend(px, py, c,
+                  Clamp01(0.5f - RoundRectDistance(px + 0.5f, py + 0.5f, x, y, w, h, r)));
     }
 }
 

@@ -22,7 +22,10 @@ public:
     int Height() const { return height; }
 
     // All drawing is offset by the origin, so a part is drawn in its own coordinates.
-    void SetOrigin(int x, int y) { ox = x; oy = y; }
+    void SetOrigin(int x, int y) {
+        ox = x;
+        oy = y;
+    }
 
     // Source-over blend of one pixel with a coverage between 0 and 1.
     void Blend(int x, int y, Rgba c, float coverage);
@@ -37,8 +40,7 @@ public:
     // A filled triangle.
     void Triangle(float x0, float y0, float x1, float y1, float x2, float y2, Rgba c);
     // Vertical gradient fill inside a rounded rectangle.
-    void RoundRectGradient(float x, float y, float w, float h, float radius, Rgba top,
-                           Rgba bottom);
+    void RoundRectGradient(float x, float y, float w, float h, float radius, Rgba top, Rgba bottom);
 
     // Writes the canvas as an 8-bit RGBA PNG; false when the file cannot be written.
     bool SavePng(const std::string& path) const;

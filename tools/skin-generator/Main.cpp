@@ -2,13 +2,13 @@
 // part in it, so the look can be changed here and rebuilt instead of edited by hand.
 //
 // usage: skin-generator OUTPUT_DIR   (writes default.png and default.skin there)
-#include "Canvas.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "Canvas.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ std::vector<Part> parts;
 
 void Add(const char* element, const std::string& name, int w, int h, std::vector<int> brd,
          Painter paint, std::vector<int> ext = {}) {
-    parts.push_back(Part{element, name, w, h, std::move(brd), std::move(ext), 1, 255, "",
-                         std::move(paint)});
+    parts.push_back(
+        Part{element, name, w, h, std::move(brd), std::move(ext), 1, 255, "", std::move(paint)});
 }
 
 Painter Box(Rgba fill, Rgba border, float radius = 4) {
@@ -88,10 +88,18 @@ Painter Arrow(int dir, Rgba c, Painter under = nullptr) {
         if (under) under(cv, w, h);
         float cx = w / 2.0f, cy = h / 2.0f, s = std::min(w, h) * 0.22f;
         switch (dir) {
-            case 0: cv.Triangle(cx - s, cy + s / 2, cx + s, cy + s / 2, cx, cy - s / 2 - 1, c); break;
-            case 1: cv.Triangle(cx - s, cy - s / 2, cx + s, cy - s / 2, cx, cy + s / 2 + 1, c); break;
-            case 2: cv.Triangle(cx + s / 2, cy - s, cx + s / 2, cy + s, cx - s / 2 - 1, cy, c); break;
-            default: cv.Triangle(cx - s / 2, cy - s, cx - s / 2, cy + s, cx + s / 2 + 1, cy, c); break;
+            case 0:
+                cv.Triangle(cx - s, cy + s / 2, cx + s, cy + s / 2, cx, cy - s / 2 - 1, c);
+                break;
+            case 1:
+                cv.Triangle(cx - s, cy - s / 2, cx + s, cy - s / 2, cx, cy + s / 2 + 1, c);
+                break;
+            case 2:
+                cv.Triangle(cx + s / 2, cy - s, cx + s / 2, cy + s, cx - s / 2 - 1, cy, c);
+                break;
+            default:
+                cv.Triangle(cx - s / 2, cy - s, cx - s / 2, cy + s, cx + s / 2 + 1, cy, c);
+                break;
         }
     };
 }
@@ -137,8 +145,10 @@ void TextGadgets() {
         Add("item", n + "_RO", 24, 24, b, Box(kFieldRO, Hex(0x444c57)));
     }
     // The text cursor blinks: the second frame below the first is empty.
-    parts.push_back(Part{"vcol", "GT_TEXTLINE_CUR", 2, 16, {0, 0}, {}, 2, 50, "",
-                         [](Canvas& c, int w, int h) { c.Fill(0, 0, w, h, kWhite); }});
+    parts.push_back(
+        Part{"vcol", "GT_TEXTLINE_CUR", 2, 16, {0, 0}, {}, 2, 50, "", [](Canvas& c, int w, int h) {
+                 c.Fill(0, 0, w, h, kWhite);
+             }});
     Add("col", "GT_TEXTLINE_SEL", 8, 8, {2, 2, 2, 2},
         [](Canvas& c, int w, int h) { c.RoundRect(0, 0, w, h, 2, kWhite); });
 }
@@ -160,15 +170,18 @@ void Lists() {
     Add("hitem", "GT_LIST_COLUMN", 8, 20, {1, 1}, header(Hex(0x272c33)));
     Add("hitem", "GT_LIST_COLUMN_R", 8, 20, {1, 1}, header(Hex(0x313842)));
     Add("hitem", "GT_LIST_COLUMN_P", 8, 20, {1, 1}, header(Hex(0x1d2126)));
-    Add("vitem", "GT_LIST_LINE", 1, 8, {0, 0}, [](Canvas& c, int w, int h) { c.Fill(0, 0, w, h, kLine); });
+    Add("vitem", "GT_LIST_LINE", 1, 8, {0, 0},
+        [](Canvas& c, int w, int h) { c.Fill(0, 0, w, h, kLine); });
 }
 
 void ScrollBars() {
     auto track = [](Canvas& c, int w, int h) { c.RoundRect(0, 0, w, h, 4, Hex(0x181b1f)); };
     auto grip = [](Rgba col, bool vertical) {
         return [=](Canvas& c, int w, int h) {
-            if (vertical) c.RoundRect(3, 1, w - 6, h - 2, (w - 6) / 2.0f, col);
-            else c.RoundRect(1, 3, w - 2, h - 6, (h - 6) / 2.0f, col);
+            if (vertical)
+                c.RoundRect(3, 1, w - 6, h - 2, (w - 6) / 2.0f, col);
+            else
+                c.RoundRect(1, 3, w - 2, h - 6, (h - 6) / 2.0f, col);
         };
     };
     const Rgba grips[3] = {Hex(0x59636f), Hex(0x7d8896), Hex(0xa3aebb)};
@@ -176,17 +189,21 @@ void ScrollBars() {
     Add("vitem", "GT_VSCRBAR_BG", 14, 24, {5, 5}, track);
     Add("hitem", "GT_HSCRBAR_BG", 24, 14, {5, 5}, track);
     for (int s = 0; s < 3; ++s) {
-        Add("vitem", std::string("GT_VSCRBAR_GRIP") + states[s], 14, 24, {6, 6}, grip(grips[s], true));
-        Add("hitem", std::string("GT_HSCRBAR_GRIP") + states[s], 24, 14, {6, 6}, grip(grips[s], false));
+        Add("vitem", std::string("GT_VSCRBAR_GRIP") + states[s], 14, 24, {6, 6},
+            grip(grips[s], true));
+        Add("hitem", std::string("GT_HSCRBAR_GRIP") + states[s], 24, 14, {6, 6},
+            grip(grips[s], false));
     }
     const Rgba fills[4] = {Rgba{0, 0, 0, 0}, kSurfaceHover, kSurfacePressed, Rgba{0, 0, 0, 0}};
     const Rgba inks[4] = {kGlyph, kWhite, kWhite, Hex(0x4a525d)};
     const char* bstates[4] = {"", "_R", "_P", "_D"};
-    const char* names[4] = {"GT_VSCRBAR_UP", "GT_VSCRBAR_DOWN", "GT_HSCRBAR_LEFT", "GT_HSCRBAR_RIGHT"};
+    const char* names[4] = {"GT_VSCRBAR_UP", "GT_VSCRBAR_DOWN", "GT_HSCRBAR_LEFT",
+                            "GT_HSCRBAR_RIGHT"};
     for (int d = 0; d < 4; ++d)
         for (int s = 0; s < 4; ++s)
             Add("sitem", std::string(names[d]) + bstates[s], 14, 14, {},
-                Arrow(d, inks[s], [=](Canvas& c, int w, int h) { c.RoundRect(0, 0, w, h, 3, fills[s]); }));
+                Arrow(d, inks[s],
+                      [=](Canvas& c, int w, int h) { c.RoundRect(0, 0, w, h, 3, fills[s]); }));
 }
 
 void SlidersAndGauges() {
@@ -220,7 +237,15 @@ void SlidersAndGauges() {
         [](Canvas& c, int w, int h) { c.RoundRect(1, 1, w - 2, h - 2, 2, kWhite); });
     Add("item", "GT_PROGRESSBAR_BG", 24, 20, {5, 5, 5, 5}, Box(kField, kBorder));
     // Stripes drift to the right over four frames, so a running job looks alive.
-    Part bar{"col", "GT_PROGRESSBAR_FILLING", 24, 20, {4, 4, 4, 4}, {}, 4, 8, "",
+    Part bar{"col",
+             "GT_PROGRESSBAR_FILLING",
+             24,
+             20,
+             {4, 4, 4, 4},
+             {},
+             4,
+             8,
+             "",
              [](Canvas& c, int w, int h) { c.RoundRect(1, 1, w - 2, h - 2, 3, kWhite); }};
     parts.push_back(bar);
 }
@@ -228,8 +253,10 @@ void SlidersAndGauges() {
 void FramesAndSpacers() {
     Add("item", "GT_FRAME", 16, 16, {5, 5, 5, 5},
         [](Canvas& c, int w, int h) { c.RoundFrame(0, 0, w, h, 4, 1, Hex(0x4b5460)); });
-    Add("hitem", "GT_HSPACE_BAR", 8, 8, {0, 0}, [](Canvas& c, int w, int) { c.Fill(0, 3, w, 1, kLine); });
-    Add("vitem", "GT_VSPACE_BAR", 8, 8, {0, 0}, [](Canvas& c, int, int h) { c.Fill(3, 0, 1, h, kLine); });
+    Add("hitem", "GT_HSPACE_BAR", 8, 8, {0, 0},
+        [](Canvas& c, int w, int) { c.Fill(0, 3, w, 1, kLine); });
+    Add("vitem", "GT_VSPACE_BAR", 8, 8, {0, 0},
+        [](Canvas& c, int, int h) { c.Fill(3, 0, 1, h, kLine); });
     Add("item", "GT_IMAGE", 8, 8, {2, 2, 2, 2},
         [](Canvas& c, int w, int h) { c.RoundFrame(0, 0, w, h, 2, 1, Hex(0x4b5460)); });
     // The focus ring lies two pixels outside the gadget and is tinted by the theme.
@@ -242,7 +269,8 @@ void Windows() {
     auto frame = [](Rgba border) {
         return [=](Canvas& c, int w, int h) {
             for (int i = 0; i < 4; ++i)
-                c.RoundFrame(i, i + 1, w - 2 * i, h - 2 * i - 1, 9 - i, 1, Hex(0x000000, 18 + i * 14));
+                c.RoundFrame(i, i + 1, w - 2 * i, h - 2 * i - 1, 9 - i, 1,
+                             Hex(0x000000, 18 + i * 14));
             c.RoundFrame(4, 4, w - 8, h - 8, 5, 1, border);
         };
     };
@@ -257,8 +285,10 @@ void Windows() {
             c.Fill(0, h - 1, w, 1, line);
         };
     };
-    Add("hitem", "WIN_TITLEBAR", 24, 26, {6, 6}, title(Hex(0x272b31), Hex(0x23272c), Hex(0x353c45)));
-    Add("hitem", "WINF_TITLEBAR", 24, 26, {6, 6}, title(Hex(0x3a4350), Hex(0x323a45), Hex(0x55606e)));
+    Add("hitem", "WIN_TITLEBAR", 24, 26, {6, 6},
+        title(Hex(0x272b31), Hex(0x23272c), Hex(0x353c45)));
+    Add("hitem", "WINF_TITLEBAR", 24, 26, {6, 6},
+        title(Hex(0x3a4350), Hex(0x323a45), Hex(0x55606e)));
     auto cross = [](Rgba ink, Rgba disc) {
         return [=](Canvas& c, int w, int h) {
             if (disc.a) c.Disc(w / 2.0f, h / 2.0f, w / 2.0f, disc);
@@ -284,7 +314,8 @@ void Windows() {
         Add("sitem", "GT_WINDOW_MAXIMIZE_P" + s, size, size, {}, square(kWhite, Hex(0x2a3038)));
     }
     Add("sitem", "GT_WINDOW_RESIZE", 12, 12, {}, [](Canvas& c, int w, int h) {
-        for (int i = 0; i < 3; ++i) c.Line(w - 2 - i * 4, h - 2, w - 2, h - 2 - i * 4, 1.2f, Hex(0x7d8896));
+        for (int i = 0; i < 3; ++i)
+            c.Line(w - 2 - i * 4, h - 2, w - 2, h - 2 - i * 4, 1.2f, Hex(0x7d8896));
     });
 }
 
@@ -295,17 +326,22 @@ void Menus() {
     });
     Add("item", "MENU_TITLE_R", 12, 12, {4, 4, 4, 4}, Box(kSurfaceHover, kSurfaceHover));
     Add("item", "MENU_TITLE_P", 12, 12, {4, 4, 4, 4}, Box(Hex(0x4b5463), Hex(0x6d7889)));
-    Add("item", "MENU_CATEGORY", 24, 24, {10, 10, 10, 10}, [](Canvas& c, int w, int h) {
-        for (int i = 0; i < 4; ++i)
-            c.RoundFrame(i, i + 1, w - 2 * i, h - 2 * i - 1, 9 - i, 1, Hex(0x000000, 30 + i * 20));
-        c.RoundRect(4, 4, w - 8, h - 8, 5, Hex(0x6a7585));
-        c.RoundRect(5, 5, w - 10, h - 10, 4, Hex(0x262b32));
-    }, {4, 4, 4, 4});
+    Add("item", "MENU_CATEGORY", 24, 24, {10, 10, 10, 10},
+        [](Canvas& c, int w, int h) {
+            for (int i = 0; i < 4; ++i)
+                c.RoundFrame(i, i + 1, w - 2 * i, h - 2 * i - 1, 9 - i, 1,
+                             Hex(0x000000, 30 + i * 20));
+            c.RoundRect(4, 4, w - 8, h - 8, 5, Hex(0x6a7585));
+            c.RoundRect(5, 5, w - 10, h - 10, 4, Hex(0x262b32));
+        },
+        {4, 4, 4, 4});
     Add("col", "MENU_ENTRY_R", 8, 8, {3, 3, 3, 3},
         [](Canvas& c, int w, int h) { c.RoundRect(0, 0, w, h, 3, kWhite); });
-    Add("hitem", "MENU_ENTRY_LINE", 8, 7, {0, 0}, [](Canvas& c, int w, int) { c.Fill(0, 3, w, 1, Hex(0x464e5a)); });
+    Add("hitem", "MENU_ENTRY_LINE", 8, 7, {0, 0},
+        [](Canvas& c, int w, int) { c.Fill(0, 3, w, 1, Hex(0x464e5a)); });
     Add("sitem", "MENU_ENTRY_CHECKED", 14, 14, {}, Check(kWhite, 1.8f));
-    Add("sitem", "MENU_ENTRY_SELECTED", 14, 14, {}, [](Canvas& c, int w, int h) { c.Disc(w / 2.0f, h / 2.0f, 3.2f, kWhite); });
+    Add("sitem", "MENU_ENTRY_SELECTED", 14, 14, {},
+        [](Canvas& c, int w, int h) { c.Disc(w / 2.0f, h / 2.0f, 3.2f, kWhite); });
     Add("sitem", "MENU_ENTRY_SUBMENU", 14, 14, {}, Arrow(3, kWhite));
 }
 
@@ -313,7 +349,8 @@ void Icons() {
     auto icon = [](const char* name, Painter p) {
         parts.push_back(Part{"icon", name, 12, 12, {}, {}, 1, 255, "single", p});
     };
-    icon("ICON_MINUS", [](Canvas& c, int w, int h) { c.Line(2.5f, h / 2.0f, w - 2.5f, h / 2.0f, 1.8f, kWhite); });
+    icon("ICON_MINUS",
+         [](Canvas& c, int w, int h) { c.Line(2.5f, h / 2.0f, w - 2.5f, h / 2.0f, 1.8f, kWhite); });
     icon("ICON_PLUS", [](Canvas& c, int w, int h) {
         c.Line(2.5f, h / 2.0f, w - 2.5f, h / 2.0f, 1.8f, kWhite);
         c.Line(w / 2.0f, 2.5f, w / 2.0f, h - 2.5f, 1.8f, kWhite);
@@ -345,19 +382,19 @@ void Icons() {
     });
     icon("ICON_CHECK", Check(kWhite, 1.8f));
     // A four-state icon: the GUI picks the cell for normal, hover, pressed and disabled.
-    parts.push_back(Part{"icon", "ICON_HELP", 64, 16, {}, {}, 1, 255, "multi",
-                         [](Canvas& c, int, int h) {
-                             const Rgba discs[4] = {Hex(0x3b82d6), Hex(0x5a9ae6), Hex(0x2c66ad), Hex(0x4a525d)};
-                             for (int i = 0; i < 4; ++i) {
-                                 float cx = i * 16 + 8.0f, cy = h / 2.0f;
-                                 c.Disc(cx, cy, 7.5f, discs[i]);
-                                 c.Line(cx - 2, cy - 2.5f, cx, cy - 4, 1.6f, kWhite);
-                                 c.Line(cx, cy - 4, cx + 2.2f, cy - 2.3f, 1.6f, kWhite);
-                                 c.Line(cx + 2.2f, cy - 2.3f, cx, cy + 0.5f, 1.6f, kWhite);
-                                 c.Line(cx, cy + 0.5f, cx, cy + 1.5f, 1.6f, kWhite);
-                                 c.Disc(cx, cy + 4.2f, 1.1f, kWhite);
-                             }
-                         }});
+    parts.push_back(
+        Part{"icon", "ICON_HELP", 64, 16, {}, {}, 1, 255, "multi", [](Canvas& c, int, int h) {
+                 const Rgba discs[4] = {Hex(0x3b82d6), Hex(0x5a9ae6), Hex(0x2c66ad), Hex(0x4a525d)};
+                 for (int i = 0; i < 4; ++i) {
+                     float cx = i * 16 + 8.0f, cy = h / 2.0f;
+                     c.Disc(cx, cy, 7.5f, discs[i]);
+                     c.Line(cx - 2, cy - 2.5f, cx, cy - 4, 1.6f, kWhite);
+                     c.Line(cx, cy - 4, cx + 2.2f, cy - 2.3f, 1.6f, kWhite);
+                     c.Line(cx + 2.2f, cy - 2.3f, cx, cy + 0.5f, 1.6f, kWhite);
+                     c.Line(cx, cy + 0.5f, cx, cy + 1.5f, 1.6f, kWhite);
+                     c.Disc(cx, cy + 4.2f, 1.1f, kWhite);
+                 }
+             }});
 }
 
 // Shelf packing: tallest parts first, left to right, two pixels apart so that stretched
@@ -365,9 +402,8 @@ void Icons() {
 int Place(int width) {
     std::vector<Part*> order;
     for (auto& p : parts) order.push_back(&p);
-    std::stable_sort(order.begin(), order.end(), [](Part* a, Part* b) {
-        return a->h * a->frames > b->h * b->frames;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [](Part* a, Part* b) { return a->h * a->frames > b->h * b->frames; });
     int x = 0, y = 0, shelf = 0;
     for (Part* p : order) {
         int h = p->h * p->frames;
@@ -483,7 +519,8 @@ int main(int argc, char** argv) {
                 // Darker diagonal stripes, moved by a quarter period per frame.
                 for (int y = 1; y < p.h - 1; ++y)
                     for (int x = 1; x < p.w - 1; ++x)
-                        if (((x - y + f * 3 + 48) / 6) % 2 == 0) canvas.Blend(x, y, Hex(0x000000, 40), 1);
+                        if (((x - y + f * 3 + 48) / 6) % 2 == 0)
+                            canvas.Blend(x, y, Hex(0x000000, 40), 1);
             }
         }
     if (!canvas.SavePng(dir + "/default.png")) {
@@ -493,8 +530,8 @@ int main(int argc, char** argv) {
 
     std::string skin = kHeader;
     for (const auto& p : parts) {
-        std::string line = "  <" + p.element + " name=\"" + p.name + "\" rect=" +
-                           List({p.x, p.y, p.w, p.h});
+        std::string line =
+            "  <" + p.element + " name=\"" + p.name + "\" rect=" + List({p.x, p.y, p.w, p.h});
         if (p.element == "icon") {
             line += " ctype=\"" + p.ctype + "\"";
         } else {
@@ -507,7 +544,8 @@ int main(int argc, char** argv) {
     }
     skin += "</skin>\n";
     FILE* out = std::fopen((dir + "/default.skin").c_str(), "wb");
-    if (!out || std::fwrite(skin.data(), 1, skin.size(), out) != skin.size() || std::fclose(out) != 0) {
+    if (!out || std::fwrite(skin.data(), 1, skin.size(), out) != skin.size() ||
+        std::fclose(out) != 0) {
         std::fprintf(stderr, "skin-generator: cannot write %s/default.skin\n", dir.c_str());
         return 1;
     }
