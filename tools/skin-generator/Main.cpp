@@ -4,6 +4,7 @@
 // usage: skin-generator OUTPUT_DIR   (writes default.png and default.skin there)
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -496,6 +497,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[1];
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
     Buttons();
     CheckBoxes();
     TextGadgets();
