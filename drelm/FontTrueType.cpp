@@ -108,14 +108,17 @@ void LoadTrueTypeFont(const char* fileName, int size, uint32_t flags, DRELM_Font
     for (int c = 32; c < 256; ++c) {
         Rendered& r = bitmaps[static_cast<size_t>(c)];
         if (!impl.glyphs[static_cast<size_t>(c)].present || r.width == 0 || r.height == 0) continue;
-        if (r.width > kAtlasWidth - 1) throw Exception("DRELM: Create font");
-        if (x + r.width + 1 > kAtlasWidth) {
+        // Widths are rounded up to whole groups of four pixels (transparent at the right),
+        // which the blending draws fastest.
+        const int width = (r.width + 3) & ~3;
+        if (width > kAtlasWidth - 1) throw Exception("DRELM: Create font");
+        if (x + width + 1 > kAtlasWidth) {
             x = 0;
             y += shelf + 1;
             shelf = 0;
         }
-        impl.glyphs[static_cast<size_t>(c)].rect = Quelm::Rect(x + 1, y + 1, r.width, r.height);
-        x += r.width + 1;
+        impl.glyphs[static_cast<size_t>(c)].rect = Quelm::Rect(x + 1, y + 1, width, r.height);
+        x += width + 1;
         shelf = std::max(shelf, r.height);
     }
     impl.surface.Create(kAtlasWidth, std::max(y + shelf + 2, 1), DRELM_FORMAT_A8R8G8B8);

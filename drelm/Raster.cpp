@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace drelm {
@@ -263,38 +264,55 @@ inline __m128i Over8(__m128i d, __m128i s) {
     return Div255x8(_mm_add_epi16(_mm_mullo_epi16(s255, a), _mm_mullo_epi16(d, ia)));
 }
 
-// One row of an unscaled blit with alpha blending and no depth: four pixels at a time,
-// with the groups that are wholly transparent skipped and wholly opaque ones stored.
-void BlendSpan(uint32_t* d, const uint32_t* s, int n, uint32_t force, bool modulated, uint32_t modulate) {
+// Four pixels of an unscaled blit with alpha blending: wholly transparent groups are
+// skipped and wholly opaque ones stored.
+inline void Blend4(uint32_t* d, const uint32_t* s, __m128i forceV, bool modulated, __m128i m) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i m = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(modulate)), zero);
-    const __m128i forceV = _mm_set1_epi32(static_cast<int>(force));
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i src = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), forceV);
-        __m128i lo = _mm_unpacklo_epi8(src, zero);
-        __m128i hi = _mm_unpackhi_epi8(src, zero);
-        if (modulated) {
-            lo = Modulate8(lo, m);
-            hi = Modulate8(hi, m);
-            src = _mm_packus_epi16(lo, hi);
-        }
-        const __m128i alpha = _mm_and_si128(src, alphaMask);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero)) == 0xFFFF) continue;
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask)) == 0xFFFF) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), src);
-            continue;
-        }
-        const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const __m128i outLo = Over8(_mm_unpacklo_epi8(dst, zero), lo);
-        const __m128i outHi = Over8(_mm_unpackhi_epi8(dst, zero), hi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(outLo, outHi));
+    __m128i src = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s)), forceV);
+    __m128i lo = _mm_unpacklo_epi8(src, zero);
+    __m128i hi = _mm_unpackhi_epi8(src, zero);
+    if (modulated) {
+        lo = Modulate8(lo, m);
+        hi = Modulate8(hi, m);
+        src = _mm_packus_epi16(lo, hi);
     }
-    for (; i < n; ++i) {
-        uint32_t v = s[i] | force;
-        if (modulated) v = Modulate(v, modulate);
-        d[i] = BlendOver(d[i], v);
+    const __m128i alpha = _mm_and_si128(src, alphaMask);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero)) == 0xFFFF) return;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask)) == 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), src);
+        return;
+    }
+    const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+    const __m128i outLo = Over8(_mm_unpacklo_epi8(dst, zero), lo);
+    const __m128i outHi = Over8(_mm_unpackhi_epi8(dst, zero), hi);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(outLo, outHi));
+}
+
+// One row of an unscaled blit with alpha blending and no depth, four pixels at a time;
+// the last one to three go through a small buffer whose spare lanes are transparent.
+void BlendSpan(uint32_t* d, const uint32_t* s, int n, uint32_t force, bool modulated, uint32_t modulate) {
+    const __m128i m = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(modulate)), _mm_setzero_si128());
+    const __m128i forceV = _mm_set1_epi32(static_cast<int>(force));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) Blend4(d + i, s + i, forceV, modulated, m);
+    if (i < n) {
+        const int rest = n - i;
+        uint32_t sb[4] = {0, 0, 0, 0};
+        uint32_t db[4] = {0, 0, 0, 0};
+        std::memcpy(sb, s + i, static_cast<size_t>(rest) * 4);
+        std::memcpy(db, d + i, static_cast<size_t>(rest) * 4);
+        // Spare lanes stay transparent even for sources without alpha.
+        for (int k = rest; k < 4; ++k) sb[k] = 0;
+        Blend4(db, sb, _mm_setzero_si128(), modulated, m);
+        if (force != 0) {
+            for (int k = 0; k < rest; ++k) {
+                uint32_t v = s[i + k] | force;
+                if (modulated) v = Modulate(v, modulate);
+                db[k] = BlendOver(d[i + k], v);
+            }
+        }
+        std::memcpy(d + i, db, static_cast<size_t>(rest) * 4);
     }
 }
 
