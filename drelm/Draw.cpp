@@ -92,23 +92,33 @@ void DRELM_SetRenderState(DRELM_RENDER_STATE state, int value) {
         case DRELM_RS_BLEND:
             if (value >= DRELM_BLEND_NONE && value <= DRELM_BLEND_MULTIPLY) rs.blend = value;
             break;
-        case DRELM_RS_Z_TEST: rs.zTest = value != 0; break;
-        case DRELM_RS_Z_WRITE: rs.zWrite = value != 0; break;
+        case DRELM_RS_Z_TEST:
+            rs.zTest = value != 0;
+            break;
+        case DRELM_RS_Z_WRITE:
+            rs.zWrite = value != 0;
+            break;
         case DRELM_RS_FILTER:
             rs.filter = value == DRELM_FILTER_POINT ? DRELM_FILTER_POINT : DRELM_FILTER_BILINEAR;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
 int DRELM_GetRenderState(DRELM_RENDER_STATE state) {
     const DRELM_RenderState& rs = Lib().draw.renderState;
     switch (state) {
-        case DRELM_RS_BLEND: return rs.blend;
-        case DRELM_RS_Z_TEST: return rs.zTest;
-        case DRELM_RS_Z_WRITE: return rs.zWrite;
-        case DRELM_RS_FILTER: return rs.filter;
-        default: return 0;
+        case DRELM_RS_BLEND:
+            return rs.blend;
+        case DRELM_RS_Z_TEST:
+            return rs.zTest;
+        case DRELM_RS_Z_WRITE:
+            return rs.zWrite;
+        case DRELM_RS_FILTER:
+            return rs.filter;
+        default:
+            return 0;
     }
 }
 
@@ -228,8 +238,12 @@ void DRELM_DrawBox(const Quelm::Rect& rect, const DRELM_RGBA& colour) {
 void DRELM_DrawGradientRect(const Quelm::Rect& rect, const DRELM_RGBA& from, const DRELM_RGBA& to,
                             DRELM_GRADIENT_DIRECTION direction) {
     switch (direction) {
-        case DRELM_GRADIENT_HORIZONTAL: DRELM_DrawGradientRectH(rect, from, to); break;
-        case DRELM_GRADIENT_VERTICAL: DRELM_DrawGradientRectV(rect, from, to); break;
+        case DRELM_GRADIENT_HORIZONTAL:
+            DRELM_DrawGradientRectH(rect, from, to);
+            break;
+        case DRELM_GRADIENT_VERTICAL:
+            DRELM_DrawGradientRectV(rect, from, to);
+            break;
         default: {
             const drelm::Canvas c = CurrentCanvas();
             if (c.pixels == nullptr) return;
@@ -239,11 +253,13 @@ void DRELM_DrawGradientRect(const Quelm::Rect& rect, const DRELM_RGBA& from, con
     }
 }
 
-void DRELM_DrawGradientRectH(const Quelm::Rect& rect, const DRELM_RGBA& left, const DRELM_RGBA& right) {
+void DRELM_DrawGradientRectH(const Quelm::Rect& rect, const DRELM_RGBA& left,
+                             const DRELM_RGBA& right) {
     DRELM_DrawRect4(rect, left, right, left, right);
 }
 
-void DRELM_DrawGradientRectV(const Quelm::Rect& rect, const DRELM_RGBA& top, const DRELM_RGBA& bottom) {
+void DRELM_DrawGradientRectV(const Quelm::Rect& rect, const DRELM_RGBA& top,
+                             const DRELM_RGBA& bottom) {
     DRELM_DrawRect4(rect, top, top, bottom, bottom);
 }
 
@@ -308,7 +324,8 @@ void DRELM_Texture::BlitPartTiled(const Quelm::Rect& sourceRect, const Quelm::Re
     const drelm::Source source = SourceOf(*this);
     for (int ty = target.y + firstY * stepY; ty < paint.clip.Bottom(); ty += stepY) {
         for (int tx = target.x + firstX * stepX; tx < paint.clip.Right(); tx += stepX) {
-            drelm::Blit(c, paint, source, sourceRect, Quelm::Rect(tx, ty, stepX, stepY), colour.Packed());
+            drelm::Blit(c, paint, source, sourceRect, Quelm::Rect(tx, ty, stepX, stepY),
+                        colour.Packed());
         }
     }
 }

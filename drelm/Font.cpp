@@ -113,7 +113,8 @@ int Draw(const DRELM_Font::Impl& f, int x, int y, const char* text, size_t lengt
         if (maxWidth >= 0 && pen + g.advance > maxWidth) return false;
         drawn = pen + g.advance;
         if (canvas.pixels != nullptr && !g.rect.IsEmpty()) {
-            const Quelm::Rect src(g.rect.x + from.at.x, g.rect.y + from.at.y, g.rect.width, g.rect.height);
+            const Quelm::Rect src(g.rect.x + from.at.x, g.rect.y + from.at.y, g.rect.width,
+                                  g.rect.height);
             const Quelm::Rect dst(x + o.x + pen + g.offsetX, y + o.y + g.offsetY, g.rect.width,
                                   g.rect.height);
             drelm::Blit(canvas, paint, source, src, dst, modulate);
@@ -134,15 +135,17 @@ void DRELM_Font::Create(const char* name, int size, uint32_t flags, DRELM_FONT_L
     if (name == nullptr) throw Exception("DRELM: Create font");
     // Built aside, so a failure leaves the font empty rather than half made.
     std::unique_ptr<Impl> fresh(new Impl);
-    const bool picture = loadMode == DRELM_FONT_LOAD_PICTURE ||
-                         (loadMode == DRELM_FONT_LOAD_AUTO && drelm::LooksLikeFontDescription(name));
+    const bool picture =
+        loadMode == DRELM_FONT_LOAD_PICTURE ||
+        (loadMode == DRELM_FONT_LOAD_AUTO && drelm::LooksLikeFontDescription(name));
     if (picture) {
         drelm::LoadPictureFont(name, *fresh);
     } else {
         drelm::LoadTrueTypeFont(name, size, flags, *fresh);
     }
     try {
-        fresh->texture.Create(fresh->surface.Width(), fresh->surface.Height(), DRELM_FORMAT_A8R8G8B8);
+        fresh->texture.Create(fresh->surface.Width(), fresh->surface.Height(),
+                              DRELM_FORMAT_A8R8G8B8);
     } catch (const Exception&) {
         throw Exception("DRELM: Create font");
     }
@@ -178,7 +181,8 @@ int DRELM_Font::PrintMW(int x, int y, int width, const char* text, const DRELM_R
     return Draw(*impl, x, y, text, text != nullptr ? std::strlen(text) : 0, colour, width);
 }
 
-int DRELM_Font::PrintLine(int x, int y, const DRELM_LinePart* lineArray, const DRELM_RGBA& colour) const {
+int DRELM_Font::PrintLine(int x, int y, const DRELM_LinePart* lineArray,
+                          const DRELM_RGBA& colour) const {
     if (lineArray == nullptr) return 0;
     int pen = 0;
     for (const DRELM_LinePart* part = lineArray; part->text != nullptr; ++part) {
@@ -207,9 +211,10 @@ int DRELM_Font::PrintSrfc(int x, int y, const char* text, DRELM_Surface* surface
     source.stride = impl->surface.Width();
     const int width = Walk(*impl, text, std::strlen(text), [&](const FontGlyph& g, int pen) {
         if (!g.rect.IsEmpty()) {
-            drelm::Blit(canvas, paint, source, g.rect,
-                        Quelm::Rect(x + pen + g.offsetX, y + g.offsetY, g.rect.width, g.rect.height),
-                        colour.Packed());
+            drelm::Blit(
+                canvas, paint, source, g.rect,
+                Quelm::Rect(x + pen + g.offsetX, y + g.offsetY, g.rect.width, g.rect.height),
+                colour.Packed());
         }
         return true;
     });
@@ -258,7 +263,8 @@ int DRELM_Font::Descend() const { return impl->descend; }
 int DRELM_Font::Size() const { return impl->size; }
 bool DRELM_Font::IsCreated() const { return impl->created; }
 
-DRELM_Font* DRELM_CreateFont(const char* name, int size, uint32_t flags, DRELM_FONT_LOAD_MODE loadMode) {
+DRELM_Font* DRELM_CreateFont(const char* name, int size, uint32_t flags,
+                             DRELM_FONT_LOAD_MODE loadMode) {
     auto* font = new DRELM_Font;
     try {
         font->Create(name, size, flags, loadMode);

@@ -36,7 +36,8 @@ struct DRELM_Font::Impl {
             right > 255) {
             return 0;
         }
-        return kerning[static_cast<size_t>((left - kFirstKernChar) * kKernChars + right - kFirstKernChar)];
+        return kerning[static_cast<size_t>((left - kFirstKernChar) * kKernChars + right -
+                                           kFirstKernChar)];
     }
 };
 

@@ -162,8 +162,11 @@ bool LooksLikeFontDescription(const char* fileName) {
     const size_t got = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
     // Font programs start with a binary tag; descriptions are text.
-    static const unsigned char kTags[][4] = {{0, 1, 0, 0}, {'O', 'T', 'T', 'O'}, {'t', 'r', 'u', 'e'},
-                                             {'t', 't', 'c', 'f'}, {'w', 'O', 'F', 'F'}};
+    static const unsigned char kTags[][4] = {{0, 1, 0, 0},
+                                             {'O', 'T', 'T', 'O'},
+                                             {'t', 'r', 'u', 'e'},
+                                             {'t', 't', 'c', 'f'},
+                                             {'w', 'O', 'F', 'F'}};
     if (got < 4) return got > 0;
     for (const auto& tag : kTags) {
         if (std::memcmp(head, tag, 4) == 0) return false;
@@ -186,7 +189,8 @@ void LoadPictureFont(const char* fileName, DRELM_Font::Impl& impl) {
         for (size_t i = 0; i < p.codes.size(); ++i) {
             const long long cx = p.values[0] + static_cast<long long>(i % perRow) * w;
             const long long cy = p.values[1] + static_cast<long long>(i / perRow) * h;
-            if (cx + w > bounds.width || cy + h > bounds.height) Bad("Rectangle outside the picture");
+            if (cx + w > bounds.width || cy + h > bounds.height)
+                Bad("Rectangle outside the picture");
             FontGlyph& g = impl.glyphs[static_cast<size_t>(p.codes[i])];
             g.present = true;
             g.rect = Quelm::Rect(static_cast<int>(cx), static_cast<int>(cy), w, h);
@@ -198,7 +202,8 @@ void LoadPictureFont(const char* fileName, DRELM_Font::Impl& impl) {
     }
     if (tallest == 0) Bad("No characters");
     const int height = d.height > 0 ? d.height : tallest;
-    impl.ascend = d.ascend >= 0 ? d.ascend : (d.descend >= 0 ? std::max(height - d.descend, 0) : height);
+    impl.ascend =
+        d.ascend >= 0 ? d.ascend : (d.descend >= 0 ? std::max(height - d.descend, 0) : height);
     impl.descend = d.descend >= 0 ? d.descend : std::max(height - impl.ascend, 0);
     // A font without "?" still needs something to show for unknown characters.
     if (!impl.glyphs['?'].present) {

@@ -47,8 +47,9 @@ Rendered Capture(const FT_Bitmap& bitmap) {
             if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
                 v = (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
             } else if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
-                v = bitmap.num_grays == 256 ? row[x]
-                                            : static_cast<uint8_t>(row[x] * 255 / std::max(1, bitmap.num_grays - 1));
+                v = bitmap.num_grays == 256
+                        ? row[x]
+                        : static_cast<uint8_t>(row[x] * 255 / std::max(1, bitmap.num_grays - 1));
             }
             r.coverage[static_cast<size_t>(y) * r.width + x] = v;
         }
@@ -78,7 +79,8 @@ void LoadTrueTypeFont(const char* fileName, int size, uint32_t flags, DRELM_Font
     const FT_Pos strength = FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24;
     // The automatic hinter in normal mode snaps stems to whole pixels both ways, which
     // keeps 11 to 14 pixel text crisp and evenly spaced.
-    const FT_Int32 loadFlags = FT_LOAD_FORCE_AUTOHINT | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+    const FT_Int32 loadFlags =
+        FT_LOAD_FORCE_AUTOHINT | (mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
 
     std::array<Rendered, 256> bitmaps;
     std::array<FT_UInt, 256> indices{};
@@ -92,7 +94,8 @@ void LoadTrueTypeFont(const char* fileName, int size, uint32_t flags, DRELM_Font
             FT_Outline_Embolden(&slot->outline, strength);
             advance += strength;
         }
-        if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) continue;
+        if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
+            continue;
         FontGlyph& g = impl.glyphs[static_cast<size_t>(c)];
         g.present = true;
         g.advance = static_cast<int>((advance + 32) >> 6);
@@ -131,7 +134,8 @@ void LoadTrueTypeFont(const char* fileName, int size, uint32_t flags, DRELM_Font
         for (int row = 0; row < r.height; ++row) {
             for (int col = 0; col < r.width; ++col) {
                 const uint32_t a = r.coverage[static_cast<size_t>(row) * r.width + col];
-                pixels[static_cast<size_t>(g.rect.y + row) * stride + g.rect.x + col] = (a << 24) | 0x00FFFFFFu;
+                pixels[static_cast<size_t>(g.rect.y + row) * stride + g.rect.x + col] =
+                    (a << 24) | 0x00FFFFFFu;
             }
         }
     }
@@ -147,8 +151,10 @@ void LoadTrueTypeFont(const char* fileName, int size, uint32_t flags, DRELM_Font
                 FT_Vector delta;
                 // The font's own values, rounded to whole pixels (the fitted mode of the
                 // rasteriser shrinks them at small sizes, which loses most pairs).
-                if (FT_Get_Kerning(face, indices[static_cast<size_t>(l)], indices[static_cast<size_t>(r)],
-                                   FT_KERNING_UNFITTED, &delta) != 0 || delta.x == 0) {
+                if (FT_Get_Kerning(face, indices[static_cast<size_t>(l)],
+                                   indices[static_cast<size_t>(r)], FT_KERNING_UNFITTED,
+                                   &delta) != 0 ||
+                    delta.x == 0) {
                     continue;
                 }
                 const long px = (delta.x + (delta.x >= 0 ? 32 : -32)) / 64;

@@ -35,7 +35,8 @@ PictureKind DetectPicture(const uint8_t* data, size_t size) {
     if (size >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0)) {
         return PictureKind::kGif;
     }
-    if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return PictureKind::kJpeg;
+    if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        return PictureKind::kJpeg;
     if (size >= 14 && data[0] == 'B' && data[1] == 'M') return PictureKind::kBmp;
     if (size >= 12 && std::memcmp(data, "FORM", 4) == 0 && std::memcmp(data + 8, "ILBM", 4) == 0) {
         return PictureKind::kIlbm;
@@ -103,8 +104,8 @@ bool CheckJpeg(const uint8_t* data, size_t size) {
         if (size - pos < 2) return false;
         const size_t length = Be16(data + pos);
         if (length < 2 || length > size - pos) return false;
-        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                           marker != 0xCC;
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame) {
             if (length < 8) return false;
             const uint32_t h = Be16(data + pos + 3);

@@ -12,8 +12,8 @@
 #include <new>
 #include <string>
 
-#include "Internal.h"
 #include "ImageCheck.h"
+#include "Internal.h"
 #include "app/Exceptions.h"
 #include "include/DrelmIlbm.h"
 
@@ -192,7 +192,8 @@ void LoadWithDevil(const uint8_t* data, size_t size, ILenum type, bool keepPalet
         const int count = std::min(ilGetInteger(IL_PALETTE_NUM_COLS), 256);
         out.palette.colors.clear();
         for (int i = 0; pal != nullptr && i < count; ++i) {
-            out.palette.AddColor(DRELM_RGBA(pal[4 * i], pal[4 * i + 1], pal[4 * i + 2], pal[4 * i + 3]));
+            out.palette.AddColor(
+                DRELM_RGBA(pal[4 * i], pal[4 * i + 1], pal[4 * i + 2], pal[4 * i + 3]));
         }
         const ILubyte* indices = ilGetData();
         if (indices == nullptr) ParseError();
@@ -225,7 +226,8 @@ void* OpenIlbmLibrary() {
     const std::string& name = IlbmLibraryName();
     if (name.find('/') == std::string::npos) {
         Dl_info self;
-        if (dladdr(reinterpret_cast<void*>(&OpenIlbmLibrary), &self) != 0 && self.dli_fname != nullptr) {
+        if (dladdr(reinterpret_cast<void*>(&OpenIlbmLibrary), &self) != 0 &&
+            self.dli_fname != nullptr) {
             std::string beside(self.dli_fname);
             const size_t slash = beside.find_last_of('/');
             if (slash != std::string::npos) {
@@ -277,7 +279,9 @@ void LoadIlbm(const uint8_t* data, size_t size, DRELM_Surface& out) {
 void LoadPictureFromMemory(const uint8_t* data, size_t size, bool keepPalette, DRELM_Surface& out) {
     out.Free();
     switch (DetectPicture(data, size)) {
-        case PictureKind::kPng: LoadPng(data, size, keepPalette, out); break;
+        case PictureKind::kPng:
+            LoadPng(data, size, keepPalette, out);
+            break;
         case PictureKind::kGif:
             if (!CheckGif(data, size)) ParseError();
             LoadWithDevil(data, size, IL_GIF, keepPalette, out);
@@ -290,8 +294,11 @@ void LoadPictureFromMemory(const uint8_t* data, size_t size, bool keepPalette, D
             if (!CheckBmp(data, size)) ParseError();
             LoadWithDevil(data, size, IL_BMP, keepPalette, out);
             break;
-        case PictureKind::kIlbm: LoadIlbm(data, size, out); break;
-        default: throw Exception("SurfaceLoader: Feature not supported");
+        case PictureKind::kIlbm:
+            LoadIlbm(data, size, out);
+            break;
+        default:
+            throw Exception("SurfaceLoader: Feature not supported");
     }
 }
 

@@ -32,8 +32,8 @@ bool EncodePng(FILE* file, int width, int height, DRELM_FORMAT format, const uin
     }
     png_init_io(png, file);
     if (format == DRELM_FORMAT_P8) {
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                     PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                     8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
         png_color entries[256];
         png_byte alpha[256];
@@ -53,8 +53,8 @@ bool EncodePng(FILE* file, int width, int height, DRELM_FORMAT format, const uin
         png_set_PLTE(png, info, entries, count);
         if (anyAlpha) png_set_tRNS(png, info, alpha, count, nullptr);
     } else {
-        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                     PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                     8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                      PNG_FILTER_TYPE_DEFAULT);
     }
     png_write_info(png, info);

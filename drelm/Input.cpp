@@ -143,14 +143,22 @@ int KeyCharacter(uint8_t key, const SDL_Keysym& sym, const SDL_Event* next, uint
     if (k == SDLK_UNKNOWN) k = UsKeycode(sym.scancode);
     const bool shift = (mods & DRELM_MOD_SHIFT) != 0;
     switch (k) {
-        case SDLK_KP_ENTER: return '\r';
-        case SDLK_KP_DIVIDE: return '/';
-        case SDLK_KP_MULTIPLY: return '*';
-        case SDLK_KP_MINUS: return '-';
-        case SDLK_KP_PLUS: return '+';
-        case SDLK_KP_PERIOD: return '.';
-        case SDLK_KP_0: return '0';
-        default: break;
+        case SDLK_KP_ENTER:
+            return '\r';
+        case SDLK_KP_DIVIDE:
+            return '/';
+        case SDLK_KP_MULTIPLY:
+            return '*';
+        case SDLK_KP_MINUS:
+            return '-';
+        case SDLK_KP_PLUS:
+            return '+';
+        case SDLK_KP_PERIOD:
+            return '.';
+        case SDLK_KP_0:
+            return '0';
+        default:
+            break;
     }
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return '1' + (k - SDLK_KP_1);
     if (k >= 'a' && k <= 'z') {
@@ -227,7 +235,8 @@ void MouseButton(const SDL_MouseButtonEvent& b, bool down) {
             bit = DRELM_MOUSE_MIDDLE;
             type = down ? DRELM_EVENT_MIDDLE_DOWN : DRELM_EVENT_MIDDLE_UP;
             break;
-        default: return;
+        default:
+            return;
     }
     if (!down) {
         in.buttons &= ~bit;
@@ -365,31 +374,57 @@ void InputDeviceRestored() {
 
 void InputHandleSdlEvent(const SDL_Event& e, const SDL_Event* next) {
     switch (e.type) {
-        case SDL_KEYDOWN: KeyDown(e, next); break;
+        case SDL_KEYDOWN:
+            KeyDown(e, next);
+            break;
         case SDL_KEYUP:
             if (e.key.repeat == 0) KeyUp(KeyFromScancode(e.key.keysym.scancode));
             break;
-        case SDL_MOUSEMOTION: MouseTo(e.motion.x, e.motion.y); break;
-        case SDL_MOUSEBUTTONDOWN: MouseButton(e.button, true); break;
-        case SDL_MOUSEBUTTONUP: MouseButton(e.button, false); break;
-        case SDL_MOUSEWHEEL: Wheel(e.wheel); break;
-        case SDL_JOYDEVICEADDED: JoystickAdded(e.jdevice.which); break;
-        case SDL_JOYDEVICEREMOVED: JoystickRemoved(e.jdevice.which); break;
+        case SDL_MOUSEMOTION:
+            MouseTo(e.motion.x, e.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            MouseButton(e.button, true);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            MouseButton(e.button, false);
+            break;
+        case SDL_MOUSEWHEEL:
+            Wheel(e.wheel);
+            break;
+        case SDL_JOYDEVICEADDED:
+            JoystickAdded(e.jdevice.which);
+            break;
+        case SDL_JOYDEVICEREMOVED:
+            JoystickRemoved(e.jdevice.which);
+            break;
         case SDL_RENDER_TARGETS_RESET:
-        case SDL_RENDER_DEVICE_RESET: InputQueueDeviceLost(); break;
-        case SDL_QUIT: Push(MakeEvent(DRELM_EVENT_QUIT)); break;
+        case SDL_RENDER_DEVICE_RESET:
+            InputQueueDeviceLost();
+            break;
+        case SDL_QUIT:
+            Push(MakeEvent(DRELM_EVENT_QUIT));
+            break;
         case SDL_WINDOWEVENT:
             switch (e.window.event) {
                 case SDL_WINDOWEVENT_MINIMIZED:
-                case SDL_WINDOWEVENT_HIDDEN: Lib().video.minimized = true; break;
+                case SDL_WINDOWEVENT_HIDDEN:
+                    Lib().video.minimized = true;
+                    break;
                 case SDL_WINDOWEVENT_RESTORED:
                 case SDL_WINDOWEVENT_SHOWN:
-                case SDL_WINDOWEVENT_EXPOSED: Lib().video.minimized = false; break;
-                case SDL_WINDOWEVENT_FOCUS_LOST: ReleaseAllKeys(); break;
-                default: break;
+                case SDL_WINDOWEVENT_EXPOSED:
+                    Lib().video.minimized = false;
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    ReleaseAllKeys();
+                    break;
+                default:
+                    break;
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -466,8 +501,8 @@ bool DRELM_GetJoystickState(int index, DRELM_JoystickState* state) {
                 if (SDL_JoystickGetButton(j, b) != 0) s.buttons |= 1u << b;
             }
             if (SDL_JoystickNumHats(j) > 0) {
-                static const int kAngles[16] = {-1, 0, 90, 45, 180, -1, 135, -1,
-                                                270, 315, -1, -1, 225, -1, -1, -1};
+                static const int kAngles[16] = {-1,  0,   90, 45, 180, -1, 135, -1,
+                                                270, 315, -1, -1, 225, -1, -1,  -1};
                 s.hat = kAngles[SDL_JoystickGetHat(j, 0) & 15];
             }
         }
@@ -481,7 +516,8 @@ uint32_t DRELM_GetInputCapabilities() {
     uint32_t caps = DRELM_INPUT_KEYBOARD;
     if (Lib().video.window != nullptr) caps |= DRELM_INPUT_MOUSE;
     for (int j = 0; j < drelm::kMaxJoysticks; ++j) {
-        if (In().joysticks[static_cast<size_t>(j)] != nullptr) caps |= DRELM_INPUT_JOYSTICK_FIRST << j;
+        if (In().joysticks[static_cast<size_t>(j)] != nullptr)
+            caps |= DRELM_INPUT_JOYSTICK_FIRST << j;
     }
     return caps;
 }

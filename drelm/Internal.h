@@ -40,7 +40,6 @@ struct TargetState {
     std::vector<Quelm::Rect> clipStack;
 };
 
-
 struct VideoState {
     bool sdlVideo = false;  // the SDL video subsystem is started
     SDL_Window* window = nullptr;
@@ -50,9 +49,9 @@ struct VideoState {
     bool hasScreen = false;
     std::vector<uint32_t> backBuffer;  // screen pixels, A8R8G8B8
     std::vector<float> depth;
-    bool depthDirty = false;         // written since it was last cleared
+    bool depthDirty = false;  // written since it was last cleared
     float depthClearValue = DRELM_Z_FAR;
-    bool windowSurface = false;      // presenting through the window's own surface
+    bool windowSurface = false;  // presenting through the window's own surface
     bool minimized = false;
     std::vector<SDL_Cursor*> cursors;  // DRELM_CURSOR_* first, then loaded ones
 };
@@ -93,8 +92,7 @@ void InputDeviceRestored();
 
 // Loads any picture the library knows into an A8R8G8B8 surface (or P8 with keepPalette).
 void LoadPicture(const char* fileName, bool keepPalette, DRELM_Surface& out);
-void LoadPictureFromMemory(const uint8_t* data, size_t size, bool keepPalette,
-                           DRELM_Surface& out);
+void LoadPictureFromMemory(const uint8_t* data, size_t size, bool keepPalette, DRELM_Surface& out);
 // Writes pixels (A8R8G8B8 rows, or P8 with palette) as PNG.
 void SavePng(const char* fileName, int width, int height, DRELM_FORMAT format,
              const uint8_t* pixels, int pitch, const DRELM_Palette* palette);

@@ -89,8 +89,8 @@ void DispatchBlend(const Canvas& canvas, const Paint& paint, F&& kernel) {
 }
 
 inline uint32_t Lerp(uint32_t a, uint32_t b, float t) {
-    return static_cast<uint32_t>(std::lround(static_cast<float>(a) +
-                                             (static_cast<float>(b) - static_cast<float>(a)) * t));
+    return static_cast<uint32_t>(
+        std::lround(static_cast<float>(a) + (static_cast<float>(b) - static_cast<float>(a)) * t));
 }
 
 inline uint32_t LerpColour(const DRELM_RGBA& a, const DRELM_RGBA& b, float t) {
@@ -108,7 +108,8 @@ void FillRect(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
     DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
         for (int y = r.y; y < r.Bottom(); ++y) {
             uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x;
-            float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
+            float* z =
+                Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
             if constexpr (!Depth && (Blend == DRELM_BLEND_NONE || Blend == DRELM_BLEND_ALPHA)) {
                 if (Blend == DRELM_BLEND_NONE || (argb >> 24) == 255) {
                     std::fill(d, d + r.width, argb);
@@ -116,15 +117,16 @@ void FillRect(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
                     for (int i = 0; i < r.width; ++i) d[i] = BlendOver(d[i], argb);
                 }
             } else {
-                for (int i = 0; i < r.width; ++i) Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, argb, paint);
+                for (int i = 0; i < r.width; ++i)
+                    Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, argb, paint);
             }
         }
     });
 }
 
 void FillRect4(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
-               const DRELM_RGBA& topLeft, const DRELM_RGBA& topRight,
-               const DRELM_RGBA& bottomLeft, const DRELM_RGBA& bottomRight) {
+               const DRELM_RGBA& topLeft, const DRELM_RGBA& topRight, const DRELM_RGBA& bottomLeft,
+               const DRELM_RGBA& bottomRight) {
     const Quelm::Rect r = rect.Intersect(paint.clip);
     if (r.IsEmpty()) return;
     const float sx = rect.width > 1 ? 1.0f / static_cast<float>(rect.width - 1) : 0.0f;
@@ -179,7 +181,8 @@ void DrawLine(const Canvas& canvas, const Paint& paint, int x1, int y1, int x2, 
     // so a line from far outside costs no more than one across the target.
     const Quelm::Rect& c = paint.clip;
     if (c.IsEmpty()) return;
-    const bool xMajor = std::llabs(static_cast<long long>(x2) - x1) >= std::llabs(static_cast<long long>(y2) - y1);
+    const bool xMajor =
+        std::llabs(static_cast<long long>(x2) - x1) >= std::llabs(static_cast<long long>(y2) - y1);
     long long a1 = xMajor ? x1 : y1, b1 = xMajor ? y1 : x1;
     long long a2 = xMajor ? x2 : y2, b2 = xMajor ? y2 : x2;
     if (a1 > a2) {
@@ -195,8 +198,10 @@ void DrawLine(const Canvas& canvas, const Paint& paint, int x1, int y1, int x2, 
     const long long db = b2 - b1;
     DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
         for (long long a = from; a <= to; ++a) {
-            const long long b =
-                da == 0 ? b1 : b1 + FloorDiv(static_cast<__int128>(2) * (a - a1) * db + da, static_cast<__int128>(2) * da);
+            const long long b = da == 0
+                                    ? b1
+                                    : b1 + FloorDiv(static_cast<__int128>(2) * (a - a1) * db + da,
+                                                    static_cast<__int128>(2) * da);
             const long long x = xMajor ? a : b;
             const long long y = xMajor ? b : a;
             if (x < c.x || x >= c.Right() || y < c.y || y >= c.Bottom()) continue;
@@ -259,7 +264,8 @@ inline __m128i Over8(__m128i d, __m128i s) {
     __m128i a = _mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3));
     a = _mm_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
     const __m128i alphaLane = _mm_set_epi16(255, 0, 0, 0, 255, 0, 0, 0);
-    const __m128i s255 = _mm_or_si128(_mm_andnot_si128(_mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0), s), alphaLane);
+    const __m128i s255 =
+        _mm_or_si128(_mm_andnot_si128(_mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0), s), alphaLane);
     const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
     return Div255x8(_mm_add_epi16(_mm_mullo_epi16(s255, a), _mm_mullo_epi16(d, ia)));
 }
@@ -291,8 +297,10 @@ inline void Blend4(uint32_t* d, const uint32_t* s, __m128i forceV, bool modulate
 
 // One row of an unscaled blit with alpha blending and no depth, four pixels at a time;
 // the last one to three go through a small buffer whose spare lanes are transparent.
-void BlendSpan(uint32_t* d, const uint32_t* s, int n, uint32_t force, bool modulated, uint32_t modulate) {
-    const __m128i m = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(modulate)), _mm_setzero_si128());
+void BlendSpan(uint32_t* d, const uint32_t* s, int n, uint32_t force, bool modulated,
+               uint32_t modulate) {
+    const __m128i m =
+        _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(modulate)), _mm_setzero_si128());
     const __m128i forceV = _mm_set1_epi32(static_cast<int>(force));
     int i = 0;
     for (; i + 4 <= n; i += 4) Blend4(d + i, s + i, forceV, modulated, m);
@@ -324,8 +332,7 @@ bool UsesDepth(const Canvas& canvas, const Paint& paint) {
 
 void Blit(const Canvas& canvas, const Paint& paint, const Source& source,
           const Quelm::Rect& sourceRect, const Quelm::Rect& targetRect, uint32_t modulate) {
-    const Quelm::Rect src =
-        sourceRect.Intersect(Quelm::Rect(0, 0, source.width, source.height));
+    const Quelm::Rect src = sourceRect.Intersect(Quelm::Rect(0, 0, source.width, source.height));
     if (src.IsEmpty() || targetRect.IsEmpty() || !(src == sourceRect)) {
         // A source rectangle reaching outside the picture draws only its inside part, at
         // the place it would have had.
@@ -349,20 +356,23 @@ void Blit(const Canvas& canvas, const Paint& paint, const Source& source,
             const uint32_t force = source.opaque ? 0xFF000000u : 0u;
             for (int y = r.y; y < r.Bottom(); ++y) {
                 BlendSpan(canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x,
-                          source.pixels + static_cast<size_t>(y + oy) * source.stride + r.x + ox, r.width,
-                          force, modulated, modulate);
+                          source.pixels + static_cast<size_t>(y + oy) * source.stride + r.x + ox,
+                          r.width, force, modulated, modulate);
             }
             return;
         }
         DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
             for (int y = r.y; y < r.Bottom(); ++y) {
                 uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x;
-                float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
-                const uint32_t* s = source.pixels + static_cast<size_t>(y + oy) * source.stride + r.x + ox;
+                float* z =
+                    Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
+                const uint32_t* s =
+                    source.pixels + static_cast<size_t>(y + oy) * source.stride + r.x + ox;
                 const uint32_t force = source.opaque ? 0xFF000000u : 0u;
                 if (modulated) {
                     for (int i = 0; i < r.width; ++i) {
-                        Put<Blend, Depth>(d + i, Depth ? z + i : nullptr, Modulate(s[i] | force, modulate), paint);
+                        Put<Blend, Depth>(d + i, Depth ? z + i : nullptr,
+                                          Modulate(s[i] | force, modulate), paint);
                     }
                 } else {
                     for (int i = 0; i < r.width; ++i) {
@@ -377,15 +387,17 @@ void Blit(const Canvas& canvas, const Paint& paint, const Source& source,
     if (paint.filter == DRELM_FILTER_POINT) {
         std::vector<int> columns(static_cast<size_t>(r.width));
         for (int i = 0; i < r.width; ++i) {
-            const long long c = (2LL * (r.x + i - targetRect.x) + 1) * src.width / (2LL * targetRect.width);
+            const long long c =
+                (2LL * (r.x + i - targetRect.x) + 1) * src.width / (2LL * targetRect.width);
             columns[static_cast<size_t>(i)] = src.x + static_cast<int>(c);
         }
         DispatchBlend(canvas, paint, [&]<int Blend, bool Depth>() {
             for (int y = r.y; y < r.Bottom(); ++y) {
-                const int sy = src.y + static_cast<int>((2LL * (y - targetRect.y) + 1) * src.height /
-                                                        (2LL * targetRect.height));
+                const int sy = src.y + static_cast<int>((2LL * (y - targetRect.y) + 1) *
+                                                        src.height / (2LL * targetRect.height));
                 uint32_t* d = canvas.pixels + static_cast<size_t>(y) * canvas.stride + r.x;
-                float* z = Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
+                float* z =
+                    Depth ? canvas.depth + static_cast<size_t>(y) * canvas.stride + r.x : nullptr;
                 for (int i = 0; i < r.width; ++i) {
                     uint32_t s = Fetch(source, columns[static_cast<size_t>(i)], sy);
                     if (modulated) s = Modulate(s, modulate);
@@ -424,8 +436,8 @@ void Blit(const Canvas& canvas, const Paint& paint, const Source& source,
     });
 }
 
-void ScalePixels(const uint32_t* src, int sw, int sh, int srcStride, uint32_t* dst, int dw,
-                 int dh, DRELM_TEXTURE_FILTER_TYPE filter) {
+void ScalePixels(const uint32_t* src, int sw, int sh, int srcStride, uint32_t* dst, int dw, int dh,
+                 DRELM_TEXTURE_FILTER_TYPE filter) {
     if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
     const bool shrinking = dw < sw || dh < sh;
     if (filter == DRELM_FILTER_BOX && shrinking) {
@@ -433,10 +445,12 @@ void ScalePixels(const uint32_t* src, int sw, int sh, int srcStride, uint32_t* d
         // alpha like the bilinear filter.
         for (int y = 0; y < dh; ++y) {
             const int y0 = static_cast<int>(static_cast<long long>(y) * sh / dh);
-            const int y1 = std::max(y0 + 1, static_cast<int>(static_cast<long long>(y + 1) * sh / dh));
+            const int y1 =
+                std::max(y0 + 1, static_cast<int>(static_cast<long long>(y + 1) * sh / dh));
             for (int x = 0; x < dw; ++x) {
                 const int x0 = static_cast<int>(static_cast<long long>(x) * sw / dw);
-                const int x1 = std::max(x0 + 1, static_cast<int>(static_cast<long long>(x + 1) * sw / dw));
+                const int x1 =
+                    std::max(x0 + 1, static_cast<int>(static_cast<long long>(x + 1) * sw / dw));
                 uint64_t a = 0, r = 0, g = 0, b = 0;
                 for (int yy = y0; yy < y1; ++yy) {
                     for (int xx = x0; xx < x1; ++xx) {

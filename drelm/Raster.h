@@ -13,8 +13,8 @@ struct Canvas {
     uint32_t* pixels = nullptr;
     int width = 0;
     int height = 0;
-    int stride = 0;         // pixels per row
-    float* depth = nullptr; // same layout as pixels, or nullptr
+    int stride = 0;          // pixels per row
+    float* depth = nullptr;  // same layout as pixels, or nullptr
 };
 
 struct Paint {
@@ -48,10 +48,10 @@ inline uint32_t Div255Lanes(uint32_t x) {
 
 // Each channel of `s` multiplied by the same channel of `m`, / 255 rounded.
 inline uint32_t Modulate(uint32_t s, uint32_t m) {
-    const uint32_t rb = Div255Lanes((s & 0xFFu) * (m & 0xFFu) |
-                                    (((s >> 16) & 0xFFu) * ((m >> 16) & 0xFFu)) << 16);
-    const uint32_t ag = Div255Lanes(((s >> 8) & 0xFFu) * ((m >> 8) & 0xFFu) |
-                                    ((s >> 24) * (m >> 24)) << 16);
+    const uint32_t rb =
+        Div255Lanes((s & 0xFFu) * (m & 0xFFu) | (((s >> 16) & 0xFFu) * ((m >> 16) & 0xFFu)) << 16);
+    const uint32_t ag =
+        Div255Lanes(((s >> 8) & 0xFFu) * ((m >> 8) & 0xFFu) | ((s >> 24) * (m >> 24)) << 16);
     return rb | (ag << 8);
 }
 
@@ -71,8 +71,8 @@ uint32_t BlendMultiply(uint32_t d, uint32_t s);
 
 void FillRect(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect, uint32_t argb);
 void FillRect4(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
-               const DRELM_RGBA& topLeft, const DRELM_RGBA& topRight,
-               const DRELM_RGBA& bottomLeft, const DRELM_RGBA& bottomRight);
+               const DRELM_RGBA& topLeft, const DRELM_RGBA& topRight, const DRELM_RGBA& bottomLeft,
+               const DRELM_RGBA& bottomRight);
 void FillDiagonal(const Canvas& canvas, const Paint& paint, const Quelm::Rect& rect,
                   const DRELM_RGBA& from, const DRELM_RGBA& to);
 void DrawLine(const Canvas& canvas, const Paint& paint, int x1, int y1, int x2, int y2,
@@ -83,7 +83,7 @@ void Blit(const Canvas& canvas, const Paint& paint, const Source& source,
           const Quelm::Rect& sourceRect, const Quelm::Rect& targetRect, uint32_t modulate);
 
 // Scales straight-alpha A8R8G8B8 pixels into another buffer of the given size.
-void ScalePixels(const uint32_t* src, int sw, int sh, int srcStride, uint32_t* dst, int dw,
-                 int dh, DRELM_TEXTURE_FILTER_TYPE filter);
+void ScalePixels(const uint32_t* src, int sw, int sh, int srcStride, uint32_t* dst, int dw, int dh,
+                 DRELM_TEXTURE_FILTER_TYPE filter);
 
 }  // namespace drelm

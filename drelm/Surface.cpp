@@ -15,9 +15,7 @@ constexpr int kMaxSurfaceSide = 16384;
 constexpr long long kMaxSurfacePixels = 64LL * 1024 * 1024;
 constexpr int kMaxTextureSide = 8192;
 
-bool IsSurfaceFormat(DRELM_FORMAT f) {
-    return f >= DRELM_FORMAT_A8R8G8B8 && f <= DRELM_FORMAT_A8;
-}
+bool IsSurfaceFormat(DRELM_FORMAT f) { return f >= DRELM_FORMAT_A8R8G8B8 && f <= DRELM_FORMAT_A8; }
 
 // Every pixel as A8R8G8B8, row after row without padding.
 std::vector<uint32_t> ToArgb(const DRELM_SurfaceOrTexture& s, const DRELM_Palette* palette) {
@@ -52,7 +50,8 @@ DRELM_Palette BuildPalette(const std::vector<uint32_t>& argb) {
         if (seen.size() == 256) {
             palette.colors.clear();
             for (int i = 0; i < 256; ++i) {
-                palette.AddColor(DRELM_RGBA(uint8_t((i >> 5) * 255 / 7), uint8_t(((i >> 2) & 7) * 255 / 7),
+                palette.AddColor(DRELM_RGBA(uint8_t((i >> 5) * 255 / 7),
+                                            uint8_t(((i >> 2) & 7) * 255 / 7),
                                             uint8_t((i & 3) * 255 / 3)));
             }
             return palette;
@@ -94,16 +93,19 @@ void CopyPixels(const DRELM_SurfaceOrTexture& from, const DRELM_Palette* fromPal
     const bool same = from.Format() == to.Format() &&
                       (from.Format() != DRELM_FORMAT_P8 || fromPalette == toPalette);
     for (int row = src.y; row < src.Bottom(); ++row) {
-        const uint8_t* s = sp + static_cast<size_t>(row) * from.Pitch() + static_cast<size_t>(src.x) * sb;
-        uint8_t* d = dp + static_cast<size_t>(row + dy) * to.Pitch() + static_cast<size_t>(src.x + dx) * db;
+        const uint8_t* s =
+            sp + static_cast<size_t>(row) * from.Pitch() + static_cast<size_t>(src.x) * sb;
+        uint8_t* d =
+            dp + static_cast<size_t>(row + dy) * to.Pitch() + static_cast<size_t>(src.x + dx) * db;
         if (same) {
             std::memcpy(d, s, static_cast<size_t>(src.width) * sb);
             continue;
         }
         for (int i = 0; i < src.width; ++i) {
-            drelm::WritePixel(d + static_cast<size_t>(i) * db, to.Format(),
-                              drelm::ReadPixel(s + static_cast<size_t>(i) * sb, from.Format(), fromPalette),
-                              toPalette);
+            drelm::WritePixel(
+                d + static_cast<size_t>(i) * db, to.Format(),
+                drelm::ReadPixel(s + static_cast<size_t>(i) * sb, from.Format(), fromPalette),
+                toPalette);
         }
     }
 }
@@ -113,13 +115,17 @@ void CopyPixels(const DRELM_SurfaceOrTexture& from, const DRELM_Palette* fromPal
 int DRELM_BytesPerPixel(DRELM_FORMAT format) {
     switch (format) {
         case DRELM_FORMAT_A8R8G8B8:
-        case DRELM_FORMAT_X8R8G8B8: return 4;
+        case DRELM_FORMAT_X8R8G8B8:
+            return 4;
         case DRELM_FORMAT_R5G6B5:
         case DRELM_FORMAT_A1R5G5B5:
-        case DRELM_FORMAT_A4R4G4B4: return 2;
+        case DRELM_FORMAT_A4R4G4B4:
+            return 2;
         case DRELM_FORMAT_P8:
-        case DRELM_FORMAT_A8: return 1;
-        default: return 0;
+        case DRELM_FORMAT_A8:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -275,8 +281,9 @@ void DRELM_Surface::FillRect(const Quelm::Rect& rect, const DRELM_RGBA& colour) 
     const int bpp = DRELM_BytesPerPixel(format);
     for (int y = r.y; y < r.Bottom(); ++y) {
         for (int x = r.x; x < r.Right(); ++x) {
-            drelm::WritePixel(pixels.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * bpp,
-                              format, colour.Packed(), &palette);
+            drelm::WritePixel(
+                pixels.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * bpp,
+                format, colour.Packed(), &palette);
         }
     }
 }
@@ -305,7 +312,8 @@ void DRELM_Surface::Resize(const Quelm::Rect& rect, DRELM_TEXTURE_FILTER_TYPE fi
     const std::vector<uint32_t> argb = ToArgb(*this, &palette);
     std::vector<uint32_t> scaled(static_cast<size_t>(w) * static_cast<size_t>(h));
     // Palette pictures keep their colours only with the nearest pixel.
-    const DRELM_TEXTURE_FILTER_TYPE filter = format == DRELM_FORMAT_P8 ? DRELM_FILTER_POINT : filterType;
+    const DRELM_TEXTURE_FILTER_TYPE filter =
+        format == DRELM_FORMAT_P8 ? DRELM_FILTER_POINT : filterType;
     drelm::ScalePixels(argb.data(), width, height, width, scaled.data(), w, h, filter);
     StoreArgb(*this, scaled, w, h, format);
 }

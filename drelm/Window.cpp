@@ -79,8 +79,8 @@ void CreateCursors() {
     drelm::VideoState& v = Lib().video;
     if (!v.cursors.empty()) return;
     const SDL_SystemCursor system[] = {
-        SDL_SYSTEM_CURSOR_ARROW, SDL_SYSTEM_CURSOR_WAIT,     SDL_SYSTEM_CURSOR_IBEAM,
-        SDL_SYSTEM_CURSOR_HAND,  SDL_SYSTEM_CURSOR_SIZEWE,   SDL_SYSTEM_CURSOR_SIZENS,
+        SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_WAIT,    SDL_SYSTEM_CURSOR_IBEAM,
+        SDL_SYSTEM_CURSOR_HAND,     SDL_SYSTEM_CURSOR_SIZEWE,  SDL_SYSTEM_CURSOR_SIZENS,
         SDL_SYSTEM_CURSOR_SIZENWSE, SDL_SYSTEM_CURSOR_SIZEALL,
     };
     for (SDL_SystemCursor c : system) v.cursors.push_back(SDL_CreateSystemCursor(c));
@@ -138,7 +138,8 @@ DRELM_Screen* ApplyMode(const DRELM_VideoMode& mode, uint32_t flags) {
     if (fullScreen && !FindDisplayMode(mode, &displayMode)) Fail("Video mode not found");
 
     if (v.window == nullptr) {
-        uint32_t windowFlags = (flags & DRELM_VIDEO_HIDDEN) != 0 ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+        uint32_t windowFlags =
+            (flags & DRELM_VIDEO_HIDDEN) != 0 ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
         v.window = SDL_CreateWindow(gTitle.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     mode.width, mode.height, windowFlags);
         if (v.window == nullptr) Fail("DRELM: Couldn't open window");
@@ -148,7 +149,8 @@ DRELM_Screen* ApplyMode(const DRELM_VideoMode& mode, uint32_t flags) {
     }
     if (fullScreen) {
         SDL_SetWindowDisplayMode(v.window, &displayMode);
-        if (SDL_SetWindowFullscreen(v.window, SDL_WINDOW_FULLSCREEN) != 0) Fail("Video mode not found");
+        if (SDL_SetWindowFullscreen(v.window, SDL_WINDOW_FULLSCREEN) != 0)
+            Fail("Video mode not found");
     }
     CreateDevice(mode.width, mode.height, flags);
 
@@ -187,13 +189,14 @@ void PresentToWindowSurface(drelm::VideoState& v) {
     const uint32_t format = surface->format->format;
     if (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) {
         for (int y = 0; y < h; ++y) {
-            std::memcpy(static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch,
-                        v.backBuffer.data() + static_cast<size_t>(y) * v.screen.Width(),
-                        static_cast<size_t>(w) * 4);
+            std::memcpy(
+                static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch,
+                v.backBuffer.data() + static_cast<size_t>(y) * v.screen.Width(),
+                static_cast<size_t>(w) * 4);
         }
     } else {
-        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, v.backBuffer.data(), v.screen.Width() * 4, format,
-                          surface->pixels, surface->pitch);
+        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, v.backBuffer.data(), v.screen.Width() * 4,
+                          format, surface->pixels, surface->pitch);
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     SDL_UpdateWindowSurface(v.window);
@@ -265,7 +268,9 @@ void DRELM_SetWindowTitle(const char* title) {
     if (Lib().video.window != nullptr) SDL_SetWindowTitle(Lib().video.window, gTitle.c_str());
 }
 
-bool DRELM_IsSurfaceFormatAvailable(DRELM_FORMAT format) { return DRELM_BytesPerPixel(format) != 0; }
+bool DRELM_IsSurfaceFormatAvailable(DRELM_FORMAT format) {
+    return DRELM_BytesPerPixel(format) != 0;
+}
 
 bool DRELM_IsTextureFormatAvailable(DRELM_FORMAT format) {
     return format == DRELM_FORMAT_A8R8G8B8 || format == DRELM_FORMAT_X8R8G8B8;
@@ -304,7 +309,8 @@ void DRELM_SaveScreenshot(const char* fileName) {
 DRELM_Surface* DRELM_GrabScreen() {
     const drelm::VideoState& v = Lib().video;
     if (!v.hasScreen) Fail("SurfaceSaver: Feature not supported");
-    DRELM_Surface* shot = DRELM_CreateSurface(v.screen.Width(), v.screen.Height(), DRELM_FORMAT_A8R8G8B8);
+    DRELM_Surface* shot =
+        DRELM_CreateSurface(v.screen.Width(), v.screen.Height(), DRELM_FORMAT_A8R8G8B8);
     uint32_t* out = static_cast<uint32_t*>(shot->Lock(DRELM_LOCK_WRITE));
     for (size_t i = 0; i < v.backBuffer.size(); ++i) out[i] = v.backBuffer[i] | 0xFF000000u;
     shot->Unlock();

@@ -36,7 +36,9 @@ struct Scene {
         font = DRELM_CreateFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 12);
         for (int i = 0; i < 200; ++i) {
             char text[96];
-            std::snprintf(text, sizeof text, "%03d | C-4 01 F 0A0 | D#5 02 8 000 | --- .. . ... | G-3 0F A 1%02X", i, i);
+            std::snprintf(text, sizeof text,
+                          "%03d | C-4 01 F 0A0 | D#5 02 8 000 | --- .. . ... | G-3 0F A 1%02X", i,
+                          i);
             lines.emplace_back(text);
         }
     }
@@ -60,7 +62,8 @@ struct Scene {
     }
     void Text() const {
         for (int i = 0; i < 200; ++i) {
-            font->Print(4 + (i / 50) * 200, (i % 50) * 12, lines[size_t(i)].c_str(), DRELM_RGBA(230, 230, 240));
+            font->Print(4 + (i / 50) * 200, (i % 50) * 12, lines[size_t(i)].c_str(),
+                        DRELM_RGBA(230, 230, 240));
         }
     }
 };

@@ -18,7 +18,9 @@ constexpr unsigned long long kMaxPixels = 64ULL * 1024 * 1024;
 constexpr uint32_t kModeHam = 0x800;
 constexpr uint32_t kModeHalfBright = 0x80;
 
-uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint32_t Be32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 uint32_t Be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
 
 struct Header {
@@ -40,7 +42,8 @@ struct Chunks {
 };
 
 bool ReadChunks(const uint8_t* data, size_t size, Chunks& c) {
-    if (size < 12 || std::memcmp(data, "FORM", 4) != 0 || std::memcmp(data + 8, "ILBM", 4) != 0) return false;
+    if (size < 12 || std::memcmp(data, "FORM", 4) != 0 || std::memcmp(data + 8, "ILBM", 4) != 0)
+        return false;
     // The FORM may claim more than the file holds; only what is there is read.
     size_t end = std::min<size_t>(size, 8 + static_cast<size_t>(Be32(data + 4)));
     size_t pos = 12;
@@ -62,7 +65,8 @@ bool ReadChunks(const uint8_t* data, size_t size, Chunks& c) {
         } else if (std::memcmp(id, "CMAP", 4) == 0) {
             c.palette.clear();
             for (size_t i = 0; i + 3 <= length && c.palette.size() < 256; i += 3) {
-                c.palette.push_back(0xFF000000u | uint32_t(chunk[i]) << 16 | uint32_t(chunk[i + 1]) << 8 | chunk[i + 2]);
+                c.palette.push_back(0xFF000000u | uint32_t(chunk[i]) << 16 |
+                                    uint32_t(chunk[i + 1]) << 8 | chunk[i + 2]);
             }
         } else if (std::memcmp(id, "CAMG", 4) == 0) {
             if (length >= 4) c.mode = Be32(chunk);
@@ -126,7 +130,8 @@ bool Decode(const Chunks& c, libilbm_Picture* picture) {
     if (h.compression > 1) return false;
     const size_t rowBytes = static_cast<size_t>((h.width + 15) / 16) * 2;
     const int stored = h.planes + (h.masking == 1 ? 1 : 0);
-    std::vector<std::vector<uint8_t>> rows(static_cast<size_t>(stored), std::vector<uint8_t>(rowBytes));
+    std::vector<std::vector<uint8_t>> rows(static_cast<size_t>(stored),
+                                           std::vector<uint8_t>(rowBytes));
     auto* pixels = new (std::nothrow) unsigned int[static_cast<size_t>(h.width) * h.height];
     if (pixels == nullptr) return false;
     size_t pos = 0;
@@ -155,17 +160,26 @@ bool Decode(const Chunks& c, libilbm_Picture* picture) {
                 const uint32_t v = value & ((1u << bits) - 1);
                 const uint32_t expanded = bits == 4 ? v * 17 : (v << 2) | (v >> 4);
                 switch (control) {
-                    case 0: held = PaletteColour(c, v); break;
-                    case 1: held = (held & 0xFFFFFF00u) | expanded; break;
-                    case 2: held = (held & 0xFF00FFFFu) | expanded << 16; break;
-                    default: held = (held & 0xFFFF00FFu) | expanded << 8; break;
+                    case 0:
+                        held = PaletteColour(c, v);
+                        break;
+                    case 1:
+                        held = (held & 0xFFFFFF00u) | expanded;
+                        break;
+                    case 2:
+                        held = (held & 0xFF00FFFFu) | expanded << 16;
+                        break;
+                    default:
+                        held = (held & 0xFFFF00FFu) | expanded << 8;
+                        break;
                 }
                 argb = held;
             } else {
                 argb = PaletteColour(c, value);
                 if (h.masking == 2 && value == h.transparent) argb &= 0x00FFFFFFu;
             }
-            if (h.masking == 1 && (rows[static_cast<size_t>(h.planes)][byte] & bit) == 0) argb &= 0x00FFFFFFu;
+            if (h.masking == 1 && (rows[static_cast<size_t>(h.planes)][byte] & bit) == 0)
+                argb &= 0x00FFFFFFu;
             pixels[static_cast<size_t>(y) * h.width + x] = argb;
         }
     }

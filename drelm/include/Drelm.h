@@ -114,7 +114,7 @@ enum DRELM_TEXTURE_FILTER_TYPE : int {
 };
 
 enum DRELM_FONT_LOAD_MODE : int {
-    DRELM_FONT_LOAD_AUTO = 0,      // picture font when the file is a font description, else TrueType
+    DRELM_FONT_LOAD_AUTO = 0,  // picture font when the file is a font description, else TrueType
     DRELM_FONT_LOAD_TRUETYPE = 1,  // a TrueType/OpenType file through the font rasteriser
     DRELM_FONT_LOAD_PICTURE = 2,   // a font description file naming a picture of the glyphs
 };
@@ -145,16 +145,16 @@ enum : uint32_t {
 enum : uint32_t {
     DRELM_VIDEO_FULLSCREEN = 1,
     DRELM_VIDEO_VSYNC = 2,     // wait for the display's refresh when presenting
-    DRELM_VIDEO_SOFTWARE = 4,  // present through the software renderer
+    DRELM_VIDEO_SOFTWARE = 4,  // no acceleration: frames go straight to the window's pixels
     DRELM_VIDEO_HIDDEN = 8,    // do not show the window (tests, tools)
 };
 
 // Render states. All values are ints; the whole record is DRELM_RenderState.
 enum DRELM_RENDER_STATE : int {
-    DRELM_RS_BLEND = 0,   // a DRELM_BLEND_MODE; default DRELM_BLEND_ALPHA
-    DRELM_RS_Z_TEST = 1,  // 1: draw a pixel only where its Z <= the depth buffer's; default 0
-    DRELM_RS_Z_WRITE = 2, // 1: drawn pixels store their Z in the depth buffer; default 0
-    DRELM_RS_FILTER = 3,  // DRELM_FILTER_POINT or _BILINEAR for stretched blits; default point
+    DRELM_RS_BLEND = 0,    // a DRELM_BLEND_MODE; default DRELM_BLEND_ALPHA
+    DRELM_RS_Z_TEST = 1,   // 1: draw a pixel only where its Z <= the depth buffer's; default 0
+    DRELM_RS_Z_WRITE = 2,  // 1: drawn pixels store their Z in the depth buffer; default 0
+    DRELM_RS_FILTER = 3,   // DRELM_FILTER_POINT or _BILINEAR for stretched blits; default point
     DRELM_RS_COUNT = 4,
 };
 
@@ -345,8 +345,8 @@ public:
     void Create(int width, int height, DRELM_FORMAT format, uint32_t flags = 0);
     // Loads a picture as DRELM_Surface::Create does (same messages) and converts it; a,
     // b as for DRELM_Surface::Convert.
-    void Create(const char* fileName, DRELM_FORMAT format = DRELM_FORMAT_A8R8G8B8,
-                uint32_t a = 0, uint32_t b = 0);
+    void Create(const char* fileName, DRELM_FORMAT format = DRELM_FORMAT_A8R8G8B8, uint32_t a = 0,
+                uint32_t b = 0);
     void Free();
     void Clear(const DRELM_RGBA& colour);
 
@@ -448,10 +448,10 @@ private:
 
 #pragma pack(push, 1)
 struct DRELM_Event {
-    uint8_t type = 0;        // DRELM_EVENT_*
-    uint8_t ring = 0;        // used by the event ring only
-    uint8_t flag = 0;        // 1: key repeat, or double click
-    uint8_t key = 0;         // PC set-1 scan code (DRELM_KEY_*)
+    uint8_t type = 0;  // DRELM_EVENT_*
+    uint8_t ring = 0;  // used by the event ring only
+    uint8_t flag = 0;  // 1: key repeat, or double click
+    uint8_t key = 0;   // PC set-1 scan code (DRELM_KEY_*)
     int16_t value1 = 0;
     int16_t value2 = 0;
     int16_t value3 = 0;
@@ -460,19 +460,19 @@ struct DRELM_Event {
 static_assert(sizeof(DRELM_Event) == 10, "packed event record");
 
 enum : uint8_t {
-    DRELM_EVENT_KEY_DOWN = 1,        // value1 character (0 for none), value2 modifiers
+    DRELM_EVENT_KEY_DOWN = 1,  // value1 character (0 for none), value2 modifiers
     DRELM_EVENT_KEY_UP = 2,
-    DRELM_EVENT_MOUSE_MOVE = 3,      // value1 x, value2 y (window coordinates)
-    DRELM_EVENT_WHEEL_DOWN = 4,      // value3 change of the wheel position (< 0)
-    DRELM_EVENT_WHEEL_UP = 5,        // value3 change of the wheel position (> 0)
-    DRELM_EVENT_LEFT_DOWN = 6,       // value2 modifiers, flag 1 on a double click
+    DRELM_EVENT_MOUSE_MOVE = 3,  // value1 x, value2 y (window coordinates)
+    DRELM_EVENT_WHEEL_DOWN = 4,  // value3 change of the wheel position (< 0)
+    DRELM_EVENT_WHEEL_UP = 5,    // value3 change of the wheel position (> 0)
+    DRELM_EVENT_LEFT_DOWN = 6,   // value2 modifiers, flag 1 on a double click
     DRELM_EVENT_LEFT_UP = 7,
-    DRELM_EVENT_RIGHT_DOWN = 8,      // value2 modifiers
+    DRELM_EVENT_RIGHT_DOWN = 8,  // value2 modifiers
     DRELM_EVENT_RIGHT_UP = 9,
-    DRELM_EVENT_MIDDLE_DOWN = 10,    // value2 modifiers
+    DRELM_EVENT_MIDDLE_DOWN = 10,  // value2 modifiers
     DRELM_EVENT_MIDDLE_UP = 11,
-    DRELM_EVENT_DEVICE_LOST = 12,    // call DRELM_RestoreGraphicsDevice
-    DRELM_EVENT_QUIT = 13,           // the user asked to close the window
+    DRELM_EVENT_DEVICE_LOST = 12,  // call DRELM_RestoreGraphicsDevice
+    DRELM_EVENT_QUIT = 13,         // the user asked to close the window
 };
 
 // One notch of the wheel changes its position by this much.
@@ -497,53 +497,129 @@ enum : uint32_t {
 // Key codes: PC set-1 scan codes; keys sent with the E0 prefix have bit 7 set.
 enum : uint8_t {
     DRELM_KEY_ESCAPE = 0x01,
-    DRELM_KEY_1 = 0x02, DRELM_KEY_2 = 0x03, DRELM_KEY_3 = 0x04, DRELM_KEY_4 = 0x05,
-    DRELM_KEY_5 = 0x06, DRELM_KEY_6 = 0x07, DRELM_KEY_7 = 0x08, DRELM_KEY_8 = 0x09,
-    DRELM_KEY_9 = 0x0A, DRELM_KEY_0 = 0x0B,
-    DRELM_KEY_MINUS = 0x0C, DRELM_KEY_EQUALS = 0x0D, DRELM_KEY_BACKSPACE = 0x0E,
+    DRELM_KEY_1 = 0x02,
+    DRELM_KEY_2 = 0x03,
+    DRELM_KEY_3 = 0x04,
+    DRELM_KEY_4 = 0x05,
+    DRELM_KEY_5 = 0x06,
+    DRELM_KEY_6 = 0x07,
+    DRELM_KEY_7 = 0x08,
+    DRELM_KEY_8 = 0x09,
+    DRELM_KEY_9 = 0x0A,
+    DRELM_KEY_0 = 0x0B,
+    DRELM_KEY_MINUS = 0x0C,
+    DRELM_KEY_EQUALS = 0x0D,
+    DRELM_KEY_BACKSPACE = 0x0E,
     DRELM_KEY_TAB = 0x0F,
-    DRELM_KEY_Q = 0x10, DRELM_KEY_W = 0x11, DRELM_KEY_E = 0x12, DRELM_KEY_R = 0x13,
-    DRELM_KEY_T = 0x14, DRELM_KEY_Y = 0x15, DRELM_KEY_U = 0x16, DRELM_KEY_I = 0x17,
-    DRELM_KEY_O = 0x18, DRELM_KEY_P = 0x19,
-    DRELM_KEY_LEFTBRACKET = 0x1A, DRELM_KEY_RIGHTBRACKET = 0x1B, DRELM_KEY_RETURN = 0x1C,
+    DRELM_KEY_Q = 0x10,
+    DRELM_KEY_W = 0x11,
+    DRELM_KEY_E = 0x12,
+    DRELM_KEY_R = 0x13,
+    DRELM_KEY_T = 0x14,
+    DRELM_KEY_Y = 0x15,
+    DRELM_KEY_U = 0x16,
+    DRELM_KEY_I = 0x17,
+    DRELM_KEY_O = 0x18,
+    DRELM_KEY_P = 0x19,
+    DRELM_KEY_LEFTBRACKET = 0x1A,
+    DRELM_KEY_RIGHTBRACKET = 0x1B,
+    DRELM_KEY_RETURN = 0x1C,
     DRELM_KEY_LCTRL = 0x1D,
-    DRELM_KEY_A = 0x1E, DRELM_KEY_S = 0x1F, DRELM_KEY_D = 0x20, DRELM_KEY_F = 0x21,
-    DRELM_KEY_G = 0x22, DRELM_KEY_H = 0x23, DRELM_KEY_J = 0x24, DRELM_KEY_K = 0x25,
-    DRELM_KEY_L = 0x26, DRELM_KEY_SEMICOLON = 0x27, DRELM_KEY_APOSTROPHE = 0x28,
+    DRELM_KEY_A = 0x1E,
+    DRELM_KEY_S = 0x1F,
+    DRELM_KEY_D = 0x20,
+    DRELM_KEY_F = 0x21,
+    DRELM_KEY_G = 0x22,
+    DRELM_KEY_H = 0x23,
+    DRELM_KEY_J = 0x24,
+    DRELM_KEY_K = 0x25,
+    DRELM_KEY_L = 0x26,
+    DRELM_KEY_SEMICOLON = 0x27,
+    DRELM_KEY_APOSTROPHE = 0x28,
     DRELM_KEY_GRAVE = 0x29,  // the key left of 1
     DRELM_KEY_LSHIFT = 0x2A,
     DRELM_KEY_BACKSLASH = 0x2B,  // the key left of Enter on a 102-key board
-    DRELM_KEY_Z = 0x2C, DRELM_KEY_X = 0x2D, DRELM_KEY_C = 0x2E, DRELM_KEY_V = 0x2F,
-    DRELM_KEY_B = 0x30, DRELM_KEY_N = 0x31, DRELM_KEY_M = 0x32,
-    DRELM_KEY_COMMA = 0x33, DRELM_KEY_PERIOD = 0x34, DRELM_KEY_SLASH = 0x35,
-    DRELM_KEY_RSHIFT = 0x36, DRELM_KEY_KP_MULTIPLY = 0x37, DRELM_KEY_LALT = 0x38,
-    DRELM_KEY_SPACE = 0x39, DRELM_KEY_CAPSLOCK = 0x3A,
-    DRELM_KEY_F1 = 0x3B, DRELM_KEY_F2 = 0x3C, DRELM_KEY_F3 = 0x3D, DRELM_KEY_F4 = 0x3E,
-    DRELM_KEY_F5 = 0x3F, DRELM_KEY_F6 = 0x40, DRELM_KEY_F7 = 0x41, DRELM_KEY_F8 = 0x42,
-    DRELM_KEY_F9 = 0x43, DRELM_KEY_F10 = 0x44,
-    DRELM_KEY_NUMLOCK = 0x45, DRELM_KEY_SCROLLLOCK = 0x46,
-    DRELM_KEY_KP_7 = 0x47, DRELM_KEY_KP_8 = 0x48, DRELM_KEY_KP_9 = 0x49,
+    DRELM_KEY_Z = 0x2C,
+    DRELM_KEY_X = 0x2D,
+    DRELM_KEY_C = 0x2E,
+    DRELM_KEY_V = 0x2F,
+    DRELM_KEY_B = 0x30,
+    DRELM_KEY_N = 0x31,
+    DRELM_KEY_M = 0x32,
+    DRELM_KEY_COMMA = 0x33,
+    DRELM_KEY_PERIOD = 0x34,
+    DRELM_KEY_SLASH = 0x35,
+    DRELM_KEY_RSHIFT = 0x36,
+    DRELM_KEY_KP_MULTIPLY = 0x37,
+    DRELM_KEY_LALT = 0x38,
+    DRELM_KEY_SPACE = 0x39,
+    DRELM_KEY_CAPSLOCK = 0x3A,
+    DRELM_KEY_F1 = 0x3B,
+    DRELM_KEY_F2 = 0x3C,
+    DRELM_KEY_F3 = 0x3D,
+    DRELM_KEY_F4 = 0x3E,
+    DRELM_KEY_F5 = 0x3F,
+    DRELM_KEY_F6 = 0x40,
+    DRELM_KEY_F7 = 0x41,
+    DRELM_KEY_F8 = 0x42,
+    DRELM_KEY_F9 = 0x43,
+    DRELM_KEY_F10 = 0x44,
+    DRELM_KEY_NUMLOCK = 0x45,
+    DRELM_KEY_SCROLLLOCK = 0x46,
+    DRELM_KEY_KP_7 = 0x47,
+    DRELM_KEY_KP_8 = 0x48,
+    DRELM_KEY_KP_9 = 0x49,
     DRELM_KEY_KP_MINUS = 0x4A,
-    DRELM_KEY_KP_4 = 0x4B, DRELM_KEY_KP_5 = 0x4C, DRELM_KEY_KP_6 = 0x4D,
+    DRELM_KEY_KP_4 = 0x4B,
+    DRELM_KEY_KP_5 = 0x4C,
+    DRELM_KEY_KP_6 = 0x4D,
     DRELM_KEY_KP_PLUS = 0x4E,
-    DRELM_KEY_KP_1 = 0x4F, DRELM_KEY_KP_2 = 0x50, DRELM_KEY_KP_3 = 0x51,
-    DRELM_KEY_KP_0 = 0x52, DRELM_KEY_KP_PERIOD = 0x53,
+    DRELM_KEY_KP_1 = 0x4F,
+    DRELM_KEY_KP_2 = 0x50,
+    DRELM_KEY_KP_3 = 0x51,
+    DRELM_KEY_KP_0 = 0x52,
+    DRELM_KEY_KP_PERIOD = 0x53,
     DRELM_KEY_NONUSBACKSLASH = 0x56,  // the extra key left of Z on a 102-key board
-    DRELM_KEY_F11 = 0x57, DRELM_KEY_F12 = 0x58,
-    DRELM_KEY_KP_ENTER = 0x9C, DRELM_KEY_RCTRL = 0x9D,
-    DRELM_KEY_MUTE = 0xA0, DRELM_KEY_CALCULATOR = 0xA1, DRELM_KEY_PLAYPAUSE = 0xA2,
-    DRELM_KEY_MEDIASTOP = 0xA4, DRELM_KEY_VOLUMEDOWN = 0xAE, DRELM_KEY_VOLUMEUP = 0xB0,
-    DRELM_KEY_WEBHOME = 0xB2, DRELM_KEY_KP_DIVIDE = 0xB5, DRELM_KEY_PRINTSCREEN = 0xB7,
-    DRELM_KEY_RALT = 0xB8, DRELM_KEY_PAUSE = 0xC5,
-    DRELM_KEY_HOME = 0xC7, DRELM_KEY_UP = 0xC8, DRELM_KEY_PAGEUP = 0xC9,
-    DRELM_KEY_LEFT = 0xCB, DRELM_KEY_RIGHT = 0xCD,
-    DRELM_KEY_END = 0xCF, DRELM_KEY_DOWN = 0xD0, DRELM_KEY_PAGEDOWN = 0xD1,
-    DRELM_KEY_INSERT = 0xD2, DRELM_KEY_DELETE = 0xD3,
-    DRELM_KEY_LOS = 0xDB, DRELM_KEY_ROS = 0xDC, DRELM_KEY_APPMENU = 0xDD,
-    DRELM_KEY_POWER = 0xDE, DRELM_KEY_SLEEP = 0xDF, DRELM_KEY_WAKE = 0xE3,
-    DRELM_KEY_WEBSEARCH = 0xE5, DRELM_KEY_WEBFAVORITES = 0xE6, DRELM_KEY_WEBREFRESH = 0xE7,
-    DRELM_KEY_WEBSTOP = 0xE8, DRELM_KEY_WEBFORWARD = 0xE9, DRELM_KEY_WEBBACK = 0xEA,
-    DRELM_KEY_MYCOMPUTER = 0xEB, DRELM_KEY_MAIL = 0xEC, DRELM_KEY_MEDIASELECT = 0xED,
+    DRELM_KEY_F11 = 0x57,
+    DRELM_KEY_F12 = 0x58,
+    DRELM_KEY_KP_ENTER = 0x9C,
+    DRELM_KEY_RCTRL = 0x9D,
+    DRELM_KEY_MUTE = 0xA0,
+    DRELM_KEY_CALCULATOR = 0xA1,
+    DRELM_KEY_PLAYPAUSE = 0xA2,
+    DRELM_KEY_MEDIASTOP = 0xA4,
+    DRELM_KEY_VOLUMEDOWN = 0xAE,
+    DRELM_KEY_VOLUMEUP = 0xB0,
+    DRELM_KEY_WEBHOME = 0xB2,
+    DRELM_KEY_KP_DIVIDE = 0xB5,
+    DRELM_KEY_PRINTSCREEN = 0xB7,
+    DRELM_KEY_RALT = 0xB8,
+    DRELM_KEY_PAUSE = 0xC5,
+    DRELM_KEY_HOME = 0xC7,
+    DRELM_KEY_UP = 0xC8,
+    DRELM_KEY_PAGEUP = 0xC9,
+    DRELM_KEY_LEFT = 0xCB,
+    DRELM_KEY_RIGHT = 0xCD,
+    DRELM_KEY_END = 0xCF,
+    DRELM_KEY_DOWN = 0xD0,
+    DRELM_KEY_PAGEDOWN = 0xD1,
+    DRELM_KEY_INSERT = 0xD2,
+    DRELM_KEY_DELETE = 0xD3,
+    DRELM_KEY_LOS = 0xDB,
+    DRELM_KEY_ROS = 0xDC,
+    DRELM_KEY_APPMENU = 0xDD,
+    DRELM_KEY_POWER = 0xDE,
+    DRELM_KEY_SLEEP = 0xDF,
+    DRELM_KEY_WAKE = 0xE3,
+    DRELM_KEY_WEBSEARCH = 0xE5,
+    DRELM_KEY_WEBFAVORITES = 0xE6,
+    DRELM_KEY_WEBREFRESH = 0xE7,
+    DRELM_KEY_WEBSTOP = 0xE8,
+    DRELM_KEY_WEBFORWARD = 0xE9,
+    DRELM_KEY_WEBBACK = 0xEA,
+    DRELM_KEY_MYCOMPUTER = 0xEB,
+    DRELM_KEY_MAIL = 0xEC,
+    DRELM_KEY_MEDIASELECT = 0xED,
 };
 
 // Key name indices beyond the keyboard: joystick j (0..7) direction or button b (0..15)
@@ -604,8 +680,7 @@ DRELM_API void DRELM_Quit();
 // offers no mode of that size), "DRELM: Couldn't open window", "d3d->createDevice()".
 DRELM_API DRELM_Screen* DRELM_SetVideoMode(const DRELM_VideoMode& videoMode, uint32_t flags);
 // Switches an open window to another mode (same messages). The clip rectangle is reset.
-DRELM_API DRELM_Screen* DRELM_ChangeVideoMode(const DRELM_VideoMode& videoMode,
-                                              uint32_t flags);
+DRELM_API DRELM_Screen* DRELM_ChangeVideoMode(const DRELM_VideoMode& videoMode, uint32_t flags);
 // Rebuilds the device after DRELM_EVENT_DEVICE_LOST; textures keep their pixels.
 DRELM_API void DRELM_RestoreGraphicsDevice();
 DRELM_API DRELM_Screen* DRELM_GetScreen();
@@ -669,8 +744,7 @@ DRELM_API void DRELM_DrawLine(int x1, int y1, int x2, int y2, const DRELM_RGBA& 
 // The one-pixel outline of `rect`.
 DRELM_API void DRELM_DrawBox(const Quelm::Rect& rect, const DRELM_RGBA& colour);
 DRELM_API void DRELM_DrawGradientRect(const Quelm::Rect& rect, const DRELM_RGBA& from,
-                                      const DRELM_RGBA& to,
-                                      DRELM_GRADIENT_DIRECTION direction);
+                                      const DRELM_RGBA& to, DRELM_GRADIENT_DIRECTION direction);
 DRELM_API void DRELM_DrawGradientRectH(const Quelm::Rect& rect, const DRELM_RGBA& left,
                                        const DRELM_RGBA& right);
 DRELM_API void DRELM_DrawGradientRectV(const Quelm::Rect& rect, const DRELM_RGBA& top,
@@ -749,15 +823,15 @@ DRELM_API DRELM_Surface* DRELM_GrabScreen();
 // Replaces the high-resolution counter: `counter` returns ticks, `ticksPerSecond` of
 // them a second. nullptr restores the system clock.
 using DRELM_CounterFunction = uint64_t (*)(void* user);
-DRELM_API void DRELM_SetCounter(DRELM_CounterFunction counter, uint64_t ticksPerSecond,
-                                void* user);
+DRELM_API void DRELM_SetCounter(DRELM_CounterFunction counter, uint64_t ticksPerSecond, void* user);
 
 // Input as if it came from the window system; handled at the next DRELM_UpdateInput in
 // the order given. `sdlScancode` is an SDL_Scancode value; `character` the text the key
 // typed (0: derived from the key and the modifiers).
 DRELM_API void DRELM_InjectKey(int sdlScancode, bool down, int character = 0);
 DRELM_API void DRELM_InjectMouseMove(int x, int y);
-DRELM_API void DRELM_InjectMouseButton(int button, bool down, int x, int y);  // 1 left, 2 middle, 3 right
+DRELM_API void DRELM_InjectMouseButton(int button, bool down, int x,
+                                       int y);  // 1 left, 2 middle, 3 right
 DRELM_API void DRELM_InjectWheel(int notches);  // > 0 away from the user
 // A raw SDL_Event (pointer to SDL_Event).
 DRELM_API void DRELM_InjectSdlEvent(const void* sdlEvent);

@@ -49,7 +49,8 @@ TEST_F(Draw, ClippedTranslatedDrawingLandsWhereItShouldInTheScreenshot) {
     for (int y = 0; y < 240; ++y) {
         for (int x = 0; x < 320; ++x) {
             uint32_t expected = kBlack;
-            if (x >= 50 && x < 70 && y >= 40 && y < 50) expected = y == 45 ? Packed(kGreen) : Packed(kRed);
+            if (x >= 50 && x < 70 && y >= 40 && y < 50)
+                expected = y == 45 ? Packed(kGreen) : Packed(kRed);
             if (x >= 300 && x < 302 && y >= 220 && y < 223) expected = Packed(kBlue);
             ASSERT_EQ(shot->GetPixel(x, y).Packed(), expected) << x << "," << y;
         }
@@ -96,7 +97,8 @@ TEST_F(Draw, FourCornerRectangleHitsEachCornerExactly) {
     EXPECT_EQ(Pixel(15, 10), DRELM_RGBA(128, 128, 0));
     EXPECT_EQ(Pixel(21, 21).Packed(), kBlack);
 
-    DRELM_DrawGradientRectV(Quelm::Rect(30, 0, 1, 3), DRELM_RGBA(0, 0, 0), DRELM_RGBA(200, 100, 50));
+    DRELM_DrawGradientRectV(Quelm::Rect(30, 0, 1, 3), DRELM_RGBA(0, 0, 0),
+                            DRELM_RGBA(200, 100, 50));
     EXPECT_EQ(Pixel(30, 1), DRELM_RGBA(100, 50, 25));
     DRELM_DrawGradientRectH(Quelm::Rect(40, 0, 5, 1), DRELM_RGBA(0, 0, 0), DRELM_RGBA(0, 0, 200));
     EXPECT_EQ(Pixel(41, 0), DRELM_RGBA(0, 0, 50));
@@ -229,7 +231,8 @@ TEST_F(Draw, TexturesFromFilesWithAColourKeyAndFromOtherTextures) {
     picture.SetPixel(2, 0, DRELM_RGBA(255, 0, 255));
     const std::string file = ScratchFile("keyed.png");
     picture.Save(file.c_str());
-    DRELM_Texture* t = DRELM_CreateTexture(file.c_str(), DRELM_FORMAT_A8R8G8B8, 0xFF00FFu, DRELM_CONVERT_COLORKEY);
+    DRELM_Texture* t =
+        DRELM_CreateTexture(file.c_str(), DRELM_FORMAT_A8R8G8B8, 0xFF00FFu, DRELM_CONVERT_COLORKEY);
     t->Blit(10, 10);
     EXPECT_EQ(Pixel(10, 10).Packed(), kBlack);
     EXPECT_EQ(Pixel(11, 10), kRed);
@@ -256,7 +259,8 @@ TEST_F(Draw, TexturesFromFilesWithAColourKeyAndFromOtherTextures) {
 TEST_F(Draw, RenderTargetsKeepTheirOwnOriginAndGiveTheScreenItsBack) {
     DRELM_Translate(100, 100);
     DRELM_StartClip(Quelm::Rect(0, 0, 50, 50));
-    DRELM_Texture* target = DRELM_CreateTexture(8, 8, DRELM_FORMAT_A8R8G8B8, DRELM_TEXTURE_RENDER_TARGET);
+    DRELM_Texture* target =
+        DRELM_CreateTexture(8, 8, DRELM_FORMAT_A8R8G8B8, DRELM_TEXTURE_RENDER_TARGET);
     DRELM_SetRenderTarget(target);
     EXPECT_EQ(DRELM_CurrentRenderTarget(), target);
     EXPECT_EQ(DRELM_GetTranslate(), DRELM_Point(0, 0));
@@ -280,8 +284,9 @@ TEST_F(Draw, RenderTargetsKeepTheirOwnOriginAndGiveTheScreenItsBack) {
 TEST_F(Draw, VideoModesAndTheirErrors) {
     EXPECT_EQ(MessageOf([] { DRELM_SetVideoMode(DRELM_VideoMode(640, 480, DRELM_FORMAT_P8), 0); }),
               "Unsupported video mode");
-    EXPECT_EQ(MessageOf([] { DRELM_SetVideoMode(DRELM_VideoMode(0, 480, DRELM_FORMAT_X8R8G8B8), 0); }),
-              "Unsupported video mode");
+    EXPECT_EQ(
+        MessageOf([] { DRELM_SetVideoMode(DRELM_VideoMode(0, 480, DRELM_FORMAT_X8R8G8B8), 0); }),
+        "Unsupported video mode");
     // The offscreen display offers no full-screen modes.
     EXPECT_EQ(MessageOf([] {
                   DRELM_SetVideoMode(DRELM_VideoMode(800, 600, DRELM_FORMAT_X8R8G8B8),
@@ -290,8 +295,8 @@ TEST_F(Draw, VideoModesAndTheirErrors) {
               "Video mode not found");
     EXPECT_EQ(DRELM_GetScreen()->Width(), 320) << "a refused mode keeps the old one";
 
-    DRELM_Screen* screen = DRELM_ChangeVideoMode(DRELM_VideoMode(640, 480, DRELM_FORMAT_R5G6B5),
-                                                 DRELM_VIDEO_HIDDEN);
+    DRELM_Screen* screen =
+        DRELM_ChangeVideoMode(DRELM_VideoMode(640, 480, DRELM_FORMAT_R5G6B5), DRELM_VIDEO_HIDDEN);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen, DRELM_GetScreen());
     EXPECT_EQ(screen->Width(), 640);

@@ -40,7 +40,8 @@ inline std::vector<DRELM_Event> Update() {
 }
 
 inline std::string ScratchPath() {
-    return std::filesystem::temp_directory_path().string() + "/drelm-test-" + std::to_string(::getpid());
+    return std::filesystem::temp_directory_path().string() + "/drelm-test-" +
+           std::to_string(::getpid());
 }
 
 // Removes the scratch directory when the test program ends.

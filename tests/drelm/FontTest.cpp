@@ -47,7 +47,8 @@ std::string MakePictureFont() {
     DRELM_Surface picture;
     picture.Create(16, 8, DRELM_FORMAT_A8R8G8B8);
     for (int g = 0; g < 4; ++g) {
-        for (int i = 0; i <= g; ++i) picture.SetPixel(g * 3 + (i % 3), i / 3, DRELM_RGBA(255, 255, 255));
+        for (int i = 0; i <= g; ++i)
+            picture.SetPixel(g * 3 + (i % 3), i / 3, DRELM_RGBA(255, 255, 255));
     }
     picture.FillRect(Quelm::Rect(0, 4, 3, 4), DRELM_RGBA(255, 255, 255));
     picture.Save(ScratchFile("digits.png").c_str());
@@ -167,7 +168,8 @@ TEST_F(Fonts, GlyphsCanBeDrawnFromAnotherTexture) {
     DRELM_Surface* before = DRELM_GrabScreen();
 
     const DRELM_Surface* glyphs = font->GlyphSurface();
-    DRELM_Texture* big = DRELM_CreateTexture(glyphs->Width() + 10, glyphs->Height() + 20, DRELM_FORMAT_A8R8G8B8);
+    DRELM_Texture* big =
+        DRELM_CreateTexture(glyphs->Width() + 10, glyphs->Height() + 20, DRELM_FORMAT_A8R8G8B8);
     big->Clear(DRELM_RGBA(255, 0, 0, 255));  // anything read from outside the glyphs would show
     glyphs->CopyToTexture(big, Quelm::Rect(0, 0, glyphs->Width(), glyphs->Height()), 10, 20);
     font->UseOtherTexture(big, DRELM_Point(10, 20));
@@ -175,7 +177,8 @@ TEST_F(Fonts, GlyphsCanBeDrawnFromAnotherTexture) {
     font->Print(5, 5, "Aq", DRELM_WHITE);
     DRELM_Surface* after = DRELM_GrabScreen();
     for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 40; ++x) ASSERT_EQ(after->GetPixel(x, y), before->GetPixel(x, y)) << x << "," << y;
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(after->GetPixel(x, y), before->GetPixel(x, y)) << x << "," << y;
     }
     font->Clear();  // back to its own texture
     DRELM_FreeTexture(big);
@@ -214,14 +217,20 @@ TEST_F(Fonts, PictureFontDrawsItsCellsInTheGivenColour) {
 }
 
 TEST_F(Fonts, BadFontFilesGiveTheirMessages) {
-    EXPECT_EQ(MessageOf([] { DRELM_CreateFont(ScratchFile("none.ttf").c_str(), 12, 0, DRELM_FONT_LOAD_TRUETYPE); }),
+    EXPECT_EQ(MessageOf([] {
+                  DRELM_CreateFont(ScratchFile("none.ttf").c_str(), 12, 0,
+                                   DRELM_FONT_LOAD_TRUETYPE);
+              }),
               "DRELM: Create font");
-    EXPECT_EQ(MessageOf([] { DRELM_CreateFont(ScratchFile("none.font").c_str(), 0, 0, DRELM_FONT_LOAD_PICTURE); }),
+    EXPECT_EQ(MessageOf([] {
+                  DRELM_CreateFont(ScratchFile("none.font").c_str(), 0, 0, DRELM_FONT_LOAD_PICTURE);
+              }),
               "DRELM: Create font");
     EXPECT_EQ(MessageOf([] { DRELM_CreateFont(kSans, 0); }), "DRELM: Create font");
     EXPECT_EQ(MessageOf([] { DRELM_CreateFont(nullptr, 12); }), "DRELM: Create font");
     WriteText(ScratchFile("fake.ttf"), std::string("\0\1\0\0garbage", 11));
-    EXPECT_EQ(MessageOf([] { DRELM_CreateFont(ScratchFile("fake.ttf").c_str(), 12); }), "DRELM: Create font");
+    EXPECT_EQ(MessageOf([] { DRELM_CreateFont(ScratchFile("fake.ttf").c_str(), 12); }),
+              "DRELM: Create font");
 
     MakePictureFont();
     struct Case {
@@ -234,12 +243,16 @@ TEST_F(Fonts, BadFontFilesGiveTheirMessages) {
          "PictureFont::Load(): Rectangle outside the picture"},
         {"picture \"digits.png\"\nchars 48, 57 place 0, 0, 3, 4, 6\n",
          "PictureFont::Load(): Rectangle outside the picture"},
-        {"picture \"digits.png\"\nchar 300 rect 0, 0, 1, 1\n", "PictureFont::Load(): Character out of range"},
-        {"picture \"digits.png\"\nchars 50, 49 place 0, 0, 1, 1, 1\n", "PictureFont::Load(): Character out of range"},
-        {"picture \"digits.png\"\nchar 65 rect 0, 0, 0, 1\n", "PictureFont::Load(): Value out of range"},
+        {"picture \"digits.png\"\nchar 300 rect 0, 0, 1, 1\n",
+         "PictureFont::Load(): Character out of range"},
+        {"picture \"digits.png\"\nchars 50, 49 place 0, 0, 1, 1, 1\n",
+         "PictureFont::Load(): Character out of range"},
+        {"picture \"digits.png\"\nchar 65 rect 0, 0, 0, 1\n",
+         "PictureFont::Load(): Value out of range"},
         {"picture \"digits.png\"\n", "PictureFont::Load(): No characters"},
         {"chars 48, 51 place 0, 0, 3, 4, 4\n", "PictureFont::Load(): No picture"},
-        {"picture \"digits.png\nchar 65 rect 0, 0, 1, 1\n", "ReadStringToken(): End of line reached"},
+        {"picture \"digits.png\nchar 65 rect 0, 0, 1, 1\n",
+         "ReadStringToken(): End of line reached"},
         {"picture \"digits.png\"\nchar 65 place 0, 0, 1, 1\n", "MatchName(): Failed"},
         {"picture \"digits.png\"\nchar 65 rect 0, 0, 1\n", "MatchSpecial(): Failed"},
         {"picture \"digits.png\"\nchar 65 rect 0, 0, x, 1\n", "ParseNumber(): Failed"},

@@ -1,6 +1,9 @@
 // Surfaces: formats and conversions, copies, fills, colour searches, scaling, PNG save and
 // load round trips, GIF and JPEG through the other decoder, and damaged or unknown files.
+#include <cstddef>
 #include <cstdio>
+
+// jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
 #include "DrelmTestSupport.h"
@@ -15,7 +18,9 @@ DRELM_Surface* Checkerboard(int w, int h) {
     DRELM_Surface* s = DRELM_CreateSurface(w, h, DRELM_FORMAT_A8R8G8B8);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            s->SetPixel(x, y, DRELM_RGBA(uint8_t(x * 37), uint8_t(y * 11), uint8_t(x ^ y), uint8_t((x + y) * 13)));
+            s->SetPixel(x, y,
+                        DRELM_RGBA(uint8_t(x * 37), uint8_t(y * 11), uint8_t(x ^ y),
+                                   uint8_t((x + y) * 13)));
         }
     }
     return s;
@@ -25,11 +30,13 @@ DRELM_Surface* Checkerboard(int w, int h) {
 // every code is 3 bits wide: a real GIF, simple to write.
 std::vector<uint8_t> MakeGif(int w, int h, const std::vector<uint8_t>& indices,
                              const DRELM_RGBA (&colours)[4], int transparent) {
-    std::vector<uint8_t> out = {'G', 'I', 'F', '8', '9', 'a', uint8_t(w), uint8_t(w >> 8), uint8_t(h),
-                                uint8_t(h >> 8), 0x91, 0, 0};
+    std::vector<uint8_t> out = {
+        'G',  'I', 'F', '8', '9', 'a', uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8),
+        0x91, 0,   0};
     for (const DRELM_RGBA& c : colours) out.insert(out.end(), {c.r, c.g, c.b});
     if (transparent >= 0) out.insert(out.end(), {0x21, 0xF9, 4, 1, 0, 0, uint8_t(transparent), 0});
-    out.insert(out.end(), {0x2C, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8), 0, 2});
+    out.insert(out.end(),
+               {0x2C, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8), 0, 2});
     std::vector<uint8_t> data;
     uint32_t bits = 0;
     int count = 0;
@@ -103,7 +110,8 @@ TEST(Surface, PngSaveAndLoadKeepEveryPixelAndAlpha) {
     ASSERT_EQ(back->Height(), 23);
     EXPECT_EQ(back->Format(), DRELM_FORMAT_A8R8G8B8);
     for (int y = 0; y < 23; ++y) {
-        for (int x = 0; x < 37; ++x) ASSERT_EQ(back->GetPixel(x, y), s->GetPixel(x, y)) << x << "," << y;
+        for (int x = 0; x < 37; ++x)
+            ASSERT_EQ(back->GetPixel(x, y), s->GetPixel(x, y)) << x << "," << y;
     }
     // The same bytes load from memory too.
     const std::vector<uint8_t> bytes = ReadFile(file);
@@ -266,17 +274,19 @@ TEST(Surface, LockGivesPixelsInsideThePictureOnly) {
     EXPECT_EQ(s.Lock(DRELM_LOCK_READ, Quelm::Rect(3, 0, 2, 1)), nullptr);
     s.Unlock();
     s.Unlock();
-    EXPECT_EQ(MessageOf([&] { s.Create(0, 3, DRELM_FORMAT_A8R8G8B8); }), "DRELM: Allocate surface pixels");
+    EXPECT_EQ(MessageOf([&] { s.Create(0, 3, DRELM_FORMAT_A8R8G8B8); }),
+              "DRELM: Allocate surface pixels");
     EXPECT_EQ(MessageOf([&] { s.Create(100000, 100000, DRELM_FORMAT_A8R8G8B8); }),
               "DRELM: Allocate surface pixels");
-    EXPECT_EQ(MessageOf([] { DRELM_CreateTexture(8, 8, DRELM_FORMAT_R5G6B5); }), "DRELM: Create texture");
+    EXPECT_EQ(MessageOf([] { DRELM_CreateTexture(8, 8, DRELM_FORMAT_R5G6B5); }),
+              "DRELM: Create texture");
     EXPECT_EQ(MessageOf([] { DRELM_CreateTexture(9000, 8, DRELM_FORMAT_A8R8G8B8); }),
               "DRELM: Create texture");
 }
 
 TEST(PictureFiles, GifLoadsThroughTheOtherDecoder) {
-    const DRELM_RGBA colours[4] = {DRELM_RGBA(0, 0, 0), DRELM_RGBA(255, 0, 0), DRELM_RGBA(0, 128, 255),
-                                   DRELM_RGBA(255, 255, 255)};
+    const DRELM_RGBA colours[4] = {DRELM_RGBA(0, 0, 0), DRELM_RGBA(255, 0, 0),
+                                   DRELM_RGBA(0, 128, 255), DRELM_RGBA(255, 255, 255)};
     std::vector<uint8_t> indices(6 * 3);
     for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint8_t((i * 7 / 3) % 4);
     const std::string file = ScratchFile("picture.gif");
@@ -300,8 +310,8 @@ TEST(PictureFiles, GifLoadsThroughTheOtherDecoder) {
 TEST(PictureFiles, JpegLoadsThroughTheOtherDecoder) {
     const int w = 16, h = 16;
     std::vector<uint8_t> rgb(size_t(w) * h * 3);
-    const DRELM_RGBA quadrant[4] = {DRELM_RGBA(255, 0, 0), DRELM_RGBA(0, 255, 0), DRELM_RGBA(0, 0, 255),
-                                    DRELM_RGBA(240, 240, 240)};
+    const DRELM_RGBA quadrant[4] = {DRELM_RGBA(255, 0, 0), DRELM_RGBA(0, 255, 0),
+                                    DRELM_RGBA(0, 0, 255), DRELM_RGBA(240, 240, 240)};
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const DRELM_RGBA& c = quadrant[(y / 8) * 2 + x / 8];
@@ -333,9 +343,11 @@ TEST(PictureFiles, DamagedMissingAndUnknownFilesGiveTheLoaderMessages) {
               "SurfaceLoader: File IO error");
     const std::string file = ScratchFile("bad.bin");
     WriteBytes(file, {'h', 'e', 'l', 'l', 'o', 0, 1, 2, 3});
-    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurface(file.c_str()); }), "SurfaceLoader: Feature not supported");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurface(file.c_str()); }),
+              "SurfaceLoader: Feature not supported");
     WriteBytes(file, {});
-    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurface(file.c_str()); }), "SurfaceLoader: Feature not supported");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurface(file.c_str()); }),
+              "SurfaceLoader: Feature not supported");
 
     // A PNG cut anywhere is a parse error, never a crash.
     DRELM_Surface* s = Checkerboard(20, 20);
@@ -381,9 +393,9 @@ TEST(PictureFiles, DamagedMissingAndUnknownFilesGiveTheLoaderMessages) {
 }
 
 // An IFF ILBM file: header, optional palette and display mode, and the body.
-std::vector<uint8_t> MakeIlbm(int w, int h, int planes, int masking, int compression, int transparent,
-                              const std::vector<uint8_t>& palette, const std::vector<uint8_t>& body,
-                              uint32_t mode = 0) {
+std::vector<uint8_t> MakeIlbm(int w, int h, int planes, int masking, int compression,
+                              int transparent, const std::vector<uint8_t>& palette,
+                              const std::vector<uint8_t>& body, uint32_t mode = 0) {
     auto be32 = [](std::vector<uint8_t>& v, uint32_t x) {
         v.insert(v.end(), {uint8_t(x >> 24), uint8_t(x >> 16), uint8_t(x >> 8), uint8_t(x)});
     };
@@ -394,10 +406,31 @@ std::vector<uint8_t> MakeIlbm(int w, int h, int planes, int masking, int compres
         if (data.size() & 1) v.push_back(0);
     };
     std::vector<uint8_t> form = {'I', 'L', 'B', 'M'};
-    chunk(form, "BMHD", {uint8_t(w >> 8), uint8_t(w), uint8_t(h >> 8), uint8_t(h), 0, 0, 0, 0, uint8_t(planes),
-                         uint8_t(masking), uint8_t(compression), 0, 0, uint8_t(transparent), 1, 1, 0, 0, 0, 0});
+    chunk(form, "BMHD",
+          {uint8_t(w >> 8),
+           uint8_t(w),
+           uint8_t(h >> 8),
+           uint8_t(h),
+           0,
+           0,
+           0,
+           0,
+           uint8_t(planes),
+           uint8_t(masking),
+           uint8_t(compression),
+           0,
+           0,
+           uint8_t(transparent),
+           1,
+           1,
+           0,
+           0,
+           0,
+           0});
     if (!palette.empty()) chunk(form, "CMAP", palette);
-    if (mode != 0) chunk(form, "CAMG", {uint8_t(mode >> 24), uint8_t(mode >> 16), uint8_t(mode >> 8), uint8_t(mode)});
+    if (mode != 0)
+        chunk(form, "CAMG",
+              {uint8_t(mode >> 24), uint8_t(mode >> 16), uint8_t(mode >> 8), uint8_t(mode)});
     chunk(form, "BODY", body);
     std::vector<uint8_t> file = {'F', 'O', 'R', 'M'};
     be32(file, uint32_t(form.size()));
@@ -408,9 +441,9 @@ std::vector<uint8_t> MakeIlbm(int w, int h, int planes, int masking, int compres
 TEST(PictureFiles, IlbmLoadsThroughItsRunTimeLibrary) {
     // Two planes, run-length packed, colour 3 transparent. Rows: 0 1 2 3 / 3 2 1 0 / 0 0 0 0.
     const std::vector<uint8_t> palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 9, 9, 9};
-    const std::vector<uint8_t> body = {0x01, 0x50, 0x00, 0x01, 0x30, 0x00,   // row 0, planes 0 and 1
-                                       0x01, 0xA0, 0x00, 0x01, 0xC0, 0x00,   // row 1
-                                       0xFF, 0x00, 0x80, 0xFF, 0x00};        // row 2: runs and a no-op
+    const std::vector<uint8_t> body = {0x01, 0x50, 0x00, 0x01, 0x30, 0x00,  // row 0, planes 0 and 1
+                                       0x01, 0xA0, 0x00, 0x01, 0xC0, 0x00,  // row 1
+                                       0xFF, 0x00, 0x80, 0xFF, 0x00};  // row 2: runs and a no-op
     const std::vector<uint8_t> file = MakeIlbm(4, 3, 2, 2, 1, 3, palette, body);
     DRELM_Surface* s = DRELM_CreateSurfaceFromMemory(file.data(), file.size());
     ASSERT_EQ(s->Width(), 4);
@@ -445,11 +478,14 @@ TEST(PictureFiles, IlbmLoadsThroughItsRunTimeLibrary) {
 
     // A body that ends early, a run past the row, a header-less file.
     std::vector<uint8_t> cut = MakeIlbm(4, 3, 2, 0, 1, 0, palette, {0x01, 0x50, 0x00});
-    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(cut.data(), cut.size()); }), "SurfaceLoader: Parse error");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(cut.data(), cut.size()); }),
+              "SurfaceLoader: Parse error");
     cut = MakeIlbm(4, 1, 1, 0, 1, 0, palette, {0xF0, 0x00});
-    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(cut.data(), cut.size()); }), "SurfaceLoader: Parse error");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(cut.data(), cut.size()); }),
+              "SurfaceLoader: Parse error");
     const std::vector<uint8_t> bare = {'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'L', 'B', 'M'};
-    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(bare.data(), bare.size()); }), "SurfaceLoader: Parse error");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(bare.data(), bare.size()); }),
+              "SurfaceLoader: Parse error");
 }
 
 TEST(PictureFiles, IlbmWithoutItsLibraryOrItsFunctions) {
@@ -464,7 +500,8 @@ TEST(PictureFiles, IlbmWithoutItsLibraryOrItsFunctions) {
     }
     // A library that is there but is not the ILBM reader.
     DRELM_SetIlbmLibrary("libz.so.1");
-    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(ilbm.data(), ilbm.size()); }), "Could not load function");
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(ilbm.data(), ilbm.size()); }),
+              "Could not load function");
     DRELM_SetIlbmLibrary(nullptr);
 }
 

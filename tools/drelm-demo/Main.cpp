@@ -51,8 +51,10 @@ DRELM_Texture* MakeBall(int size) {
         for (int x = 0; x < size; ++x) {
             const float dx = x + 0.5f - r, dy = y + 0.5f - r;
             const float d = std::sqrt(dx * dx + dy * dy) / r;
-            const float light = std::max(0.0f, 1.0f - std::sqrt((dx + r * 0.35f) * (dx + r * 0.35f) +
-                                                                (dy + r * 0.35f) * (dy + r * 0.35f)) / (1.3f * r));
+            const float light =
+                std::max(0.0f, 1.0f - std::sqrt((dx + r * 0.35f) * (dx + r * 0.35f) +
+                                                (dy + r * 0.35f) * (dy + r * 0.35f)) /
+                                          (1.3f * r));
             const float edge = std::clamp((1.0f - d) * r, 0.0f, 1.0f);
             const uint32_t a = static_cast<uint32_t>(edge * 255.0f);
             const uint32_t v = static_cast<uint32_t>(90 + 165 * light);
@@ -71,8 +73,10 @@ DRELM_Texture* MakeTiles() {
         for (int x = 0; x < 8; ++x) {
             const bool mortar = y == 3 || y == 7 || (y < 3 ? x == 0 : x == 4);
             s.SetPixel(x, y, mortar ? DRELM_RGBA(200, 190, 170) : DRELM_RGBA(170, 70, 50));
-            s.SetPixel(8 + x, y, ((x / 4 + y / 4) & 1) ? DRELM_RGBA(60, 60, 80) : DRELM_RGBA(230, 230, 240));
-            s.SetPixel(16 + x, y, ((x + y) % 4 < 2) ? DRELM_RGBA(40, 160, 220) : DRELM_RGBA(20, 60, 110, 160));
+            s.SetPixel(8 + x, y,
+                       ((x / 4 + y / 4) & 1) ? DRELM_RGBA(60, 60, 80) : DRELM_RGBA(230, 230, 240));
+            s.SetPixel(16 + x, y,
+                       ((x + y) % 4 < 2) ? DRELM_RGBA(40, 160, 220) : DRELM_RGBA(20, 60, 110, 160));
         }
     }
     DRELM_Texture* t = DRELM_CreateTexture(24, 8, DRELM_FORMAT_A8R8G8B8);
@@ -97,10 +101,12 @@ void DrawPrimitives(const Demo& d) {
     DRELM_DrawRect(Quelm::Rect(30, 20, 60, 40), DRELM_RGBA(60, 120, 240, 160));
     DRELM_DrawRect4(Quelm::Rect(100, 0, 80, 60), DRELM_RGBA(255, 0, 0), DRELM_RGBA(0, 255, 0),
                     DRELM_RGBA(0, 0, 255), DRELM_RGBA(255, 255, 255));
-    DRELM_DrawGradientRectH(Quelm::Rect(190, 0, 80, 28), DRELM_RGBA(255, 200, 0), DRELM_RGBA(120, 0, 160));
-    DRELM_DrawGradientRectV(Quelm::Rect(190, 32, 80, 28), DRELM_RGBA(0, 200, 180), DRELM_RGBA(0, 40, 60));
-    DRELM_DrawGradientRect(Quelm::Rect(280, 0, 80, 60), DRELM_RGBA(250, 250, 250), DRELM_RGBA(30, 30, 30),
-                           DRELM_GRADIENT_DIAGONAL);
+    DRELM_DrawGradientRectH(Quelm::Rect(190, 0, 80, 28), DRELM_RGBA(255, 200, 0),
+                            DRELM_RGBA(120, 0, 160));
+    DRELM_DrawGradientRectV(Quelm::Rect(190, 32, 80, 28), DRELM_RGBA(0, 200, 180),
+                            DRELM_RGBA(0, 40, 60));
+    DRELM_DrawGradientRect(Quelm::Rect(280, 0, 80, 60), DRELM_RGBA(250, 250, 250),
+                           DRELM_RGBA(30, 30, 30), DRELM_GRADIENT_DIAGONAL);
     for (int i = 0; i <= 12; ++i) {
         const DRELM_RGBA c(uint8_t(255 - i * 18), uint8_t(80 + i * 14), uint8_t(60 + i * 15));
         DRELM_DrawLine(0, 80, 120, 80 + i * 10, c);
@@ -114,13 +120,16 @@ void DrawPrimitives(const Demo& d) {
     DRELM_SetRenderState(DRELM_RS_BLEND, DRELM_BLEND_ADD);
     for (int i = 0; i < 3; ++i) {
         DRELM_DrawRect(Quelm::Rect(250 + i * 18, 80 + i * 12, 50, 50),
-                       i == 0 ? DRELM_RGBA(180, 0, 0) : i == 1 ? DRELM_RGBA(0, 180, 0) : DRELM_RGBA(0, 0, 180));
+                       i == 0   ? DRELM_RGBA(180, 0, 0)
+                       : i == 1 ? DRELM_RGBA(0, 180, 0)
+                                : DRELM_RGBA(0, 0, 180));
     }
     DRELM_SetRenderState(DRELM_RS_BLEND, DRELM_BLEND_ALPHA);
     DRELM_StartClip(Quelm::Rect(250, 160, 110, 50));
     DRELM_DrawRect(Quelm::Rect(240, 150, 140, 70), DRELM_RGBA(50, 50, 70));
     DRELM_StartClip(Quelm::Rect(260 + (f * 2) % 60, 165, 40, 40));
-    for (int y = 150; y < 220; y += 6) DRELM_DrawRect(Quelm::Rect(240, y, 140, 3), DRELM_RGBA(255, 220, 80));
+    for (int y = 150; y < 220; y += 6)
+        DRELM_DrawRect(Quelm::Rect(240, y, 140, 3), DRELM_RGBA(255, 220, 80));
     DRELM_EndClip();
     DRELM_DrawBox(Quelm::Rect(250, 160, 110, 50), kPanelEdge);
     DRELM_EndClip();
@@ -144,14 +153,16 @@ void DrawBlits(const Demo& d) {
     d.label->Print(240, 66, "bilinear", kDim);
     d.tiles->BlitPartTiled(Quelm::Rect(0, 0, 8, 8), Quelm::Rect(0, 90, 160, 40), DRELM_TILE_BOTH);
     d.tiles->BlitPartTiled(Quelm::Rect(8, 0, 8, 8), Quelm::Rect(170, 90, 90, 40), DRELM_TILE_BOTH);
-    d.tiles->BlitPartTiled(Quelm::Rect(16, 0, 8, 8), Quelm::Rect(270, 90, 100, 40), DRELM_TILE_HORIZONTAL);
+    d.tiles->BlitPartTiled(Quelm::Rect(16, 0, 8, 8), Quelm::Rect(270, 90, 100, 40),
+                           DRELM_TILE_HORIZONTAL);
     d.tiles->BlitPart(Quelm::Rect(0, 0, 24, 8), Quelm::Rect(0, 140, 96, 32));
     d.label->Print(100, 150, "BlitPart / BlitPartTiled", kDim);
     // The render target: redrawn every frame, then shown twice.
     d.target->Blit(0, 180);
     d.target->Blit(90, 180, DRELM_RGBA(255, 255, 255, 120));
     for (int i = 0; i < 12; ++i) {
-        const int x = 200 + i * 14, y = 196 + static_cast<int>(12 * std::sin((d.frame + i * 5) * 0.15));
+        const int x = 200 + i * 14,
+                  y = 196 + static_cast<int>(12 * std::sin((d.frame + i * 5) * 0.15));
         d.ball->Blit(x, y, 14, 14, DRELM_RGBA(uint8_t(255 - i * 15), uint8_t(100 + i * 12), 200));
     }
     DRELM_Translate(-(area.x + 10), -(area.y + 28));
@@ -169,15 +180,19 @@ void DrawFonts(const Demo& d) {
         d.sizes[i]->Print(area.x + 50, y, sample, kText);
         y += d.sizes[i]->Height() + 3;
     }
-    d.bold->Print(area.x + 50, y, "Embolden: Pattern  Instrument  Module", DRELM_RGBA(255, 210, 120));
+    d.bold->Print(area.x + 50, y, "Embolden: Pattern  Instrument  Module",
+                  DRELM_RGBA(255, 210, 120));
     y += d.bold->Height() + 3;
     d.mono->Print(area.x + 50, y, "C-4 01 F 0A0 | D#5 02 8 000", DRELM_RGBA(140, 230, 160));
     y += d.mono->Height() + 6;
-    const DRELM_LinePart line[] = {{"PrintLine:", 0}, {"col 1", 110}, {"col 2", 190}, {"col 3", 270}, {nullptr, 0}};
+    const DRELM_LinePart line[] = {
+        {"PrintLine:", 0}, {"col 1", 110}, {"col 2", 190}, {"col 3", 270}, {nullptr, 0}};
     d.sizes[1]->PrintLine(area.x + 50, y, line, kText);
     y += d.sizes[1]->Height() + 2;
-    d.sizes[1]->PrintBW(area.x + area.width - 10, y, "PrintBW: right-aligned", DRELM_RGBA(255, 170, 170));
-    d.sizes[1]->PrintMW(area.x + 50, y, 150, "PrintMW: cut at 150 pixels, the rest is left out", kText);
+    d.sizes[1]->PrintBW(area.x + area.width - 10, y, "PrintBW: right-aligned",
+                        DRELM_RGBA(255, 170, 170));
+    d.sizes[1]->PrintMW(area.x + 50, y, 150, "PrintMW: cut at 150 pixels, the rest is left out",
+                        kText);
     DRELM_DrawLine(area.x + 200, y, area.x + 200, y + 14, DRELM_RGBA(255, 80, 80));
     y += d.sizes[1]->Height() + 8;
     d.picture->Print(area.x + 50, y, "PICTURE FONT 0123456789", DRELM_WHITE);
@@ -192,29 +207,48 @@ std::string Describe(const DRELM_Event& e) {
     switch (e.type) {
         case DRELM_EVENT_KEY_DOWN:
             std::snprintf(text, sizeof text, "key dn %02X %-11s c%-3d m%03X%s", e.key,
-                          DRELM_GetKeyName(e.key), e.value1, static_cast<unsigned>(e.value2) & 0xFFF,
-                          e.flag ? " rep" : "");
+                          DRELM_GetKeyName(e.key), e.value1,
+                          static_cast<unsigned>(e.value2) & 0xFFF, e.flag ? " rep" : "");
             break;
         case DRELM_EVENT_KEY_UP:
             std::snprintf(text, sizeof text, "key up %02X %s", e.key, DRELM_GetKeyName(e.key));
             break;
-        case DRELM_EVENT_MOUSE_MOVE: std::snprintf(text, sizeof text, "mouse     %d, %d", e.value1, e.value2); break;
+        case DRELM_EVENT_MOUSE_MOVE:
+            std::snprintf(text, sizeof text, "mouse     %d, %d", e.value1, e.value2);
+            break;
         case DRELM_EVENT_WHEEL_UP:
         case DRELM_EVENT_WHEEL_DOWN:
-            std::snprintf(text, sizeof text, "wheel %s %+d", e.type == DRELM_EVENT_WHEEL_UP ? "up  " : "down", e.value3);
+            std::snprintf(text, sizeof text, "wheel %s %+d",
+                          e.type == DRELM_EVENT_WHEEL_UP ? "up  " : "down", e.value3);
             break;
         case DRELM_EVENT_LEFT_DOWN:
-            std::snprintf(text, sizeof text, "left down mods %03X%s", static_cast<unsigned>(e.value2) & 0xFFF,
-                          e.flag ? " double click" : "");
+            std::snprintf(text, sizeof text, "left down mods %03X%s",
+                          static_cast<unsigned>(e.value2) & 0xFFF, e.flag ? " double click" : "");
             break;
-        case DRELM_EVENT_LEFT_UP: std::snprintf(text, sizeof text, "left up"); break;
-        case DRELM_EVENT_RIGHT_DOWN: std::snprintf(text, sizeof text, "right down"); break;
-        case DRELM_EVENT_RIGHT_UP: std::snprintf(text, sizeof text, "right up"); break;
-        case DRELM_EVENT_MIDDLE_DOWN: std::snprintf(text, sizeof text, "middle down"); break;
-        case DRELM_EVENT_MIDDLE_UP: std::snprintf(text, sizeof text, "middle up"); break;
-        case DRELM_EVENT_DEVICE_LOST: std::snprintf(text, sizeof text, "device lost"); break;
-        case DRELM_EVENT_QUIT: std::snprintf(text, sizeof text, "close requested"); break;
-        default: std::snprintf(text, sizeof text, "event %d", e.type); break;
+        case DRELM_EVENT_LEFT_UP:
+            std::snprintf(text, sizeof text, "left up");
+            break;
+        case DRELM_EVENT_RIGHT_DOWN:
+            std::snprintf(text, sizeof text, "right down");
+            break;
+        case DRELM_EVENT_RIGHT_UP:
+            std::snprintf(text, sizeof text, "right up");
+            break;
+        case DRELM_EVENT_MIDDLE_DOWN:
+            std::snprintf(text, sizeof text, "middle down");
+            break;
+        case DRELM_EVENT_MIDDLE_UP:
+            std::snprintf(text, sizeof text, "middle up");
+            break;
+        case DRELM_EVENT_DEVICE_LOST:
+            std::snprintf(text, sizeof text, "device lost");
+            break;
+        case DRELM_EVENT_QUIT:
+            std::snprintf(text, sizeof text, "close requested");
+            break;
+        default:
+            std::snprintf(text, sizeof text, "event %d", e.type);
+            break;
     }
     return text;
 }
@@ -233,7 +267,8 @@ void DrawInput(const Demo& d) {
     DRELM_GetMouseState(&mouse, &buttons);
     char status[128];
     std::snprintf(status, sizeof status, "%u ms  mouse %d,%d  buttons %u  caps %s", DRELM_GetTime(),
-                  mouse.x, mouse.y, buttons, (DRELM_GetKeyModifiers() & DRELM_MOD_CAPS) ? "on" : "off");
+                  mouse.x, mouse.y, buttons,
+                  (DRELM_GetKeyModifiers() & DRELM_MOD_CAPS) ? "on" : "off");
     d.label->Print(area.x + 8, area.Bottom() - 18, status, kDim);
     // Keys held now, by name.
     std::string held = "held:";
@@ -252,13 +287,14 @@ void DrawFrame(Demo& d) {
     // The render target's picture: a small scene of its own.
     DRELM_SetRenderTarget(d.target);
     DRELM_ClearBuffers(DRELM_RGBA(20, 30, 60, 255));
-    DRELM_DrawGradientRectV(Quelm::Rect(0, 0, 80, 30), DRELM_RGBA(250, 150, 60), DRELM_RGBA(20, 30, 60));
+    DRELM_DrawGradientRectV(Quelm::Rect(0, 0, 80, 30), DRELM_RGBA(250, 150, 60),
+                            DRELM_RGBA(20, 30, 60));
     d.ball->Blit(20 + (d.frame * 3) % 40, 10, 24, 24);
     d.label->Print(4, 34, "target", DRELM_WHITE);
     DRELM_SetRenderTarget(nullptr);
 
-    DRELM_DrawRect4(Quelm::Rect(0, 0, kWidth, kHeight), DRELM_RGBA(18, 22, 40), DRELM_RGBA(30, 20, 50),
-                    DRELM_RGBA(10, 30, 40), DRELM_RGBA(25, 25, 30));
+    DRELM_DrawRect4(Quelm::Rect(0, 0, kWidth, kHeight), DRELM_RGBA(18, 22, 40),
+                    DRELM_RGBA(30, 20, 50), DRELM_RGBA(10, 30, 40), DRELM_RGBA(25, 25, 30));
     d.title->Print(12, 8, "drelm", DRELM_RGBA(255, 200, 90));
     d.label->Print(12 + d.title->TextWidth("drelm") + 10, 14,
                    "graphics and input library: primitives, textures, fonts, input", kDim);
@@ -273,7 +309,9 @@ bool PumpEvents(Demo& d) {
     DRELM_Event e;
     bool quit = false;
     while (DRELM_GetEvent(&e)) {
-        if (e.type == DRELM_EVENT_QUIT || (e.type == DRELM_EVENT_KEY_DOWN && e.key == DRELM_KEY_ESCAPE)) quit = true;
+        if (e.type == DRELM_EVENT_QUIT ||
+            (e.type == DRELM_EVENT_KEY_DOWN && e.key == DRELM_KEY_ESCAPE))
+            quit = true;
         if (e.type == DRELM_EVENT_DEVICE_LOST) DRELM_RestoreGraphicsDevice();
         d.events.push_back(Describe(e));
         while (d.events.size() > 15) d.events.pop_front();
@@ -284,7 +322,9 @@ bool PumpEvents(Demo& d) {
 // A short sequence that shows each kind of event in the screenshot.
 void Script(int frame) {
     switch (frame) {
-        case 1: DRELM_InjectMouseMove(620, 250); break;
+        case 1:
+            DRELM_InjectMouseMove(620, 250);
+            break;
         case 2:
             DRELM_InjectMouseButton(SDL_BUTTON_LEFT, true, 620, 250);
             DRELM_InjectMouseButton(SDL_BUTTON_LEFT, false, 620, 250);
@@ -293,22 +333,33 @@ void Script(int frame) {
             DRELM_InjectMouseButton(SDL_BUTTON_LEFT, true, 622, 251);
             DRELM_InjectMouseButton(SDL_BUTTON_LEFT, false, 622, 251);
             break;
-        case 4: DRELM_InjectWheel(1); break;
-        case 5: DRELM_InjectKey(SDL_SCANCODE_LSHIFT, true); break;
+        case 4:
+            DRELM_InjectWheel(1);
+            break;
+        case 5:
+            DRELM_InjectKey(SDL_SCANCODE_LSHIFT, true);
+            break;
         case 6:
             DRELM_InjectKey(SDL_SCANCODE_T, true);
             DRELM_InjectKey(SDL_SCANCODE_T, false);
             DRELM_InjectKey(SDL_SCANCODE_LSHIFT, false);
             break;
-        case 7: DRELM_InjectKey(SDL_SCANCODE_W, true); break;
+        case 7:
+            DRELM_InjectKey(SDL_SCANCODE_W, true);
+            break;
         case 8:
             DRELM_InjectKey(SDL_SCANCODE_W, false);
             DRELM_InjectKey(SDL_SCANCODE_KP_PLUS, true);
             DRELM_InjectKey(SDL_SCANCODE_KP_PLUS, false);
             break;
-        case 9: DRELM_InjectKey(SDL_SCANCODE_F9, true); break;
-        case 10: DRELM_InjectMouseMove(560, 540); break;
-        default: break;
+        case 9:
+            DRELM_InjectKey(SDL_SCANCODE_F9, true);
+            break;
+        case 10:
+            DRELM_InjectMouseMove(560, 540);
+            break;
+        default:
+            break;
     }
 }
 
@@ -343,8 +394,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 4; ++i) d.sizes[i] = DRELM_CreateFont(sans.c_str(), 11 + i);
         d.bold = DRELM_CreateFont(sans.c_str(), 13, DRELM_FONT_EMBOLDEN);
         d.mono = DRELM_CreateFont((std::string(kFontDir) + "DejaVuSansMono.ttf").c_str(), 11);
-        const std::string description =
-            MakePictureFont(fontDir, (std::string(kFontDir) + "DejaVuSansMono-Bold.ttf").c_str(), 13);
+        const std::string description = MakePictureFont(
+            fontDir, (std::string(kFontDir) + "DejaVuSansMono-Bold.ttf").c_str(), 13);
         d.picture = DRELM_CreateFont(description.c_str(), 0, 0, DRELM_FONT_LOAD_PICTURE);
         d.ball = MakeBall(32);
         d.tiles = MakeTiles();
@@ -364,7 +415,8 @@ int main(int argc, char** argv) {
         DRELM_Quit();
         return 1;
     }
-    for (DRELM_Font* f : {d.title, d.label, d.sizes[0], d.sizes[1], d.sizes[2], d.sizes[3], d.bold, d.mono, d.picture}) {
+    for (DRELM_Font* f : {d.title, d.label, d.sizes[0], d.sizes[1], d.sizes[2], d.sizes[3], d.bold,
+                          d.mono, d.picture}) {
         DRELM_FreeFont(f);
     }
     DRELM_FreeTexture(d.ball);

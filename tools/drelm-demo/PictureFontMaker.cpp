@@ -46,7 +46,9 @@ std::string MakePictureFont(const std::string& directory, const char* trueTypeFi
             if (ink) {
                 // Gold at the top, deep orange at the baseline.
                 const int t = std::min(255, row * 255 / std::max(1, ascend));
-                picture.SetPixel(x, y, DRELM_RGBA(255, uint8_t(230 - t * 110 / 255), uint8_t(120 - t * 110 / 255)));
+                picture.SetPixel(
+                    x, y,
+                    DRELM_RGBA(255, uint8_t(230 - t * 110 / 255), uint8_t(120 - t * 110 / 255)));
             } else if (shadow) {
                 picture.SetPixel(x, y, DRELM_RGBA(40, 20, 0, 200));
             }
