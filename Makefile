@@ -21,7 +21,7 @@ run: build
 	@bash tools/run-main.sh $(BUILD)
 
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 600
+	@cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ctest --output-on-failure -j$(JOBS) --timeout 600
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2; done
