@@ -2,6 +2,7 @@
 # there, then configures and builds with CMake into build/.
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: all setup configure build run test bench fuzz clean

@@ -202,7 +202,9 @@ void DadivevPlayer::RunLane(int lane) {
                     ch->control = arg[0];
                     StartNote(*ch, arg[1], arg[2]);
                     break;
-                case kPitchOffset: pvOffset[lane] = arg[0]; break;
+                case kPitchOffset:
+                    if (lane < kToneChannels) pvOffset[lane] = arg[0];
+                    break;
                 case kChannelVolume: ch->volume = arg[0]; break;
                 case kSpeed: speed = arg[0]; break;
                 case kStereo: stereo = arg[0]; break;
@@ -220,8 +222,7 @@ void DadivevPlayer::ReadLine() {
     for (int lane = 0; lane < kLanes; ++lane) RunLane(lane);
 }
 
-void DadivevPlayer::UpdateChannel(int c, uint8_t offset) {
-    Channel& ch = channels[c];
+void DadivevPlayer::UpdateChannel(Channel& ch, int c, uint8_t offset) {
     if (!ch.active) {
         chip.SetAttenuation(c, 15);
         ch.newNote = 0;
@@ -277,6 +278,6 @@ void DadivevPlayer::PlayFrame() {
         }
     }
     for (int c = 0; c < kChannels; ++c)
-        UpdateChannel(c, ((pvMask & 1) && c != kNoiseChannel) ? pvOffset[c] : 0);
+        UpdateChannel(channels[c], c, ((pvMask & 1) && c != kNoiseChannel) ? pvOffset[c] : 0);
     chip.SetStereo(stereo);
 }

@@ -56,7 +56,7 @@ private:
     void ReadLine();
     void RunLane(int lane);
     void StartNote(Channel& ch, uint8_t instrument, uint8_t volume);
-    void UpdateChannel(int c, uint8_t offset);
+    void UpdateChannel(Channel& ch, int c, uint8_t offset);
     const uint8_t* InstrumentRecord(int n) const;
 
     std::vector<uint8_t> file;
