@@ -13,7 +13,8 @@ setup:
 	@bash tools/setup.sh
 
 configure: setup
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > $(BUILD).configure.log 2>&1 || (cat $(BUILD).configure.log; exit 1)
+	@mkdir -p $(BUILD)
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > $(BUILD)/configure.log 2>&1 || (cat $(BUILD)/configure.log; exit 1)
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
