@@ -71,6 +71,9 @@ enum : uint32_t {
 };
 
 struct GUI_Window;
+namespace GUI_Detail {
+struct ScrollGeometry;
+}
 
 // One gadget description. Row and column place it in the window's grid; `columns`
 // and `rows` are the cells it spans (a frame spans the cells of its group). The grid has
@@ -361,6 +364,9 @@ private:
     void EnsureCursorVisible(GUI_Gadget& g);
     void DragTo(GUI_Window& w, GUI_Gadget& g, int x, int y);
     void RepeatAction();
+    // A press on a scroll bar: grabs the grip, or starts the repeating step of an arrow
+    // or of the track on either side of the grip.
+    void PressScrollBar(const GUI_Detail::ScrollGeometry& s, int x, int y);
     void TextChanged(GUI_Window& w, GUI_Gadget& g);
 
     // Menus (GuiMenu.cpp).

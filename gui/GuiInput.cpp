@@ -255,18 +255,7 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
                             skin.Metrics().vscrollWidth, g.rect.height - 6);
                     if (sr.Contains(lx, ly)) {
                         auto s = ScrollLayout(skin, sr, true, lines, g.visibleRows, g.scrollLine);
-                        if (s.grip.Contains(lx, ly)) {
-                            impl->drag = kDragScrollGrip;
-                            impl->dragPart = 2;
-                            impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
-                        } else {
-                            impl->drag = kDragScrollArrow;
-                            impl->dragPart = s.less.Contains(lx, ly)   ? 0
-                                             : s.more.Contains(lx, ly) ? 1
-                                             : ly < s.grip.y           ? 3
-                                                                       : 4;
-                            RepeatAction();
-                        }
+                        PressScrollBar(s, lx, ly);
                         return;
                     }
                 }
@@ -280,18 +269,7 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
                 if (!l.scroll.IsEmpty() && l.scroll.Contains(lx, ly)) {
                     auto s = ScrollLayout(skin, l.scroll, true, int(g.entries.size()), l.rows,
                                           g.scrollTop);
-                    if (s.grip.Contains(lx, ly)) {
-                        impl->drag = kDragScrollGrip;
-                        impl->dragPart = 2;
-                        impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
-                    } else {
-                        impl->drag = kDragScrollArrow;
-                        impl->dragPart = s.less.Contains(lx, ly)   ? 0
-                                         : s.more.Contains(lx, ly) ? 1
-                                         : ly < s.grip.y           ? 3
-                                                                   : 4;
-                        RepeatAction();
-                    }
+                    PressScrollBar(s, lx, ly);
                     return;
                 }
                 if (!l.inner.Contains(lx, ly)) return;
@@ -325,19 +303,7 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
             case GT_VSCRBAR: {
                 auto s = ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max,
                                       g.desc.page, g.value);
-                if (s.grip.Contains(lx, ly)) {
-                    impl->drag = kDragScrollGrip;
-                    impl->dragPart = 2;
-                    impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
-                } else {
-                    impl->drag = kDragScrollArrow;
-                    bool before = s.vertical ? ly < s.grip.y : lx < s.grip.x;
-                    impl->dragPart = s.less.Contains(lx, ly)   ? 0
-                                     : s.more.Contains(lx, ly) ? 1
-                                     : before                  ? 3
-                                                               : 4;
-                    RepeatAction();
-                }
+                PressScrollBar(s, lx, ly);
                 return;
             }
             case GT_IMAGE: {
@@ -362,6 +328,19 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
                 return;
         }
     }
+}
+
+void GUI::PressScrollBar(const ScrollGeometry& s, int lx, int ly) {
+    if (s.grip.Contains(lx, ly)) {
+        impl->drag = kDragScrollGrip;
+        impl->dragPart = 2;
+        impl->dragOffset = DRELM_Point(lx - s.grip.x, ly - s.grip.y);
+        return;
+    }
+    impl->drag = kDragScrollArrow;
+    const bool before = s.vertical ? ly < s.grip.y : lx < s.grip.x;
+    impl->dragPart = s.less.Contains(lx, ly) ? 0 : s.more.Contains(lx, ly) ? 1 : before ? 3 : 4;
+    RepeatAction();
 }
 
 void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
