@@ -386,38 +386,28 @@ void Tokenizer::MatchTag(const char* name) {
     MatchName(name);
 }
 
-bool Tokenizer::IsName(const char* name) {
+template <typename Wanted>
+bool Tokenizer::TakeIf(Wanted wanted) {
     const TokenizerPosition saved = SavePosition();
     Token token;
     GetNextToken(token);
-    if (token.type == kTokenName && token.text == name) return true;
+    if (wanted(token)) return true;
     RestorePosition(saved);
     return false;
+}
+
+bool Tokenizer::IsName(const char* name) {
+    return TakeIf([name](const Token& t) { return t.type == kTokenName && t.text == name; });
 }
 
 bool Tokenizer::IsSpecial(char c) {
-    const TokenizerPosition saved = SavePosition();
-    Token token;
-    GetNextToken(token);
-    if (token.type == kTokenSpecial && token.special == c) return true;
-    RestorePosition(saved);
-    return false;
+    return TakeIf([c](const Token& t) { return t.type == kTokenSpecial && t.special == c; });
 }
 
 bool Tokenizer::IsLineEnd() {
-    const TokenizerPosition saved = SavePosition();
-    Token token;
-    GetNextToken(token);
-    if (token.type == kTokenLineEnd) return true;
-    RestorePosition(saved);
-    return false;
+    return TakeIf([](const Token& t) { return t.type == kTokenLineEnd; });
 }
 
 bool Tokenizer::IsFileEnd() {
-    const TokenizerPosition saved = SavePosition();
-    Token token;
-    GetNextToken(token);
-    if (token.type == kTokenFileEnd) return true;
-    RestorePosition(saved);
-    return false;
+    return TakeIf([](const Token& t) { return t.type == kTokenFileEnd; });
 }

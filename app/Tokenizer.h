@@ -116,6 +116,9 @@ public:
     long Length() const { return length; }
 
 private:
+    // Reads one token and keeps it read only when `wanted` accepts it.
+    template <typename Wanted>
+    bool TakeIf(Wanted wanted);
     void Reset();
     int ReadChar();          // -1 at the end
     void UnreadChar(int c);  // puts back the character just read
