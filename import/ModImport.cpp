@@ -363,31 +363,31 @@ void ModConverter::Run() {
     head.globalParam[1] = 0x96;
 }
 
-}  // namespace
-
-ModProbe ProbeMod(const uint8_t* data, size_t size, int channels) {
-    ByteReader in(data, size);
+// The title and sample headers, which both the dialog and the import need.
+ModProbe ReadModHeader(ByteReader& in, int channels, SampleHeader* headers) {
     ModProbe probe;
     probe.channels = channels;
     probe.title = PrintableUpToNul(in, 20);
-    SampleHeader headers[kSamples];
     int error = 0;
     ReadSampleHeaders(in, headers, probe.sampleNames, error);
     if (error) throw Exception(kModError, static_cast<uint32_t>(error));
     return probe;
 }
 
+}  // namespace
+
+ModProbe ProbeMod(const uint8_t* data, size_t size, int channels) {
+    ByteReader in(data, size);
+    SampleHeader headers[kSamples];
+    return ReadModHeader(in, channels, headers);
+}
+
 bool ImportMod(Module& target, const uint8_t* data, size_t size, int channels,
                const ModDialog& dialog) {
     if (channels != 2 && channels != 4) throw Exception(kModError, 3);
     ByteReader in(data, size);
-    ModProbe probe;
-    probe.channels = channels;
-    probe.title = PrintableUpToNul(in, 20);
     SampleHeader headers[kSamples];
-    int error = 0;
-    ReadSampleHeaders(in, headers, probe.sampleNames, error);
-    if (error) throw Exception(kModError, static_cast<uint32_t>(error));
+    const ModProbe probe = ReadModHeader(in, channels, headers);
 
     ModOptions options;
     if (dialog && !dialog(probe, options)) return false;
