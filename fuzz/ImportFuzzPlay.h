@@ -1,5 +1,5 @@
-// For the importer fuzz targets: an imported song must also play a second of audio without
-// fault.
+// For the loader fuzz targets: a song that loads or imports must also play a second of
+// audio without fault.
 #pragma once
 
 #include <memory>
@@ -7,7 +7,7 @@
 #include "module/Module.h"
 #include "sound/Player.h"
 
-inline void PlayImportedSecond(const Module& module) {
+inline void PlayLoadedSecond(const Module& module) {
     auto player = std::make_unique<Player>();
     player->Bind(module);
     player->Start(0, 0, 0);

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 o.chip.frequencyDivider = (size >> 1) & 1;
                 return true;
             }))
-            PlayImportedSecond(module);
+            PlayLoadedSecond(module);
     } catch (const Exception&) {
     }
     return 0;

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 o.map[1].target = 3;
                 return true;
             }))
-            PlayImportedSecond(module);
+            PlayLoadedSecond(module);
     } catch (const Exception&) {
     }
     return 0;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ImportFuzzPlay.h"
 #include "app/Exceptions.h"
 #include "module/Module.h"
 #include "sound/NoteTable.h"
@@ -52,23 +53,6 @@ bool LoadFrom(Module& module, const std::string& path, const uint8_t* data, size
     }
 }
 
-void PlayOneSecond(const Module& module) {
-    auto player = std::make_unique<Player>();
-    player->Bind(module);
-    player->Start(0, 0, 0);
-    uint8_t samples[1024];
-    for (int frame = 0; frame < 60; ++frame) {
-        player->PlayFrame();
-        player->chip.RenderFrame(120, 0xFF);
-        int left = player->chip.SamplesPerFrame() * 4;
-        while (left > 0) {
-            const int n = left < 1024 ? left : 1024;
-            player->chip.ReadSamples(samples, n);
-            left -= n;
-        }
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -81,6 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> first = WrittenBytes(*module);
     if (!LoadFrom(*copy, path, first.data(), first.size())) std::abort();
     if (WrittenBytes(*copy) != first) std::abort();
-    PlayOneSecond(*module);
+    PlayLoadedSecond(*module);
     return 0;
 }

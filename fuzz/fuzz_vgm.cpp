@@ -24,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::fwrite(data, 1, size, f);
             std::fclose(f);
             try {
-                if (ImportVgmFile(module, path, okay)) PlayImportedSecond(module);
+                if (ImportVgmFile(module, path, okay)) PlayLoadedSecond(module);
             } catch (const Exception&) {
             }
             std::remove(path.c_str());
         } else {
-            if (ImportVgm(module, data, size, okay)) PlayImportedSecond(module);
+            if (ImportVgm(module, data, size, okay)) PlayLoadedSecond(module);
         }
     } catch (const Exception&) {
     }
