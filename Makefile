@@ -38,7 +38,8 @@ fuzz: setup
 		name=$$(basename $$f); corpus=fuzz/corpus/$${name#fuzz_}; \
 		mkdir -p $(BUILD)/fuzz/work/$$name; \
 		echo "== $$name"; \
-		"$$f" -max_total_time=$(FUZZ_SECONDS) $(BUILD)/fuzz/work/$$name $$corpus || exit 1; \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp "$$f" -max_total_time=$(FUZZ_SECONDS) \
+			-artifact_prefix=$(BUILD)/fuzz/work/$$name- $(BUILD)/fuzz/work/$$name $$corpus || exit 1; \
 	done
 
 clean:
