@@ -9,6 +9,18 @@ using namespace GUI_Detail;
 
 namespace {
 
+// An event of an image gadget, with the point in the image's own coordinates (inside its
+// two-pixel border).
+GUI_Event ImageEvent(int type, const GUI_Window& w, const GUI_Gadget& g, int lx, int ly) {
+    GUI_Event e;
+    e.type = type;
+    e.window = w.number;
+    e.gadget = g.number;
+    e.x = lx - g.rect.x - 2;
+    e.y = ly - g.rect.y - 2;
+    return e;
+}
+
 bool IsToggle(GUI_GadgetKind k) {
     return k == GT_CHECKBOX || k == GT_CHECKBUTTON || k == GT_SPEEDCHECKBUTTON;
 }
@@ -179,12 +191,7 @@ void GUI::MouseMove(int x, int y, bool report) {
         if (hit) {
             impl->hoverGadget = int(i);
             if (g.desc.kind == GT_IMAGE && g.enabled && report) {
-                GUI_Event e;
-                e.type = GUI_EVENT_IMAGE_MOVE;
-                e.window = over->number;
-                e.gadget = g.number;
-                e.x = lx - g.rect.x - 2;
-                e.y = ly - g.rect.y - 2;
+                GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_MOVE, *over, g, lx, ly);
                 PostEvent(e);
             }
             break;
@@ -308,12 +315,7 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
             }
             case GT_IMAGE: {
                 impl->drag = kDragImage;
-                GUI_Event e;
-                e.type = GUI_EVENT_IMAGE_DOWN;
-                e.window = w->number;
-                e.gadget = g.number;
-                e.x = lx - g.rect.x - 2;
-                e.y = ly - g.rect.y - 2;
+                GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_DOWN, *w, g, lx, ly);
                 e.repeat = doubleClick;
                 e.modifiers = modifiers;
                 PostEvent(e);
@@ -439,12 +441,7 @@ void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
             return;
         }
         case kDragImage: {
-            GUI_Event e;
-            e.type = GUI_EVENT_IMAGE_MOVE;
-            e.window = w.number;
-            e.gadget = g.number;
-            e.x = lx - g.rect.x - 2;
-            e.y = ly - g.rect.y - 2;
+            GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_MOVE, w, g, lx, ly);
             e.value = 1;  // the button is held
             PostEvent(e);
             return;
@@ -484,12 +481,7 @@ void GUI::MouseUp() {
     GUI_Gadget& g = w->gadgets[impl->dragGadget];
     if (drag == kDragButton && g.rect.Contains(lx, ly)) Activate(*w, g, impl->dragPart);
     if (drag == kDragImage) {
-        GUI_Event e;
-        e.type = GUI_EVENT_IMAGE_UP;
-        e.window = w->number;
-        e.gadget = g.number;
-        e.x = lx - g.rect.x - 2;
-        e.y = ly - g.rect.y - 2;
+        GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_UP, *w, g, lx, ly);
         PostEvent(e);
     }
     // Hover looks follow the release point; the mouse did not move, so no move is reported.
@@ -553,13 +545,8 @@ void GUI::Wheel(int notches) {
                 if (g.numeric) StepNumber(*w, g, notches * std::max(1, g.desc.step));
                 break;
             case GT_IMAGE: {
-                GUI_Event e;
-                e.type = GUI_EVENT_IMAGE_WHEEL;
-                e.window = w->number;
-                e.gadget = g.number;
+                GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_WHEEL, *w, g, lx, ly);
                 e.value = notches;
-                e.x = lx - g.rect.x - 2;
-                e.y = ly - g.rect.y - 2;
                 PostEvent(e);
                 break;
             }
