@@ -7,7 +7,7 @@
 
 #include "sound/Player.h"
 
-SoundOutput::SoundOutput(Player& player, std::mutex& soundMutex,
+SoundOutput::SoundOutput(Player& player, std::recursive_mutex& soundMutex,
                          std::unique_ptr<AudioDevice> device)
     : player(player), soundMutex(soundMutex), device(std::move(device)) {}
 
@@ -59,7 +59,7 @@ void SoundOutput::Shutdown() {
 
 void SoundOutput::RunPass() {
     if (!available) return;
-    std::lock_guard<std::mutex> lock(soundMutex);
+    std::lock_guard<std::recursive_mutex> lock(soundMutex);
     for (int chunk = 0; chunk < kChunksPerPass; ++chunk) {
         if (pending == 0) {
             player.PlayFrame();

@@ -24,7 +24,7 @@ public:
     static constexpr int kChunksPerPass = 4;
 
     // `player` and `soundMutex` must outlive the output. `device` may be null: no sound.
-    SoundOutput(Player& player, std::mutex& soundMutex, std::unique_ptr<AudioDevice> device);
+    SoundOutput(Player& player, std::recursive_mutex& soundMutex, std::unique_ptr<AudioDevice> device);
     ~SoundOutput();
     SoundOutput(const SoundOutput&) = delete;
     SoundOutput& operator=(const SoundOutput&) = delete;
@@ -59,7 +59,7 @@ private:
     void ThreadMain();
 
     Player& player;
-    std::mutex& soundMutex;
+    std::recursive_mutex& soundMutex;
     std::unique_ptr<AudioDevice> device;
     bool available = false;
     // Touched by the sound thread only while it runs, by the main thread otherwise.

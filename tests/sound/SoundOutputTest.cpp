@@ -66,7 +66,7 @@ protected:
     std::unique_ptr<Module> module;
     Instrument instrument;
     std::unique_ptr<Player> player;
-    std::mutex soundMutex;
+    std::recursive_mutex soundMutex;
     FakeAudioDevice* device = nullptr;
     std::unique_ptr<SoundOutput> output;
 };
@@ -227,7 +227,7 @@ TEST_F(SoundOutputTest, TestNotesSoundOnMutedChannels) {
 
     // The same note played by the song on a muted channel is not heard.
     {
-        std::lock_guard<std::mutex> lock(soundMutex);
+        std::lock_guard<std::recursive_mutex> lock(soundMutex);
         player->StopAllTestNotes();
         module->patterns[0].lines[0].note[1] = 60;
         module->patterns[0].lines[0].volume[1] = 15;

@@ -67,7 +67,7 @@ TEST(SdlAudioDevice, SoundOutputStreamsAndShutsDown) {
     Instrument instrument = module->instruments[0];
     instrument.startVolume = 0xF0;
     player.StartTestNote(0, 0, instrument, 15, 69, 0, 0);
-    std::mutex soundMutex;
+    std::recursive_mutex soundMutex;
     SoundOutput output(player, soundMutex, std::make_unique<SdlAudioDevice>());
     output.Open();
     if (!output.Available()) GTEST_SKIP() << "no audio driver: " << SDL_GetError();
@@ -78,7 +78,7 @@ TEST(SdlAudioDevice, SoundOutputStreamsAndShutsDown) {
     uint32_t cursorMoves = 0, lastWrite = output.WriteCursor();
     for (int i = 0; i < 50; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::lock_guard<std::mutex> lock(soundMutex);
+        std::lock_guard<std::recursive_mutex> lock(soundMutex);
         if (output.WriteCursor() != lastWrite) ++cursorMoves;
         lastWrite = output.WriteCursor();
     }

@@ -41,7 +41,7 @@ int main() {
 
     Player player;
     player.Bind(*module);
-    std::mutex soundMutex;
+    std::recursive_mutex soundMutex;
     auto owned = std::make_unique<FakeAudioDevice>();
     FakeAudioDevice* device = owned.get();
     SoundOutput output(player, soundMutex, std::move(owned));
@@ -67,7 +67,7 @@ int main() {
     uint32_t lastLine = 0;
     while (std::chrono::steady_clock::now() < until) {
         {
-            std::lock_guard<std::mutex> lock(soundMutex);
+            std::lock_guard<std::recursive_mutex> lock(soundMutex);
             switch (rng() % 10) {
                 case 0:
                     player.StopAllTestNotes();

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     if (!isatty(STDIN_FILENO) || std::getenv("CI"))
         return RenderInstead(*module, options, "No terminal to stop the song from.");
 
-    std::mutex soundMutex;
+    std::recursive_mutex soundMutex;
     auto player = std::make_unique<Player>();
     player->Bind(*module);
     SoundOutput output(*player, soundMutex, std::make_unique<SdlAudioDevice>());
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
         return RenderInstead(*module, options, "No sound device.");
     }
     {
-        std::lock_guard<std::mutex> lock(soundMutex);
+        std::lock_guard<std::recursive_mutex> lock(soundMutex);
         player->Start(0, 0, 0);
     }
     output.StartThread();
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     std::string line;
     std::getline(std::cin, line);
     {
-        std::lock_guard<std::mutex> lock(soundMutex);
+        std::lock_guard<std::recursive_mutex> lock(soundMutex);
         player->Stop();
     }
     output.Shutdown();
