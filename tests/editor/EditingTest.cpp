@@ -396,15 +396,16 @@ TEST(Editing, DoubleOfAFullPatternStaysInsideIt) {
     rig.module->MakePattern(1);  // the slot right after pattern 0 in memory
     rig.view->Clamp();
     for (int l = 0; l < 256; ++l) rig.Note(l, 0, static_cast<uint8_t>(l % 100));
+    const auto next = std::make_unique<Pattern>(rig.module->patterns[1]);
     rig.Select(0, 0, 0, 255);
     rig.Run(kCmdDouble, 2);
     EXPECT_EQ(rig.module->patterns[0].length, 256);
     EXPECT_EQ(rig.Line(254).note[0], 127 % 100);
     EXPECT_EQ(rig.Line(255).note[0], kNoteEmpty);
-    for (int l = 0; l < 256; ++l) ASSERT_EQ(rig.module->patterns[1].lines[l].note[0], kNoteEmpty);
+    EXPECT_EQ(std::memcmp(&rig.module->patterns[1], next.get(), sizeof(Pattern)), 0);
     rig.Select(0, 200, 0, 255);
     rig.Run(kCmdDouble, 1);
-    for (int l = 0; l < 256; ++l) ASSERT_EQ(rig.module->patterns[1].lines[l].note[0], kNoteEmpty);
+    EXPECT_EQ(std::memcmp(&rig.module->patterns[1], next.get(), sizeof(Pattern)), 0);
 }
 
 TEST(Editing, HalfKeepsTheFilledCellOfEachPair) {
