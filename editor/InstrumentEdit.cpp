@@ -63,8 +63,8 @@ std::string FormatInstrumentRow(const Instrument& instrument) {
 std::string InstrumentClipboardText(const Instrument& instrument) {
     uint8_t block[kInstrumentClipboardBytes] = {0, 0, 0, 0};
     std::memcpy(block + 4, &instrument, sizeof instrument);
-    return std::string(kInstrumentClipboardFormat) + "\n" +
-           EncodeBase64(block, sizeof block) + "\n";
+    return std::string(kInstrumentClipboardFormat) + "\n" + EncodeBase64(block, sizeof block) +
+           "\n";
 }
 
 const char* ParseInstrumentClipboard(const std::string& text, Instrument& out) {

@@ -18,7 +18,7 @@ extern const char kInstrumentCopyFailed[];       // "Copy has failed."
 extern const char kInstrumentPasteNoData[];
 extern const char kInstrumentPasteVersion[];
 extern const char kInstrumentPasteSystem[];
-extern const char kInstrumentResetQuestion[];    // "Do you really want to reset this instrument?"
+extern const char kInstrumentResetQuestion[];  // "Do you really want to reset this instrument?"
 
 constexpr size_t kInstrumentClipboardBytes = 4 + sizeof(Instrument);
 

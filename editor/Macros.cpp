@@ -129,9 +129,8 @@ void Macros::Record(const EditCommand& cmd) {
     recordingBuffer.commands[recordingBuffer.commandCount++] = cmd;
 }
 
-EditCommand Macros::SelectionCommand(int oldAnchorColumn, int oldAnchorLine,
-                                     int oldCursorColumn, int oldCursorLine,
-                                     int newAnchorColumn, int newAnchorLine,
+EditCommand Macros::SelectionCommand(int oldAnchorColumn, int oldAnchorLine, int oldCursorColumn,
+                                     int oldCursorLine, int newAnchorColumn, int newAnchorLine,
                                      int newCursorColumn, int newCursorLine) {
     EditCommand cmd;
     cmd.code = kCmdMove;
@@ -277,8 +276,8 @@ std::vector<Macros::InactiveRow> Macros::InactiveRows() const {
     std::vector<InactiveRow> rows;
     for (uint32_t i = 0; i < store.storedCount; ++i) {
         if (store.isActive[i]) continue;
-        rows.push_back({static_cast<int>(i), MacroName(store.stored[i]),
-                        MacroDescription(store.stored[i])});
+        rows.push_back(
+            {static_cast<int>(i), MacroName(store.stored[i]), MacroDescription(store.stored[i])});
     }
     return rows;
 }

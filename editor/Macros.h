@@ -27,11 +27,11 @@ struct Macro {
 static_assert(sizeof(Macro) == 33 + 65 + 2 + 12 * 1024 + 4, "Macro keeps its fixed layout");
 
 struct MacroStore {
-    Macro active[kMacroSlots];           // copies of the macros bound to Ctrl+F1..Ctrl+F12
-    uint8_t activeSource[kMacroSlots];   // index into stored; 255 = slot empty
-    Macro stored[kStoredMacros];         // all named macros, in list order
-    uint8_t isActive[kStoredMacros];     // 1 when the stored macro is bound to a slot
-    uint32_t storedCount;                // 0..50
+    Macro active[kMacroSlots];          // copies of the macros bound to Ctrl+F1..Ctrl+F12
+    uint8_t activeSource[kMacroSlots];  // index into stored; 255 = slot empty
+    Macro stored[kStoredMacros];        // all named macros, in list order
+    uint8_t isActive[kStoredMacros];    // 1 when the stored macro is bound to a slot
+    uint32_t storedCount;               // 0..50
 };
 static_assert(sizeof(MacroStore) == 12 * sizeof(Macro) + 12 + 50 * sizeof(Macro) + 50 + 2 + 4,
               "MacroStore keeps its fixed layout");
@@ -54,9 +54,9 @@ struct MacroPrompts {
     // The macro dialog titled `title` with "Name:" and "Description:" prefilled; `check`
     // gives the error message for the entered texts or nullptr, and the dialog stays open
     // (showing the message) until the texts pass or the user cancels. True on "Okay".
-    std::function<bool(const char* title, std::string& name, std::string& description,
-                       const std::function<const char*(const std::string&, const std::string&)>&
-                           check)>
+    std::function<bool(
+        const char* title, std::string& name, std::string& description,
+        const std::function<const char*(const std::string&, const std::string&)>& check)>
         editMacro;
 };
 
@@ -94,9 +94,8 @@ public:
     void Record(const EditCommand& cmd);
     // The code-1 move that stands for a mouse selection: the cursor corner's change, and
     // `a` = 1 when the anchor stayed where it was. Recorded, not executed.
-    static EditCommand SelectionCommand(int oldAnchorColumn, int oldAnchorLine,
-                                        int oldCursorColumn, int oldCursorLine,
-                                        int newAnchorColumn, int newAnchorLine,
+    static EditCommand SelectionCommand(int oldAnchorColumn, int oldAnchorLine, int oldCursorColumn,
+                                        int oldCursorLine, int newAnchorColumn, int newAnchorLine,
                                         int newCursorColumn, int newCursorLine);
     void RecordSelection(int oldAnchorColumn, int oldAnchorLine, int oldCursorColumn,
                          int oldCursorLine, int newAnchorColumn, int newAnchorLine,
@@ -152,9 +151,9 @@ public:
 
     // ---- the Macro menu ----
     struct MenuState {
-        bool startEnabled;      // "Start recording..." and "Start recording temporary"
-        bool stopEnabled;       // "Stop recording"
-        std::string slotLabel[kMacroSlots];     // "1: name" or "1: --"
+        bool startEnabled;                   // "Start recording..." and "Start recording temporary"
+        bool stopEnabled;                    // "Stop recording"
+        std::string slotLabel[kMacroSlots];  // "1: name" or "1: --"
         std::string slotShortcut[kMacroSlots];  // "CTRL + F1"
         bool slotEnabled[kMacroSlots];
         bool runTemporaryEnabled;

@@ -1,9 +1,8 @@
 // The MIDI event queue and the ALSA sequencer back end behind it.
 #include "editor/MidiIn.h"
 
-#include <unistd.h>
-
 #include <RtMidi.h>
+#include <unistd.h>
 
 #include <cctype>
 

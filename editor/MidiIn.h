@@ -13,8 +13,8 @@
 enum MidiEventType : uint8_t { kMidiNoteOn = 1, kMidiNoteOff = 2 };
 
 struct MidiEvent {
-    uint8_t type;      // kMidiNoteOn or kMidiNoteOff
-    uint8_t note;      // 0..127
+    uint8_t type;  // kMidiNoteOn or kMidiNoteOff
+    uint8_t note;  // 0..127
     uint8_t velocity;
 };
 static_assert(sizeof(MidiEvent) == 3, "a queued MIDI event is 3 bytes");

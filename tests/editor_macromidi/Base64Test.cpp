@@ -20,9 +20,13 @@ bool Decode(const std::string& text, std::string& out) {
 }  // namespace
 
 TEST(Base64, StandardVectorsBothWays) {
-    const std::pair<const char*, const char*> vectors[] = {
-        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
+    const std::pair<const char*, const char*> vectors[] = {{"", ""},
+                                                           {"f", "Zg=="},
+                                                           {"fo", "Zm8="},
+                                                           {"foo", "Zm9v"},
+                                                           {"foob", "Zm9vYg=="},
+                                                           {"fooba", "Zm9vYmE="},
+                                                           {"foobar", "Zm9vYmFy"}};
     for (const auto& [plain, encoded] : vectors) {
         EXPECT_EQ(Encode(plain), encoded);
         std::string back;
@@ -35,9 +39,9 @@ TEST(Base64, AllByteValuesRoundTripAndLineBreaksAreSkipped) {
     std::vector<uint8_t> all(256);
     for (int i = 0; i < 256; ++i) all[i] = static_cast<uint8_t>(i);
     std::string text = EncodeBase64(all.data(), all.size());
-    EXPECT_EQ(text.find_first_not_of(
-                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
-              std::string::npos);
+    EXPECT_EQ(
+        text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+        std::string::npos);
     text.insert(40, "\r\n");
     text.insert(10, " \t");
     std::vector<uint8_t> back;

@@ -51,7 +51,8 @@ void ExpectSameStore(const MacroStore& a, const MacroStore& b) {
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
@@ -70,6 +71,7 @@ std::unique_ptr<Macros> OneMacro() {
     return macros;
 }
 
+// clang-format off
 const std::vector<uint8_t> kOneMacroFile = {
     'T', 'o', 'n', 'w', 'e', 'a', 'v', 'e', '-', 'M', 'A', 'C', 'R', '.', '-', '1',
     'H', 'E', 'A', 'D', 16, 0, 0, 0,                        // offset 16
@@ -81,6 +83,7 @@ const std::vector<uint8_t> kOneMacroFile = {
     0,                                                      // padding at 73
     'C', 'M', 'D', 'S', 12, 0, 0, 0,                        // offset 74
     1, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0, 0};
+// clang-format on
 
 // A valid file with `count` stored macros of three commands each.
 std::vector<uint8_t> FileWith(int count) {
@@ -151,18 +154,18 @@ TEST(MacroFile, DamagedHeadersAndSizesAreRefused) {
         return Loads(bytes);
     };
     ASSERT_TRUE(Loads(kOneMacroFile));
-    EXPECT_FALSE(damaged(0, 't'));      // magic
+    EXPECT_FALSE(damaged(0, 't'));  // magic
     EXPECT_FALSE(damaged(15, '2'));
-    EXPECT_FALSE(damaged(24, 1));       // version 1
-    EXPECT_FALSE(damaged(20, 17));      // HEAD size
-    EXPECT_FALSE(damaged(44, 47));      // STOR size
+    EXPECT_FALSE(damaged(24, 1));   // version 1
+    EXPECT_FALSE(damaged(20, 17));  // HEAD size
+    EXPECT_FALSE(damaged(44, 47));  // STOR size
     EXPECT_FALSE(damaged(44, 45));
-    EXPECT_FALSE(damaged(52, 39));      // MACR size
-    EXPECT_FALSE(damaged(60, 8));       // macro HEAD size
-    EXPECT_FALSE(damaged(64, 2));       // two commands, CMDS holds one
-    EXPECT_FALSE(damaged(65, 4));       // 1025 commands
-    EXPECT_FALSE(damaged(68, 0));       // empty name
-    EXPECT_FALSE(damaged(76, 'X'));     // CMDS tag
+    EXPECT_FALSE(damaged(52, 39));   // MACR size
+    EXPECT_FALSE(damaged(60, 8));    // macro HEAD size
+    EXPECT_FALSE(damaged(64, 2));    // two commands, CMDS holds one
+    EXPECT_FALSE(damaged(65, 4));    // 1025 commands
+    EXPECT_FALSE(damaged(68, 0));    // empty name
+    EXPECT_FALSE(damaged(76, 'X'));  // CMDS tag
 }
 
 TEST(MacroFile, NamesAndDescriptionsMustBeValid) {
@@ -226,9 +229,9 @@ TEST(MacroFile, CommandsOutsideTheEditorsRangesAreRefused) {
         {make(kCmdMove, 1, 0, -300, 300), true},
         {make(kCmdEnterNote, 155, 15, 15), true},
         {make(kCmdEnterNote, 246, 0, 0), true},
-        {make(kCmdEnterNote, 48, 16, 15), false},   // instrument 16
-        {make(kCmdEnterNote, 48, 15, 16), false},   // volume 16
-        {make(kCmdEnterNote, 200, 1, 1), false},    // no note value
+        {make(kCmdEnterNote, 48, 16, 15), false},  // instrument 16
+        {make(kCmdEnterNote, 48, 15, 16), false},  // volume 16
+        {make(kCmdEnterNote, 200, 1, 1), false},   // no note value
         {make(kCmdSetEffect, 2, 255, 0), true},
         {make(kCmdSetEffect, 3, 0, 0), false},
         {make(kCmdSetGlobal, 4, 255, 0), true},

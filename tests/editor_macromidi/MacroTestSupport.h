@@ -26,8 +26,7 @@ inline EditCommand EnterNote(uint8_t note, uint8_t instrument, uint8_t volume) {
     return cmd;
 }
 
-inline Macro MakeMacro(const std::string& name, int commands,
-                       const std::string& description = "") {
+inline Macro MakeMacro(const std::string& name, int commands, const std::string& description = "") {
     Macro macro;
     ClearMacro(macro);
     std::memcpy(macro.name, name.data(), std::min<size_t>(name.size(), 32));

@@ -26,19 +26,20 @@ struct Prompts {
             questions.push_back(text);
             return answer;
         };
-        p.editMacro = [this](const char* title, std::string& n, std::string& d,
-                             const std::function<const char*(const std::string&,
-                                                             const std::string&)>& check) {
-            titles.push_back(title);
-            if (!okay) return false;
-            if (const char* error = check(name, description)) {
-                messages.push_back(error);
-                return false;  // the user gives up after the message
-            }
-            n = name;
-            d = description;
-            return true;
-        };
+        p.editMacro =
+            [this](
+                const char* title, std::string& n, std::string& d,
+                const std::function<const char*(const std::string&, const std::string&)>& check) {
+                titles.push_back(title);
+                if (!okay) return false;
+                if (const char* error = check(name, description)) {
+                    messages.push_back(error);
+                    return false;  // the user gives up after the message
+                }
+                n = name;
+                d = description;
+                return true;
+            };
         return p;
     }
 };
@@ -222,9 +223,9 @@ TEST(MacroRunning, ARunWhileRecordingIsRecordedCommandByCommand) {
 TEST(MacroStore, DeleteKeepsCountBindingsAndSourcesConsistent) {
     auto macros = NewMacros();
     for (const char* name : {"A", "B", "C", "D", "E"}) macros->Store(MakeMacro(name, 2));
-    macros->Activate(1, 0);  // B on F1
-    macros->Activate(3, 5);  // D on F6
-    macros->Activate(4, 11); // E on F12
+    macros->Activate(1, 0);   // B on F1
+    macros->Activate(3, 5);   // D on F6
+    macros->Activate(4, 11);  // E on F12
     Prompts prompts;
     macros->ManagerDelete(1, prompts.Get());
     EXPECT_EQ(prompts.questions,

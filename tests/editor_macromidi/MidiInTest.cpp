@@ -1,7 +1,6 @@
 // MIDI input: the callback entry's filtering, the 32-event queue, opening a port by name
 // through a fake back end, and the system back end on a machine without a sequencer.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <atomic>

@@ -65,7 +65,7 @@ int main() {
         std::fprintf(stderr, "FAILED: no events came through\n");
         return 1;
     }
-    std::printf("%ld sent, %ld popped (%ld on, %ld off): no races reported\n", sent.load(),
-                popped, ons, offs);
+    std::printf("%ld sent, %ld popped (%ld on, %ld off): no races reported\n", sent.load(), popped,
+                ons, offs);
     return 0;
 }
