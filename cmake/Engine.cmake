@@ -42,7 +42,7 @@ function(tw_add_engine suffix)
   tw_engine_part(tw_tables "${suffix}" DIR none EXTRA ${CMAKE_SOURCE_DIR}/sound/NoteTable.cpp)
   tw_engine_part(tw_module "${suffix}" DIR module LINK tw_app tw_tables)
   tw_engine_part(tw_sound "${suffix}" DIR sound EXCLUDE sound/NoteTable.cpp LINK tw_module)
-  tw_engine_part(tw_export "${suffix}" DIR export LINK tw_sound)
+  tw_engine_part(tw_export "${suffix}" DIR export EXTRA ${TW_ROM_SHELL_SOURCE} LINK tw_sound)
   tw_engine_part(tw_import "${suffix}" DIR import LINK tw_sound ZLIB::ZLIB)
   add_library(tonweave_engine${suffix} INTERFACE)
   target_link_libraries(tonweave_engine${suffix} INTERFACE
