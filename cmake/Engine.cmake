@@ -41,7 +41,7 @@ function(tw_add_engine suffix)
   # The module loader also reads the note-to-period tables; they are header-only constants.
   tw_engine_part(tw_module "${suffix}" DIR module LINK tw_app)
   tw_engine_part(tw_sound "${suffix}" DIR sound LINK tw_module)
-  tw_engine_part(tw_export "${suffix}" DIR export LINK tw_sound)
+  tw_engine_part(tw_export "${suffix}" DIR export EXTRA ${TW_ROM_SHELL_SOURCE} LINK tw_sound)
   tw_engine_part(tw_import "${suffix}" DIR import LINK tw_sound ZLIB::ZLIB)
   add_library(tonweave_engine${suffix} INTERFACE)
   target_link_libraries(tonweave_engine${suffix} INTERFACE

@@ -28,7 +28,7 @@ void WriteHeader(ByteBuffer& out, const Module& m) {
     out.PutU32LE(0);  // YM2413 clock
     out.PutU32LE(0);  // GD3 offset
     out.PutU32LE(0);  // total samples
-    out.PutU32LE(0);  // loop offset: the log plays once
+    out.PutU32LE(0);  // loop offset: patched when the log loops
     out.PutU32LE(0);  // loop samples
     out.PutU32LE(pal ? 50 : 60);
     out.PutU16LE(0x0009);  // noise feedback taps
@@ -69,7 +69,61 @@ void WriteGd3(ByteBuffer& out, const Module& m) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildVGM(const Module& module) {
+namespace {
+
+// The values last written to the log, and the commands that bring the log up to the chip.
+struct LogWriter {
+    ByteBuffer& out;
+    uint16_t lastPeriod[3] = {0xFFFF, 0xFFFF, 0xFFFF};
+    uint8_t lastAttenuation[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    uint8_t lastStereo = 0xFF;
+    bool stereoWritten = false;
+
+    void Attenuation(int c, uint8_t value) {
+        lastAttenuation[c] = value;
+        out.Put(0x50);
+        out.Put(static_cast<uint8_t>(0x90 | (c << 5) | value));
+    }
+    void Period(int c, uint16_t value) {
+        lastPeriod[c] = value;
+        out.Put(0x50);
+        out.Put(static_cast<uint8_t>(0x80 | (c << 5) | (value & 0x0F)));
+        out.Put(0x50);
+        out.Put(static_cast<uint8_t>(value >> 4));
+    }
+    void Stereo(uint8_t value) {
+        lastStereo = value;
+        stereoWritten = true;
+        out.Put(0x4F);
+        out.Put(value);
+    }
+    void Noise(const PsgRegisters& regs) {
+        out.Put(0x50);
+        out.Put(static_cast<uint8_t>(0xE0 | (regs.noiseWhite ? 4 : 0) | regs.noiseRate));
+    }
+    void Changes(const PsgRegisters& regs) {
+        for (int c = 0; c < kChannels; ++c) {
+            if (regs.attenuation[c] != lastAttenuation[c]) Attenuation(c, regs.attenuation[c]);
+            if (c < kToneChannels && regs.period[c] != lastPeriod[c]) Period(c, regs.period[c]);
+        }
+        if (regs.stereo != lastStereo) Stereo(regs.stereo);
+        // Written even when the mode is unchanged: the write is what restarts the noise.
+        if (regs.noiseResetPending) Noise(regs);
+    }
+    // Everything, for a player that arrives here by jumping back.
+    void Everything(const PsgRegisters& regs) {
+        for (int c = 0; c < kChannels; ++c) {
+            Attenuation(c, regs.attenuation[c]);
+            if (c < kToneChannels) Period(c, regs.period[c]);
+        }
+        if (stereoWritten || regs.stereo != 0xFF) Stereo(regs.stereo);
+        Noise(regs);
+    }
+};
+
+}  // namespace
+
+std::vector<uint8_t> BuildVGM(const Module& module, bool loop) {
     ByteBuffer out;
     WriteHeader(out, module);
 
@@ -77,44 +131,29 @@ std::vector<uint8_t> BuildVGM(const Module& module) {
     player->Bind(module);
     player->Start(0, 0, 0);
     const PsgRegisters& regs = player->chip.Registers();
-
-    uint16_t lastPeriod[3] = {0xFFFF, 0xFFFF, 0xFFFF};
-    uint8_t lastAttenuation[4] = {0xFF, 0xFF, 0xFF, 0xFF};
-    uint8_t lastStereo = 0xFF;
+    LogWriter log{out};
     const bool pal = module.chipType != 0;
     const uint32_t samplesPerFrame = pal ? 882 : 735;
     const uint8_t wait = pal ? 0x63 : 0x62;
     uint32_t samples = 0;
+    auto playPass = [&] {
+        do {
+            player->PlayFrame();
+            log.Changes(regs);
+            out.Put(wait);
+            samples += samplesPerFrame;
+        } while (!player->looped);
+    };
 
-    do {
-        player->PlayFrame();
-        for (int c = 0; c < kChannels; ++c) {
-            if (regs.attenuation[c] != lastAttenuation[c]) {
-                lastAttenuation[c] = regs.attenuation[c];
-                out.Put(0x50);
-                out.Put(static_cast<uint8_t>(0x90 | (c << 5) | regs.attenuation[c]));
-            }
-            if (c < kToneChannels && regs.period[c] != lastPeriod[c]) {
-                lastPeriod[c] = regs.period[c];
-                out.Put(0x50);
-                out.Put(static_cast<uint8_t>(0x80 | (c << 5) | (regs.period[c] & 0x0F)));
-                out.Put(0x50);
-                out.Put(static_cast<uint8_t>(regs.period[c] >> 4));
-            }
-        }
-        if (regs.stereo != lastStereo) {
-            lastStereo = regs.stereo;
-            out.Put(0x4F);
-            out.Put(regs.stereo);
-        }
-        // Written even when the mode is unchanged: the write is what restarts the noise.
-        if (regs.noiseResetPending) {
-            out.Put(0x50);
-            out.Put(static_cast<uint8_t>(0xE0 | (regs.noiseWhite ? 4 : 0) | regs.noiseRate));
-        }
-        out.Put(wait);
-        samples += samplesPerFrame;
-    } while (!player->looped);
+    playPass();
+    if (loop) {
+        const size_t loopAt = out.Size();
+        const uint32_t introSamples = samples;
+        log.Everything(regs);
+        playPass();
+        out.PatchU32LE(0x1C, static_cast<uint32_t>(loopAt - 0x1C));
+        out.PatchU32LE(0x20, samples - introSamples);
+    }
 
     out.Put(0x66);
     out.PatchU32LE(0x14, static_cast<uint32_t>(out.Size() - 0x14));
@@ -124,14 +163,14 @@ std::vector<uint8_t> BuildVGM(const Module& module) {
     return std::move(out.Bytes());
 }
 
-void ExportVGM(const Module& module, const std::string& path) {
+void ExportVGM(const Module& module, const std::string& path, bool loop) {
     std::unique_ptr<SafeFileWriter> writer;
     try {
         writer = std::make_unique<SafeFileWriter>(path);
     } catch (const Exception&) {
         throw Exception("");
     }
-    const std::vector<uint8_t> bytes = BuildVGM(module);
+    const std::vector<uint8_t> bytes = BuildVGM(module, loop);
     if (fwrite(bytes.data(), 1, bytes.size(), writer->File()) != bytes.size())
         throw FileIOException("ExportVGM(): Couldn't write file");
     writer->Commit();

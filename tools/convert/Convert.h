@@ -42,6 +42,7 @@ struct BasicInstruments {
 struct ConvertOptions {
     bool help = false;
     bool info = false;   // --info FILE: print key=value lines instead of converting
+    bool vgmLoop = false;  // --vgm-loop: the VGM log loops at the song's repeat position
     std::string input;   // the file to load
     std::string output;  // the file to write (empty with --info)
 

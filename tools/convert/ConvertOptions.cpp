@@ -144,6 +144,10 @@ bool ParseConvertOptions(const std::vector<std::string>& arguments, ConvertOptio
             options.info = true;
             continue;
         }
+        if (argument == "--vgm-loop") {
+            options.vgmLoop = true;
+            continue;
+        }
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         if (!TakesValue(name)) {
@@ -201,6 +205,7 @@ const char* ConvertUsage() {
            "  --basic-instruments N,S,L,SOUND,BEEP,PAUSE\n"
            "                         BASIC import: instruments 0..15 of normal, staccato and\n"
            "                         legato PLAY notes, SOUND, BEEP and pauses\n"
+           "  --vgm-loop             VGM output: the looped part once more, marked to repeat\n"
            "  -h, --help             show this text\n"
            "\n"
            "Exit status: 0 on success, 1 with one sentence on standard error on failure.\n";

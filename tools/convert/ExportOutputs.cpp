@@ -4,13 +4,14 @@
 
 #include "export/DadivevExport.h"
 #include "export/MidiExport.h"
+#include "export/RomExport.h"
 #include "export/VgmExport.h"
 #include "tools/convert/Convert.h"
 
 namespace {
 
-void WriteVgm(const Module& module, const std::string& path, const ConvertOptions&) {
-    ExportVGM(module, path);
+void WriteVgm(const Module& module, const std::string& path, const ConvertOptions& options) {
+    ExportVGM(module, path, options.vgmLoop);
 }
 
 void WriteMidi(const Module& module, const std::string& path, const ConvertOptions&) {
@@ -21,11 +22,22 @@ void WriteDadivev(const Module& module, const std::string& path, const ConvertOp
     ExportDADIVEV(module, path);
 }
 
-const OutputRegistrar kVgmOutput("vgm", "VGM 1.50 log of the chip writes, one pass of the song",
+void WriteSmsRom(const Module& module, const std::string& path, const ConvertOptions&) {
+    ExportROM(module, path, RomSystem::kMasterSystem);
+}
+
+void WriteGgRom(const Module& module, const std::string& path, const ConvertOptions&) {
+    ExportROM(module, path, RomSystem::kGameGear);
+}
+
+const OutputRegistrar kVgmOutput("vgm", "VGM 1.50 log of the chip writes, one pass of the song (--vgm-loop: looping)",
                                  WriteVgm);
 const OutputRegistrar kMidiOutput("mid", "Standard MIDI File, one pass, default programs",
                                   WriteMidi);
 const OutputRegistrar kDadivevOutput("dadivev", "compiled song for the console replayer",
                                      WriteDadivev);
+const OutputRegistrar kSmsOutput("sms", "Master System ROM that plays the song for ever",
+                                 WriteSmsRom);
+const OutputRegistrar kGgOutput("gg", "Game Gear ROM that plays the song for ever", WriteGgRom);
 
 }  // namespace
