@@ -92,6 +92,11 @@ public:
     void StopRecording(const MacroPrompts& prompts);
     // Appends `cmd` to the recording while one runs, up to 1024 commands.
     void Record(const EditCommand& cmd);
+    // The pattern view's record hook: hooks.recordCommand = &Macros::RecordHook with
+    // hooks.recordContext = the Macros object.
+    static void RecordHook(void* macros, const EditCommand& cmd) {
+        static_cast<Macros*>(macros)->Record(cmd);
+    }
     // The code-1 move that stands for a mouse selection: the cursor corner's change, and
     // `a` = 1 when the anchor stayed where it was. Recorded, not executed.
     static EditCommand SelectionCommand(int oldAnchorColumn, int oldAnchorLine, int oldCursorColumn,

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "editor/UndoHistory.h"
 #include "sound/Player.h"
 
 MidiNoteEntry::MidiNoteEntry(MidiInput& m, Module& mod, Player& p, std::recursive_mutex& l,
@@ -67,4 +68,11 @@ MidiEntryResult MidiNoteEntry::Handle(const MidiEvent& e, const MidiEntryView& v
         chordStep = view.step;
     }
     return result;
+}
+
+MidiEntryUndo MidiEntryUndoFor(UndoHistory& history) {
+    MidiEntryUndo undo;
+    undo.beginLine = [&history](int pattern, int line) { history.BeginLines(pattern, line, 1); };
+    undo.end = [&history] { history.EndLines(); };
+    return undo;
 }

@@ -17,6 +17,7 @@
 #include "module/Module.h"
 
 class Player;
+class UndoHistory;
 
 // The view's state as one MIDI event sees it.
 struct MidiEntryView {
@@ -42,6 +43,9 @@ struct MidiEntryUndo {
     std::function<void(int pattern, int line)> beginLine;
     std::function<void()> end;
 };
+
+// The undo history's kind-0 step over one line.
+MidiEntryUndo MidiEntryUndoFor(UndoHistory& history);
 
 class MidiNoteEntry {
 public:
