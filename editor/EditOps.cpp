@@ -274,8 +274,6 @@ constexpr double kNoteZeroHz = 8.176;
 }  // namespace
 
 int ToneCents(uint8_t note, int8_t detune) {
-    static const bool built = (BuildNotePeriodTables(), true);
-    (void)built;
     const int period = std::max(1, gNotePeriods[note] + detune);
     return static_cast<int>(std::lround(1200.0 * std::log2(kToneClock / period / kNoteZeroHz)));
 }
