@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libgme-dev python3-mido sox
+  xvfb xdotool imagemagick
 )
 
 missing=()
