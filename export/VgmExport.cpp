@@ -70,7 +70,6 @@ void WriteGd3(ByteBuffer& out, const Module& m) {
 }  // namespace
 
 std::vector<uint8_t> BuildVGM(const Module& module) {
-    BuildNotePeriodTables();
     ByteBuffer out;
     WriteHeader(out, module);
 

@@ -16,7 +16,6 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "module/Module.h"
-#include "sound/NoteTable.h"
 #include "sound/sdl/SdlAudioDevice.h"
 
 Shell gShell;
@@ -88,7 +87,7 @@ void LatePhase() {
     gShell.player.ReloadSettings();
     OpenMainWindow(gui);
     // MIDI input opens here once it exists; the device name stays in the preferences.
-    BuildNotePeriodTables();
+    // The note-to-period tables are made at compile time.
     std::unique_ptr<AudioDevice> device;
     if (gShell.options.sound) device = std::make_unique<SdlAudioDevice>();
     gShell.sound =
