@@ -5,7 +5,7 @@ JOBS    ?= $(shell nproc)
 MAKEFLAGS += --no-print-directory
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all setup configure build run test bench fuzz clean
+.PHONY: all setup configure build run install test bench fuzz clean
 
 all: build
 
@@ -21,6 +21,15 @@ build: configure
 
 run: build
 	@bash tools/run-main.sh $(BUILD)
+
+# An installed copy: the program in $(PREFIX)/bin, its assets in $(PREFIX)/share/tonweave,
+# with a desktop entry, an icon and the file type of modules. It keeps the user's files in
+# $$XDG_CONFIG_HOME/tonweave.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@command -v update-mime-database > /dev/null && update-mime-database $(PREFIX)/share/mime || true
+	@command -v update-desktop-database > /dev/null && update-desktop-database $(PREFIX)/share/applications || true
 
 test: build
 	@cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ctest --output-on-failure -j$(JOBS) --timeout 600

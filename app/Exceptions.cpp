@@ -74,20 +74,24 @@ std::string FormatExceptionReport(const char* text, const Exception& e, int info
 
 void SetSystemMessageBox(MessageBoxFunction show) { gMessageBox.store(show); }
 
+void ShowSystemMessage(const char* caption, const char* text) {
+    if (MessageBoxFunction show = gMessageBox.load()) {
+        show(caption, text);
+    } else {
+        std::fprintf(stderr, "%s\n", text);
+        std::fflush(stderr);
+    }
+}
+
 void ReportException(const char* text, const Exception& e, int info1, int info2) {
     const std::string report = FormatExceptionReport(text, e, info1, info2);
     // The report must reach the user even when the file cannot be written, so a failure
     // here only means no file.
     try {
-        SafeFileWriter writer(ProgramFile("exception.txt"), true);
+        SafeFileWriter writer(UserFile("exception.txt"), true);
         if (std::fwrite(report.data(), 1, report.size(), writer.File()) == report.size())
             writer.Commit();
     } catch (...) {
     }
-    if (MessageBoxFunction show = gMessageBox.load()) {
-        show("", report.c_str());
-    } else {
-        std::fprintf(stderr, "%s\n", report.c_str());
-        std::fflush(stderr);
-    }
+    ShowSystemMessage("", report.c_str());
 }

@@ -72,13 +72,15 @@ TW_DECLARE_EXCEPTION(LibraryLoadException, kLibraryLoadException);
 std::string FormatExceptionReport(const char* text, const Exception& e, int info1 = 0,
                                   int info2 = 0);
 
-// Writes the report to "exception.txt" in the program directory (nothing when that file
+// Writes the report to "exception.txt" in UserDirectory() (nothing when that file
 // cannot be opened) and shows it in a system message box, or on stderr without a display.
 void ReportException(const char* text, const Exception& e, int info1 = 0, int info2 = 0);
 
 // Where the report goes instead of a message box; the GUI installs SDL's message box here.
 using MessageBoxFunction = void (*)(const char* caption, const char* text);
 void SetSystemMessageBox(MessageBoxFunction show);
+// Shows `text` in the system message box (stderr without one).
+void ShowSystemMessage(const char* caption, const char* text);
 
 // Turns processor faults (SIGSEGV, SIGFPE, SIGBUS, stack overflow) into CPUException
 // thrown from the faulting instruction. Installed once, before any other work.

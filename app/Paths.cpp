@@ -1,7 +1,10 @@
 // Program and start directories and full path names; see Paths.h.
 #include "app/Paths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <climits>
 #include <mutex>
@@ -11,6 +14,7 @@ namespace {
 
 std::mutex gPathsMutex;
 std::string gProgramDirectoryOverride;
+std::string gUserDirectoryOverride;
 
 std::string DirectoryPart(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -97,3 +101,57 @@ std::string FullPath(const std::string& path, const std::string& base) {
 }
 
 std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDirectory(), name); }
+
+namespace {
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Creates `path` and its missing parents; true when it exists afterwards.
+bool MakeDirectories(const std::string& path) {
+    if (path.empty() || IsDirectory(path)) return true;
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) MakeDirectories(path.substr(0, slash));
+    return mkdir(path.c_str(), 0755) == 0 || IsDirectory(path);
+}
+
+std::string ConfigDirectory() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return JoinPath(xdg, "tonweave");
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return JoinPath(JoinPath(home, ".config"), "tonweave");
+    return JoinPath("/tmp", "tonweave");
+}
+
+}  // namespace
+
+std::string UserDirectory() {
+    {
+        std::lock_guard<std::mutex> lock(gPathsMutex);
+        if (!gUserDirectoryOverride.empty()) return gUserDirectoryOverride;
+    }
+    const std::string program = ProgramDirectory();
+    if (access(program.c_str(), W_OK) == 0) return program;
+    const std::string config = ConfigDirectory();
+    MakeDirectories(config);
+    return config;
+}
+
+std::string UserFile(const std::string& name) { return JoinPath(UserDirectory(), name); }
+
+void SetUserDirectory(const std::string& dir) {
+    std::lock_guard<std::mutex> lock(gPathsMutex);
+    gUserDirectoryOverride = dir.empty() ? dir : FullPath(dir);
+}
+
+std::string AssetDirectory() {
+    const std::string program = ProgramDirectory();
+    if (IsDirectory(JoinPath(program, "skins"))) return program;
+    const std::string shared = FullPath("../share/tonweave", program);
+    if (IsDirectory(shared)) return shared;
+    return program;
+}
+
+std::string AssetFile(const std::string& name) { return JoinPath(AssetDirectory(), name); }

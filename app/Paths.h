@@ -26,3 +26,20 @@ std::string FullPath(const std::string& path, const std::string& base);
 
 // A file beside the program: JoinPath(ProgramDirectory(), name).
 std::string ProgramFile(const std::string& name);
+
+// Where the program writes its own files (preferences, macros, reports, crash saves): the
+// program directory when it is writable, else $XDG_CONFIG_HOME/tonweave (by default
+// ~/.config/tonweave), created on first use. An installed program cannot write beside
+// itself; the portable build tree keeps everything together.
+std::string UserDirectory();
+// A file in UserDirectory().
+std::string UserFile(const std::string& name);
+// Makes UserDirectory() answer `dir`; an empty string returns to the rule above.
+void SetUserDirectory(const std::string& dir);
+
+// Where the read-only assets (skins, the pattern font, the readme) are: the program
+// directory when it holds them (the build tree), else ../share/tonweave beside it (an
+// installed copy).
+std::string AssetDirectory();
+// A file in AssetDirectory().
+std::string AssetFile(const std::string& name);

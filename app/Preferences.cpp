@@ -204,7 +204,7 @@ void Preferences::Read(const void* data, size_t size) {
 
 std::string Preferences::Text() const { return WritePreferences(kTopLevel, this); }
 
-void Preferences::Load() { Load(ProgramFile(kFileName)); }
+void Preferences::Load() { Load(UserFile(kFileName)); }
 
 void Preferences::Load(const std::string& path) {
     SetDefaults();
@@ -228,7 +228,7 @@ void Preferences::Load(const std::string& path) {
     if (!ResolutionsSupported()) throw Exception("tonweave.prefs: Unsupported resolution");
 }
 
-void Preferences::Save() const { Save(ProgramFile(kFileName)); }
+void Preferences::Save() const { Save(UserFile(kFileName)); }
 
 void Preferences::Save(const std::string& path) const {
     if (!loaded) return;

@@ -66,7 +66,7 @@ struct Preferences {
     // Every key to its default (and not loaded).
     void SetDefaults();
 
-    // Load(ProgramFile("tonweave.prefs")).
+    // Load(UserFile("tonweave.prefs")).
     void Load();
     // Sets the defaults, then reads `path` when it can be opened (a missing file is no
     // error). A syntax error throws ParseException (its first code is the line) and leaves
@@ -77,7 +77,7 @@ struct Preferences {
     // keeping the values read.
     void Load(const std::string& path);
 
-    // Save(ProgramFile("tonweave.prefs")).
+    // Save(UserFile("tonweave.prefs")).
     void Save() const;
     // Writes the whole file, replacing the old one safely, but only when loaded. Throws
     // when the file cannot be written (the old one is kept then).

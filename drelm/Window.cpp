@@ -1,6 +1,7 @@
 // Start and stop, the window, video modes, presenting frames, the device-lost cycle,
 // cursors and screenshots.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -276,9 +277,47 @@ bool DRELM_IsTextureFormatAvailable(DRELM_FORMAT format) {
     return format == DRELM_FORMAT_A8R8G8B8 || format == DRELM_FORMAT_X8R8G8B8;
 }
 
+namespace {
+
+std::atomic<int> gPacingRate{60};
+std::chrono::steady_clock::time_point gNextPresent;
+
+// Sleeps until one pacing interval after the previous frame. A loop that fell behind by
+// more than an interval starts counting afresh instead of rushing to catch up.
+void PaceFrame() {
+    const int rate = gPacingRate.load();
+    if (rate <= 0) return;
+    using Clock = std::chrono::steady_clock;
+    const auto interval = std::chrono::nanoseconds(1000000000LL / rate);
+    const auto now = Clock::now();
+    if (gNextPresent < now - interval || gNextPresent > now + interval) gNextPresent = now;
+    std::this_thread::sleep_until(gNextPresent);
+    gNextPresent += interval;
+}
+
+}  // namespace
+
+void DRELM_SetFramePacing(int framesPerSecond) { gPacingRate.store(std::max(0, framesPerSecond)); }
+int DRELM_GetFramePacing() { return gPacingRate.load(); }
+
+void DRELM_SkipFrame() {
+    bool paced = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(Lib().mutex);
+        const drelm::VideoState& v = Lib().video;
+        const uint32_t flags = v.screen.flags;
+        paced = v.hasScreen && (flags & DRELM_VIDEO_VSYNC) == 0 && (flags & DRELM_VIDEO_HIDDEN) == 0;
+        // With vsync the present is what waits; without a present, wait a frame's time.
+        if (!paced && v.hasScreen && (flags & DRELM_VIDEO_VSYNC) != 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));
+    }
+    if (paced) PaceFrame();
+}
+
 void DRELM_NextFrame() {
     drelm::Library& lib = Lib();
     bool idle = false;
+    bool paced = false;
     {
         std::lock_guard<std::recursive_mutex> lock(lib.mutex);
         drelm::VideoState& v = lib.video;
@@ -290,9 +329,12 @@ void DRELM_NextFrame() {
             SDL_RenderPresent(v.renderer);
         }
         idle = v.minimized;
+        const uint32_t flags = v.screen.flags;
+        paced = v.hasScreen && (flags & DRELM_VIDEO_VSYNC) == 0 && (flags & DRELM_VIDEO_HIDDEN) == 0;
     }
     // A minimised window shows nothing; give the processor back instead of spinning.
     if (idle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (paced) PaceFrame();
 }
 
 void DRELM_SaveScreenshot(const char* fileName) {

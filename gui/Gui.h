@@ -330,6 +330,9 @@ public:
     Quelm::Rect MenuEntryRect(const std::string& label) const;
 
     int Ticks() const { return ticks; }
+    // Counts the input events handed to the GUI, so that a loop can tell an idle frame
+    // (nothing to draw anew) from a busy one.
+    uint32_t InputSerial() const { return inputSerial; }
 
 private:
     struct Menu;
@@ -387,6 +390,7 @@ private:
     double lastTime = -1;
     double accumulator = 0;
     int ticks = 0;
+    uint32_t inputSerial = 0;
     std::function<void()> frameHook, restoreHook;
     std::function<void(const std::string&)> clipboardSet;
     std::function<std::string()> clipboardGet;

@@ -92,6 +92,7 @@ void GUI::BringToFront(GUI_Window* w) {
 }
 
 void GUI::HandleInput(const DRELM_Event& e) {
+    ++inputSerial;
     switch (e.type) {
         case DRELM_EVENT_MOUSE_MOVE:
             MouseMove(e.value1, e.value2);

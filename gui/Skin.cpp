@@ -94,7 +94,7 @@ const GUI_PartState kFallback[kStateCount] = {kStateNormal,   kStateNormal,  kSt
                                               kStateNormal,   kStatePressed, kStateOn,
                                               kStateDisabled, kStateDisabled};
 
-const char* const kColourNames[kColourCount] = {
+const char* const kColourNames[kColCount] = {
     "BG_LT",
     "BG_RT",
     "BG_LB",
@@ -456,7 +456,7 @@ bool GUI_Skin::SelectTheme(int index) {
 void GUI_Skin::ApplyTheme(int index) {
     theme = index;
     const auto& t = description.themes[index];
-    for (int i = 0; i < kColourCount; ++i)
+    for (int i = 0; i < kColCount; ++i)
         colours[i] = FromThemeValue(t.colours.at(kColourNames[i]));
     for (auto& [key, part] : packed) {
         if (!part.colour) continue;

@@ -127,7 +127,7 @@ enum GUI_Colour : int {
     kColMenuTextDisabled,
     kColMenuShortcut,
     kColMenuEntryHover,
-    kColourCount
+    kColCount
 };
 
 enum GUI_Icon : int {
@@ -237,7 +237,7 @@ private:
     std::map<std::string, GUI_SkinPart> packed;  // parts with their places in the mega texture
     std::array<std::array<const GUI_SkinPart*, kStateCount>, kPartFamilyCount> parts{};
     std::array<GUI_SkinIcon, kIconCount> icons{};
-    std::array<DRELM_RGBA, kColourCount> colours{};
+    std::array<DRELM_RGBA, kColCount> colours{};
     std::array<DRELM_Font*, kFontCount> fonts{};
     std::vector<DRELM_Font*> ownedFonts;
     GUI_SkinMetrics metrics;

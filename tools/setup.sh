@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   libgme-dev python3-mido sox
   sdcc libz80ex-dev
+  xvfb xdotool imagemagick
 )
 
 missing=()

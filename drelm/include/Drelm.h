@@ -695,7 +695,17 @@ DRELM_API bool DRELM_IsTextureFormatAvailable(DRELM_FORMAT format);
 // ---------------------------------------------------------------------------------------
 
 // Presents the frame. The drawn picture stays in the back buffer until drawn over.
+// Without vsync (software renderer, virtual displays, headless drivers) nothing holds a
+// loop to the display, so a shown window's frames are spaced to the pacing rate (by
+// sleeping); a hidden window is never paced. A minimised window sleeps as well.
 DRELM_API void DRELM_NextFrame();
+// Frames per second that DRELM_NextFrame paces to without vsync; 0 turns pacing off.
+// The default is 60.
+DRELM_API void DRELM_SetFramePacing(int framesPerSecond);
+// Waits as DRELM_NextFrame would, but presents nothing: for a frame in which nothing
+// changed on the screen.
+DRELM_API void DRELM_SkipFrame();
+DRELM_API int DRELM_GetFramePacing();
 // Fills the whole current render target (clip ignored) with `colour` and, on the screen,
 // the depth buffer with `z`.
 DRELM_API void DRELM_ClearBuffers(const DRELM_RGBA& colour = DRELM_BLACK, float z = DRELM_Z_FAR);

@@ -1,0 +1,185 @@
+// The main window's gadget descriptions and the refresh of their values.
+#include "app/shell/MainWindow.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/shell/EditorSeam.h"
+#include "app/shell/Shell.h"
+#include "module/Module.h"
+
+namespace {
+
+// The grid has 13 equal columns: list 2, list buttons 2, transport 2, fields 4,
+// settings 3, so that every label fits at 640 pixels as well as at 800.
+constexpr int kListColumn = 0;
+constexpr int kListButtonColumn = 2;
+constexpr int kTransportColumn = 4;
+constexpr int kFieldColumn = 6;
+constexpr int kSettingsColumn = 10;
+constexpr int kRowsAbove = 5;
+constexpr int kMargin = 8;
+
+GUI_GadgetDesc Button(int row, int column, int span, const char* label,
+                      GUI_GadgetKind kind = GT_BUTTON) {
+    GUI_GadgetDesc d;
+    d.kind = kind;
+    d.row = int16_t(row);
+    d.column = int16_t(column);
+    d.columns = int16_t(span);
+    d.label = label;
+    d.flags = GUI_FILL;
+    return d;
+}
+
+GUI_GadgetDesc Field(int row, const char* label, const char* format, int min, int max, int value,
+                     int step = 1) {
+    GUI_GadgetDesc d;
+    d.kind = GT_TEXTLINE;
+    d.row = int16_t(row);
+    d.column = kFieldColumn;
+    d.columns = 4;
+    d.label = label;
+    d.text = format;
+    d.min = min;
+    d.max = max;
+    d.value = value;
+    d.step = step;
+    return d;
+}
+
+std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {
+    std::vector<GUI_GadgetDesc> d;
+    GUI_GadgetDesc list;
+    list.kind = GT_LIST;
+    list.row = 0;
+    list.column = kListColumn;
+    list.columns = 2;
+    list.rows = kRowsAbove;
+    list.height = 5;
+    d.push_back(list);
+    const char* listButtons[] = {"Insert", "Remove", "Make new...", "Delete old...", "Overview"};
+    for (int i = 0; i < 5; ++i) d.push_back(Button(i, kListButtonColumn, 2, listButtons[i]));
+    const char* transport[] = {"Play", "Cursor play", "Pat. play", "Stop"};
+    for (int i = 0; i < 4; ++i) d.push_back(Button(i, kTransportColumn, 2, transport[i]));
+    d.push_back(Button(4, kTransportColumn, 2, "Edit", GT_CHECKBUTTON));
+    const EditorValues& v = EditValues();
+    d.push_back(Field(0, "Step:", "%2D", 0, 16, v.step));
+    d.push_back(Field(1, "Speed:", "%2D.%3D", 8, 255, 48, 8));
+    d.push_back(Field(2, "GG stereo:", "%2X", 0, 255, 255, 16));
+    d.push_back(Field(3, "Octave:", "%2D", 0, 8, v.octave - 2));
+    d.push_back(Field(4, "Volume:", "%2D", 0, 15, v.volume));
+    const char* settings[] = {"Pattern settings", "Pattern resize", "Module settings",
+                              "Module info"};
+    for (int i = 0; i < 4; ++i) d.push_back(Button(i, kSettingsColumn, 3, settings[i]));
+    d.push_back(Button(4, kSettingsColumn, 3, "Test mode", GT_CHECKBUTTON));
+    GUI_GadgetDesc image;
+    image.kind = GT_IMAGE;
+    image.row = kRowsAbove;
+    image.column = 0;
+    image.columns = 13;
+    image.height = int16_t(area.height);
+    image.draw = [](const Quelm::Rect&) {
+        if (Editor().drawPatternArea && gShell.gui)
+            Editor().drawPatternArea(PatternArea(*gShell.gui));
+    };
+    d.push_back(image);
+    return d;
+}
+
+}  // namespace
+
+PatternAreaSize PatternAreaFor(int screenWidth, int screenHeight) {
+    PatternAreaSize s;
+    const bool wide = screenWidth >= 800;
+    const int channel = wide ? 156 : 120;
+    const int global = wide ? 56 : 48;
+    s.width = (2 * channel + 16 + global) * 2;
+    if (screenHeight >= 1024)
+        s.visibleLines = 66;
+    else if (screenHeight >= 768)
+        s.visibleLines = 46;
+    else if (screenHeight >= 600)
+        s.visibleLines = 32;
+    else if (screenHeight >= 480)
+        s.visibleLines = 22;
+    else
+        s.visibleLines = 16;
+    s.height = s.visibleLines * 12 + 14;
+    return s;
+}
+
+GUI_Window* OpenMainWindow(GUI& gui) {
+    gui.CloseWindow(kMainWindowNumber);
+    const int top = gui.MenuBarHeight() + 6;
+    const Quelm::Rect rect(kMargin, top, gui.ScreenWidth() - 2 * kMargin, gui.ScreenHeight() - top);
+    const std::vector<GUI_GadgetDesc> d =
+        Descriptions(PatternAreaFor(gui.ScreenWidth(), gui.ScreenHeight()));
+    GUI_Window* w = gui.OpenMainWindow(kMainWindowNumber, rect, d.data(), int(d.size()));
+    if (w) RefreshMainWindow(gui);
+    return w;
+}
+
+Quelm::Rect PatternArea(GUI& gui) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    if (!w) return Quelm::Rect(0, 0, 0, 0);
+    const Quelm::Rect cell = gui.GadgetRect(w, kMainPatternArea);
+    const PatternAreaSize s = PatternAreaFor(gui.ScreenWidth(), gui.ScreenHeight());
+    const int width = std::min(s.width, cell.width);
+    return Quelm::Rect(cell.x + (cell.width - width) / 2, cell.y, width,
+                       std::min(s.height, cell.height));
+}
+
+void RefreshPatternList(GUI& gui) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    if (!w) return;
+    std::vector<std::string> rows;
+    const int length = std::clamp<int>(gModule.songLength, 1, 256);
+    // Below 800 pixels the list has room for the numbers only.
+    const bool names = gui.ScreenWidth() >= 800;
+    for (int i = 0; i < length; ++i) {
+        const int p = gModule.orderList[i];
+        char line[80];
+        if (names)
+            std::snprintf(line, sizeof line, "%03d %03d %s", i, p, gModule.patterns[p].name);
+        else
+            std::snprintf(line, sizeof line, "%03d: %03d", i, p);
+        rows.push_back(line);
+    }
+    w->SetListEntries(kMainPatternList, rows);
+    w->SetListSelection(kMainPatternList, std::clamp(EditValues().songPosition, 0, length - 1));
+}
+
+void RefreshPlayerFields(GUI& gui, int speed, int stereo) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    if (!w) return;
+    if (w->Value(kMainSpeed) != speed) w->SetValue(kMainSpeed, speed);
+    if (w->Value(kMainStereo) != stereo) w->SetValue(kMainStereo, stereo);
+}
+
+void RefreshModeButtons(GUI& gui) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    if (!w) return;
+    w->SetChecked(kMainEdit, EditValues().editMode);
+    w->SetChecked(kMainTestMode, EditValues().testMode);
+}
+
+void RefreshMainWindow(GUI& gui) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    if (!w) return;
+    RefreshPatternList(gui);
+    const EditorValues& v = EditValues();
+    w->SetValue(kMainStep, v.step);
+    w->SetValue(kMainOctave, v.octave - 2);
+    w->SetValue(kMainVolume, v.volume);
+    int speed, stereo;
+    {
+        std::lock_guard<std::recursive_mutex> lock(*gShell.soundMutex);
+        speed = gShell.player.GetSpeed();
+        stereo = gShell.player.GetStereo();
+    }
+    RefreshPlayerFields(gui, speed, stereo);
+    RefreshModeButtons(gui);
+}
