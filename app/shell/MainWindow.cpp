@@ -137,15 +137,10 @@ void RefreshPatternList(GUI& gui) {
     if (!w) return;
     std::vector<std::string> rows;
     const int length = std::clamp<int>(gModule.songLength, 1, 256);
-    // Below 800 pixels the list has room for the numbers only.
-    const bool names = gui.ScreenWidth() >= 800;
+    // Song position and pattern number: the column has no room for names.
     for (int i = 0; i < length; ++i) {
-        const int p = gModule.orderList[i];
-        char line[80];
-        if (names)
-            std::snprintf(line, sizeof line, "%03d %03d %s", i, p, gModule.patterns[p].name);
-        else
-            std::snprintf(line, sizeof line, "%03d: %03d", i, p);
+        char line[16];
+        std::snprintf(line, sizeof line, "%03d: %03d", i, gModule.orderList[i]);
         rows.push_back(line);
     }
     w->SetListEntries(kMainPatternList, rows);

@@ -7,6 +7,7 @@
 #include "app/shell/Dialogs.h"
 #include "app/shell/EditorSeam.h"
 #include "app/shell/Shell.h"
+#include "editor/MidiIn.h"
 #include "gui/Requesters.h"
 
 namespace {
@@ -138,11 +139,14 @@ void Fill(GUI_Window& w) {
     w.SetChecked(kPrefsTactLines, gDraft.tactAsLines);
     w.SetValue(kPrefsResolution, gDraft.resolution);
     w.SetValue(kPrefsVolume, gDraft.volume);
-    // The devices that can be chosen; the configured one stays listed while it is absent.
-    std::vector<std::string> devices = {kNoDevice};
-    if (!p.midiInDevice.empty()) devices.push_back(p.midiInDevice);
+    // The ports found now; the configured one stays listed while it is absent, so that
+    // "Okay" does not drop it.
+    std::vector<std::string> devices = ListMidiInputDevices();
+    if (devices.empty() || devices[0] != kNoDevice) devices.insert(devices.begin(), kNoDevice);
+    if (!p.midiInDevice.empty() && MidiDeviceListIndex(devices, p.midiInDevice) == 0)
+        devices.push_back(p.midiInDevice);
     w.SetListEntries(kPrefsMidiDevices, devices);
-    w.SetListSelection(kPrefsMidiDevices, p.midiInDevice.empty() ? 0 : 1);
+    w.SetListSelection(kPrefsMidiDevices, MidiDeviceListIndex(devices, p.midiInDevice));
     w.SetListSelection(kPrefsColourList, 0);
     ShowColour(w);
 }
