@@ -12,7 +12,6 @@
 namespace {
 
 std::unique_ptr<Module> LargestSong() {
-    BuildNotePeriodTables();
     auto m = std::make_unique<Module>();
     m->Clear(0, 0);
     for (int i = 0; i < kInstruments; ++i) {

@@ -13,7 +13,6 @@ namespace {
 // 256 positions of 256-line patterns with every channel busy: notes on most lines, effects
 // and global commands, instruments with vibrato and moving envelopes.
 std::unique_ptr<Module> MakeBusySong(uint8_t speed) {
-    BuildNotePeriodTables();
     auto m = std::make_unique<Module>();
     m->Clear(0, 0);
     m->initialSpeed = speed;

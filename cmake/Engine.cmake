@@ -38,14 +38,13 @@ endfunction()
 function(tw_add_engine suffix)
   # Exceptions, fault translation, safe file writes, tokenizer, preferences.
   tw_engine_part(tw_app "${suffix}" DIR app LINK Threads::Threads ${CMAKE_DL_LIBS})
-  # The note-to-period tables are needed by the module loader as well as the sound engine.
-  tw_engine_part(tw_tables "${suffix}" DIR none EXTRA ${CMAKE_SOURCE_DIR}/sound/NoteTable.cpp)
-  tw_engine_part(tw_module "${suffix}" DIR module LINK tw_app tw_tables)
-  tw_engine_part(tw_sound "${suffix}" DIR sound EXCLUDE sound/NoteTable.cpp LINK tw_module)
+  # The module loader also reads the note-to-period tables; they are header-only constants.
+  tw_engine_part(tw_module "${suffix}" DIR module LINK tw_app)
+  tw_engine_part(tw_sound "${suffix}" DIR sound LINK tw_module)
   tw_engine_part(tw_export "${suffix}" DIR export EXTRA ${TW_ROM_SHELL_SOURCE} LINK tw_sound)
   tw_engine_part(tw_import "${suffix}" DIR import LINK tw_sound ZLIB::ZLIB)
   add_library(tonweave_engine${suffix} INTERFACE)
   target_link_libraries(tonweave_engine${suffix} INTERFACE
     tw_import${suffix} tw_export${suffix} tw_sound${suffix} tw_module${suffix}
-    tw_tables${suffix} tw_app${suffix})
+    tw_app${suffix})
 endfunction()

@@ -260,7 +260,6 @@ std::vector<uint8_t> Compiler::Run() {
 }  // namespace
 
 std::vector<uint8_t> CompileDADIVEV(const Module& module) {
-    BuildNotePeriodTables();
     return Compiler(module).Run();
 }
 

@@ -213,7 +213,6 @@ std::vector<MidiInstrumentUse> ListMidiInstrumentUses(const Module& module) {
 }
 
 std::vector<uint8_t> BuildMIDI(const Module& module, const MidiProgramTable& programs) {
-    BuildNotePeriodTables();
     ByteBuffer out;
     out.Put("MThd", 4);
     out.PutU32BE(6);

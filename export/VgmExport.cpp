@@ -124,7 +124,6 @@ struct LogWriter {
 }  // namespace
 
 std::vector<uint8_t> BuildVGM(const Module& module, bool loop) {
-    BuildNotePeriodTables();
     ByteBuffer out;
     WriteHeader(out, module);
 

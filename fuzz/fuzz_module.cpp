@@ -59,7 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = ScratchPath();
     static Module* module = new Module;
     static Module* copy = new Module;
-    BuildNotePeriodTables();
     if (!LoadFrom(*module, path, data, size)) return 0;
 
     const std::vector<uint8_t> first = WrittenBytes(*module);

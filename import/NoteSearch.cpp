@@ -8,17 +8,7 @@
 #include "module/Module.h"
 #include "sound/NoteTable.h"
 
-namespace {
-
-void EnsureTables() {
-    static const bool built = (BuildNotePeriodTables(), true);
-    (void)built;
-}
-
-}  // namespace
-
 NoteAndDetune FrequencyToNote(double hz, uint8_t chipType, uint8_t frequencyDivider) {
-    EnsureTables();
     const double base = frequencyDivider == 1 ? 65.415665 : 130.83133;
     double position;
     if (!(hz > 0.0))
@@ -42,7 +32,6 @@ NoteAndDetune FrequencyToNote(double hz, uint8_t chipType, uint8_t frequencyDivi
 
 NoteAndDetune PeriodToNote(uint32_t period) {
     if (period == 0) return {kNoteNul, 0};
-    EnsureTables();
     if (period > 1023) period = 1023;
     int best = kNoteLowestPlayable;
     int bestDistance = 1 << 30;

@@ -258,7 +258,6 @@ void ReadPatternHeaders(IFFParser& parser, Module& module, const bool (&used)[kM
 }
 
 void ReadModuleFile(FILE* file, Module& module) {
-    if (gNotePeriods[0] == 0) BuildNotePeriodTables();
     if (std::fseek(file, sizeof kMagic - 1, SEEK_SET) != 0) Malformed();
     IFFParser parser;
     parser.Attach(file);

@@ -18,7 +18,6 @@ namespace exporttest {
 // A fresh module (NTSC, 1x, one empty 64-line pattern at speed 48). Modules are large, so
 // they live on the heap.
 inline std::unique_ptr<Module> NewModule(uint8_t chipType = 0, uint8_t divider = 0) {
-    BuildNotePeriodTables();
     auto m = std::make_unique<Module>();
     m->Clear(chipType, divider);
     return m;

@@ -74,7 +74,6 @@ TEST(ByteReader, VariableLengthNumbers) {
 }
 
 TEST(NoteSearch, FrequencyToNoteAndDetune) {
-    BuildNotePeriodTables();
     // Note 48 is 130.83133 Hz; at NTSC 1x its period is the table's, so no detune.
     NoteAndDetune c = FrequencyToNote(130.83133, 0, 0);
     EXPECT_EQ(c.note, 48);

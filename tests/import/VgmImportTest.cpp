@@ -116,7 +116,6 @@ TEST(VgmImport, OtherChipsCommandsChangeNothing) {
 }
 
 TEST(VgmImport, TonePeriodsBecomeNearestPlayableNotes) {
-    BuildNotePeriodTables();
     EXPECT_EQ(PeriodToNote(0).note, kNoteNul);
     EXPECT_EQ(PeriodToNote(gNotePeriods[69]).note, 69);
     EXPECT_EQ(PeriodToNote(gNotePeriods[69]).detune, 0);

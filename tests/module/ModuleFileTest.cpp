@@ -418,7 +418,6 @@ TEST(ModuleFile, KindDetection) {
 }
 
 TEST(ModuleFile, OlderVersionsLoadWithTheirConversions) {
-    BuildNotePeriodTables();
     // Hand-computed periods: 98 is 47.61 (47 truncated, 48 rounded), 96 is 53.44 (53 both),
     // 95 is 56.62 but lies below the corrected range.
     ASSERT_EQ(gNotePeriods[98], 48);

@@ -11,8 +11,6 @@
 
 class PlayerFixture : public ::testing::Test {
 public:
-    static void SetUpTestSuite() { BuildNotePeriodTables(); }
-
     void SetUp() override {
         module = std::make_unique<Module>();
         module->Clear(0, 0);

@@ -23,8 +23,6 @@ uint32_t Distance(uint32_t from, uint32_t to) { return (to - from) % kBuffer; }
 
 class SoundOutputTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { BuildNotePeriodTables(); }
-
     void SetUp() override {
         module = std::make_unique<Module>();
         module->Clear(0, 0);

@@ -59,7 +59,6 @@ TEST(SdlAudioDevice, CursorRunsRoundTheBufferWhilePlaying) {
 }
 
 TEST(SdlAudioDevice, SoundOutputStreamsAndShutsDown) {
-    BuildNotePeriodTables();
     auto module = std::make_unique<Module>();
     module->Clear(0, 0);
     Player player;

@@ -1,6 +1,8 @@
 // The sound thread streams a playing song while the main thread issues play commands, test
-// notes, mute changes, volume changes and module edits, as the tracker does. Run under
-// ThreadSanitizer: any unsynchronised access ends the program with a report.
+// notes, mute changes, volume changes, module edits and exports, as the tracker does; some
+// commands take the sound mutex again while they hold it. Run under ThreadSanitizer: any
+// unsynchronised access ends the program with a report, and a lock that cannot be taken
+// again by its holder hangs it (CTest's timeout then fails it).
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -10,8 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "export/DadivevExport.h"
+#include "export/MidiExport.h"
+#include "export/VgmExport.h"
 #include "module/Module.h"
-#include "sound/NoteTable.h"
 #include "sound/Player.h"
 #include "sound/SoundOutput.h"
 #include "tests/sound/FakeAudioDevice.h"
@@ -26,7 +30,6 @@ int Fail(const char* what) {
 }  // namespace
 
 int main() {
-    BuildNotePeriodTables();
     auto module = std::make_unique<Module>();
     module->Clear(0, 0);
     for (int line = 0; line < 64; line += 2) {
@@ -62,13 +65,19 @@ int main() {
 
     std::mt19937 rng(12345);
     Instrument testInstrument = module->instruments[0];
+    auto exportModule = std::make_unique<Module>();
+    Module& exportCopy = *exportModule;
+    bool pendingExport = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
     int commands = 0;
+    int exports = 0;
+    int nested = 0;
+    size_t exportedBytes = 0;
     uint32_t lastLine = 0;
     while (std::chrono::steady_clock::now() < until) {
         {
             std::lock_guard<std::recursive_mutex> lock(soundMutex);
-            switch (rng() % 10) {
+            switch (rng() % 12) {
                 case 0:
                     player.StopAllTestNotes();
                     player.Start(0, 0, 0);
@@ -100,11 +109,35 @@ int main() {
                 case 7:
                     player.JumpTo(0);
                     break;
+                case 8: {
+                    // A macro run: the outer lock is held while each command takes it again.
+                    for (int step = 0; step < 3; ++step) {
+                        std::lock_guard<std::recursive_mutex> inner(soundMutex);
+                        player.StartTestNote(0, -1, testInstrument, 12, 60, 0, 10);
+                        std::lock_guard<std::recursive_mutex> innermost(soundMutex);
+                        player.StopAllTestNotes();
+                    }
+                    ++nested;
+                    break;
+                }
+                case 9:
+                    // The export command works on a copy, taken while the song is held still.
+                    exportCopy = *module;
+                    pendingExport = true;
+                    break;
                 default:
                     lastLine = player.line + player.position;
                     break;
             }
             ++commands;
+        }
+        if (pendingExport) {
+            // Exports run outside the lock while the sound thread keeps playing.
+            pendingExport = false;
+            exportedBytes += BuildVGM(exportCopy).size();
+            exportedBytes += BuildMIDI(exportCopy, MidiProgramTable()).size();
+            exportedBytes += CompileDADIVEV(exportCopy).size();
+            ++exports;
         }
         output.SetVolume(static_cast<int>(rng() % 101));
         std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -115,7 +148,10 @@ int main() {
     card.join();
     if (output.ThreadRunning()) return Fail("the sound thread still runs");
     if (device->writes.size() < 20) return Fail("the sound thread wrote too little");
-    std::printf("%d commands, %zu chunks written, last line %u: no races reported\n", commands,
-                device->writes.size(), lastLine);
+    if (exports < 3 || exportedBytes == 0) return Fail("too few exports ran while playing");
+    if (nested < 3) return Fail("too few nested locks were taken");
+    std::printf("%d commands (%d exports, %d nested locks), %zu chunks written, last line %u: "
+                "no races reported\n",
+                commands, exports, nested, device->writes.size(), lastLine);
     return 0;
 }

@@ -162,7 +162,6 @@ int RunConvert(const std::vector<std::string>& arguments, std::ostream& out, std
         }
     }
 
-    BuildNotePeriodTables();
     auto module = std::make_unique<Module>();
     try {
         std::unique_ptr<ImportHandler> importer;

@@ -33,7 +33,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string path = argv[argc - 1];
-    BuildNotePeriodTables();
     auto module = std::make_unique<Module>();
     ComposeDemoSong(*module);
     try {

@@ -86,7 +86,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--volume 0..100] [--wav OUT.wav] SONG.quavex\n", argv[0]);
         return 2;
     }
-    BuildNotePeriodTables();
     auto module = std::make_unique<Module>();
     try {
         module->Load(options.song);
