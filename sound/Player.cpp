@@ -75,7 +75,7 @@ const int8_t (&Player::VibratoTable())[4][16][128] { return kVibrato.v; }
 Player::Player()
     : module(nullptr), speed(48), pvOffset{}, muteMask(0xFF), channels{}, testNoteActive{},
       playing(0), patternOnly(0), tick(0), chip(), line(0), position(0), pattern(0),
-      stereo(0xFF), pvMask(0x55), lineAdvanced(0), lineRead(0), looped(0) {
+      stereo(0xFF), pvMask(0x55), lineAdvanced(0), lineRead(0), looped(0), testInstruments{} {
     for (int c = 0; c < kChannels; ++c) {
         channels[c].channel = static_cast<uint8_t>(c);
         channels[c].instrument = &kDefaultInstrument;
@@ -305,7 +305,8 @@ int Player::StartTestNote(int type, int channel, const Instrument& instrument, u
     }
     if (channel < 0 || channel >= kChannels) return -1;
     if (!IsPlayable(channel, note)) return -1;
-    StartNote(channels[channel], &instrument, 0, volume, note, detune, frames);
+    testInstruments[channel] = instrument;
+    StartNote(channels[channel], &testInstruments[channel], 0, volume, note, detune, frames);
     testNoteActive[channel] = 1;
     return channel;
 }

@@ -65,6 +65,9 @@ public:
     uint8_t looped;        // set only in the frame that went back to the repeat position
 
     Player();
+    // A copy would point its channels at the other player's test instruments.
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
 
     // Attaches the player to `module` (which must outlive it), stops every channel and test
     // note, empties the chip's ring, resets speed to the module's initial speed, stereo and
@@ -95,9 +98,9 @@ public:
 
     // Plays `note` outside the song. `type` is 0 for tone, 1 for noise and is used only to
     // pick a free channel when `channel` is -1; a named channel is taken as it is. Lasts
-    // `frames` frames, or until StopTestNote when 0. `instrument` must stay alive while the
-    // note sounds. Returns the channel used, or -1 when none is free or the note is not
-    // playable there.
+    // `frames` frames, or until StopTestNote when 0. The channel plays its own copy of
+    // `instrument`, so the caller's may change or go away while the note sounds. Returns the
+    // channel used, or -1 when none is free or the note is not playable there.
     int StartTestNote(int type, int channel, const Instrument& instrument, uint8_t volume,
                       uint8_t note, int8_t detune, uint32_t frames);
     void StopTestNote(int channel);
@@ -112,6 +115,10 @@ public:
     static const int8_t (&VibratoTable())[4][16][128];
 
 private:
+    // The instruments the test notes play, one per channel; a channel's `instrument` points
+    // here while its test note sounds.
+    Instrument testInstruments[4];
+
     // Reads line `line` of the current pattern: starts notes, applies the channel effects
     // and the global commands.
     void ReadLine();

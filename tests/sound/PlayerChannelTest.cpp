@@ -406,3 +406,27 @@ TEST_F(PlayerChannels, SongSkipsChannelsHeldByUntimedTestNotes) {
     Frame();
     EXPECT_EQ(Regs().period[0], 508);
 }
+
+// The instrument editor starts test notes from its own copy of the instruments, which it
+// edits and throws away while the note still sounds.
+TEST_F(PlayerChannels, TestNotePlaysItsOwnCopyOfTheInstrument) {
+    auto editorCopy = std::make_unique<Instrument>();
+    editorCopy->startVolume = 0xF0;
+    editorCopy->delay[0] = 2;
+    editorCopy->delay[1] = 3;
+    editorCopy->delay[2] = 255;
+    editorCopy->delay[3] = 255;
+    editorCopy->volumeAdd[1] = 0xF0;  // one level down per frame in phase 1
+    Play(8);
+    ASSERT_EQ(player->StartTestNote(0, 0, *editorCopy, 15, 69, 0, 0), 0);
+    editorCopy->volumeAdd[1] = 0x20;
+    editorCopy->delay[1] = 1;
+    // Phase 0 holds level 15 for two frames, phase 1 steps down 14, 13 and 12, phase 2 holds.
+    const int attenuation[8] = {0, 0, 0, 1, 2, 3, 3, 3};
+    for (int f = 0; f < 8; ++f) {
+        if (f == 3) editorCopy.reset();
+        Frame();
+        EXPECT_EQ(Regs().attenuation[0], attenuation[f]) << "frame " << f;
+        EXPECT_EQ(Regs().period[0], 254) << "frame " << f;
+    }
+}
