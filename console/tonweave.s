@@ -273,7 +273,11 @@ silence:
 
 ; Z set when channel B is taken in the mask A, clear when it is free. Keeps B and C.
 channel_free:
-        push    bc
+        or      a                       ; nothing taken, the usual case
+        jr      nz, 2$
+        inc     a
+        ret
+2$:     push    bc
         inc     b
 1$:     rrca
         djnz    1$

@@ -34,7 +34,9 @@ std::vector<std::string> Wrap(const std::string& text, size_t width, size_t rows
         std::string word = text.substr(i, end - i);
         i = end;
         while (!word.empty()) {
-            const size_t room = current.empty() ? width : width - current.size() - 1;
+            const size_t room = current.empty()                  ? width
+                                : current.size() + 1 >= width ? 0
+                                                              : width - current.size() - 1;
             if (word.size() <= room) {
                 current += (current.empty() ? "" : " ") + word;
                 word.clear();

@@ -142,6 +142,14 @@ TEST(ConsoleRom, TitleAndAuthorAreOnTheVisibleScreen) {
     }
     m->title = "";
     EXPECT_EQ(RomScreenText(*m, RomSystem::kMasterSystem)[0].text, "Untitled");
+    // A word that fills a line exactly, then an over-long word cut into pieces.
+    m->title = std::string(18, 'a') + " b " + std::string(40, 'c');
+    m->author = "";
+    const auto cut = RomScreenText(*m, RomSystem::kGameGear);
+    ASSERT_EQ(cut.size(), 3u);
+    EXPECT_EQ(cut[0].text, std::string(18, 'a'));
+    EXPECT_EQ(cut[1].text, "b");
+    EXPECT_EQ(cut[2].text, std::string(18, 'c'));
 
     // The ROM draws the lines into the name table, with the font in the first tiles.
     m->title = "Night Drive";
