@@ -29,25 +29,33 @@ S_PAUSED = 1
 S_BANKED = 2
 S_STEREO = 3            ; write the stereo byte to the Game Gear port
 S_PITCH = 4             ; asked: play half-clock songs at the tracker's pitch
-S_DOUBLE = 5            ; this song's periods are doubled
 
-; one channel
+; bits of `wflags`, which is 0 in the usual case: nothing taken, periods as they are
+W_TAKEN2 = 2            ; the game holds tone channel 2
+W_TAKEN3 = 3            ; the game holds the noise channel
+W_DOUBLE = 5            ; this song's periods are doubled
+
+; one channel, in the order in which its update reads the fields
 C_FLAGS = 0             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite
-C_VOLUME = 1
-C_INS = 2               ; instrument record pointer (the lane leaves the number in the low byte)
-C_BASE = 4              ; tone base period, or the noise control byte
-C_PHASE = 6
-C_FRAMES = 7
-C_ENV = 8
-C_ADD = 9
-C_CURVE = 10            ; pointer to the phase's vibrato curve
-C_VIB = 12
-C_SIZE = 13
+C_VIB = 1               ; vibrato position; only its low five bits count
+C_CURVE = 2             ; pointer to the phase's vibrato curve
+C_PV = 4                ; the channel's "PV" offset
+C_BASE = 5              ; tone base period, or the noise control byte
+C_LASTP = 7             ; period last written to the chip; 0xFFFF: none
+C_ENV = 9
+C_ADD = 10
+C_VOLUME = 11
+C_LASTA = 12            ; attenuation last written, before the music attenuation (noise:
+                        ; after it); 0xFF: none
+C_FRAMES = 13
+C_PHASE = 14
+C_INS = 15              ; instrument record pointer (the lane leaves the number in the low byte)
+C_SIZE = 17
 
-; one lane: read pointer, bank, lines to rest
-L_PTR = 0
-L_BANK = 2
-L_REST = 3
+; one lane: lines still to rest, read pointer, bank
+L_REST = 0
+L_PTR = 1
+L_BANK = 3
 L_SIZE = 4
 
         .area _DATA
@@ -69,11 +77,10 @@ line:           .ds 1
 steplines:      .ds 1
 stereo:         .ds 1
 pvmask:         .ds 1
-pvoffset:       .ds 3
 lanes:          .ds 5 * L_SIZE
 channels:       .ds 4 * C_SIZE
 musicatt:       .ds 1
-taken:          .ds 1
+wflags:         .ds 1
 rate:           .ds 1
 tempo:          .ds 1   ; 0 one frame a call, 1 an extra frame every fifth call, 2 none every sixth
 tempocount:     .ds 1
@@ -175,18 +182,14 @@ start_common:
 
         ; the chip and the song state to their starting values
         ld      hl, #0
-        ld      (tick), hl
         ld      (step), hl
+        dec     hl
+        ld      (tick), hl              ; the song's tick 0
+        inc     hl
         xor     a
         ld      (line), a
         ld      (tempocount), a
         ld      (_tw_marker_count), a
-        ld      hl, #pvoffset
-        ld      (hl), a
-        inc     hl
-        ld      (hl), a
-        inc     hl
-        ld      (hl), a
         ld      a, #0x55
         ld      (pvmask), a
         ld      hl, #channels
@@ -196,7 +199,7 @@ start_common:
         djnz    1$
         call    silence
         ld      b, #0                   ; tone periods 0
-2$:     ld      a, (taken)
+2$:     ld      a, (wflags)
         call    channel_free
         jr      z, 3$
         ld      a, b
@@ -212,14 +215,15 @@ start_common:
         cp      #3
         jr      nz, 2$
 
-        ld      hl, #state
-        res     S_DOUBLE, (hl)
-        bit     S_PITCH, (hl)
+        ld      hl, #wflags
+        res     W_DOUBLE, (hl)
+        ld      a, (state)
+        bit     S_PITCH, a
         jr      z, 4$
         ld      a, (songflags)
         bit     1, a
         jr      z, 4$
-        set     S_DOUBLE, (hl)
+        set     W_DOUBLE, (hl)
 4$:     call    choose_tempo
         call    enter_step
         ld      hl, #state
@@ -256,7 +260,7 @@ _tw_playing::
 ; Attenuation 15 on every channel that the game has not taken.
 silence:
         ld      b, #0
-1$:     ld      a, (taken)
+1$:     ld      a, (wflags)
         call    channel_free
         jr      z, 2$
         ld      a, b
@@ -269,6 +273,25 @@ silence:
         ld      a, b
         cp      #4
         jr      nz, 1$
+
+; The next frame writes every period and attenuation, whatever it was.
+forget_chip:
+        ld      hl, #(channels + C_LASTP)
+        ld      de, #(C_LASTA - C_LASTP)
+        ld      b, #4
+1$:     ld      (hl), #0xFF
+        inc     hl
+        ld      (hl), #0xFF
+        dec     hl
+        add     hl, de
+        ld      (hl), #0xFF
+        ld      a, l
+        add     a, #(C_SIZE - (C_LASTA - C_LASTP))
+        ld      l, a
+        adc     a, h
+        sub     l
+        ld      h, a
+        djnz    1$
         ret
 
 ; Z set when channel B is taken in the mask A, clear when it is free. Keeps B and C.
@@ -295,12 +318,12 @@ _tw_set_attenuation::
         jr      c, 1$
         ld      a, #15
 1$:     ld      (musicatt), a
-        ret
+        jr      forget_chip
 
 ; void tw_take(unsigned char channels) -- bit 2 tone channel 2, bit 3 noise
 _tw_take::
         and     #0x0C
-        ld      hl, #taken
+        ld      hl, #wflags
         or      (hl)
         ld      (hl), a
         ret
@@ -309,14 +332,14 @@ _tw_take::
 _tw_give::
         and     #0x0C
         ret     z
-        ld      hl, #taken
+        ld      hl, #wflags
         cpl
         and     (hl)
         ld      (hl), a
         ; the game may have changed the noise mode; whoever owned it, write ours again
         ld      hl, #(channels + 3 * C_SIZE + C_FLAGS)
         set     2, (hl)
-        ret
+        jr      forget_chip
 
 ; void tw_set_tempo_rate(unsigned char hz) -- 50 or 60: the rate the game calls tw_frame at,
 ; so that songs made for the other rate keep their tempo; 0 plays one frame per call.
@@ -369,16 +392,32 @@ _tw_tracker_pitch::
 _tw_frame::
         ld      a, (state)
         and     #((1 << S_PLAYING) | (1 << S_PAUSED))
-        cp      #(1 << S_PLAYING)
+        dec     a                       ; 0 when playing and not paused
         ret     nz
-        xor     a
         ld      (_tw_marker_count), a
         push    ix
-        ld      a, (MAPPER1)            ; written back only for a banked song
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      nz, 1$
+        call    frames
+        pop     ix
+        ret
+1$:     ld      a, (MAPPER1)            ; the game's mapping, put back on return
         ld      b, a
         ld      a, (MAPPER2)
         push    af
         push    bc
+        call    frames
+        pop     bc
+        pop     af
+        ld      (MAPPER2), a
+        ld      a, b
+        ld      (MAPPER1), a
+        pop     ix
+        ret
+
+; The frames of one call: one, or two or none now and then to keep the song's tempo.
+frames:
         ld      a, (tempo)
         or      a
         jr      z, 2$
@@ -396,50 +435,35 @@ _tw_frame::
         cp      #6
         jr      nz, 2$
         ld      (hl), #0
-        jr      3$
+        ret
 2$:     call    frame
         ld      a, (state)
         bit     S_STEREO, a
-        jr      z, 3$
+        ret     z
         ld      a, (stereo)
         out     (GGSTEREO), a
-3$:     pop     bc
-        pop     de
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      z, 4$
-        ld      a, d
-        ld      (MAPPER2), a
-        ld      a, b
-        ld      (MAPPER1), a
-4$:     pop     ix
         ret
 
+; `tick` is kept one below the song's tick, so that "tick <= 0" is its sign bit.
 frame:
         ld      hl, (tick)
         bit     7, h
-        jr      nz, 1$
-        ld      a, h
-        or      l
-        jr      nz, 3$
-1$:     call    read_line
-        ld      a, (speed)
-        cp      #8
-        jr      nc, 2$
-        ld      a, #8                   ; such speeds read one line per frame
-2$:     ld      e, a
-        ld      d, #0
+        jr      z, 2$
+        call    read_line
         ld      hl, (tick)
+        ld      a, (speed)
+        sub     #8
+        jr      c, 3$                   ; speeds below 8 read one line per frame
+        ld      e, a
+        ld      d, #0
         add     hl, de
-3$:     ld      de, #-8
+        jr      1$
+2$:     ld      de, #-8
         add     hl, de
-        ld      (tick), hl
+1$:     ld      (tick), hl
         bit     7, h
-        jr      nz, 4$
-        ld      a, h
-        or      l
-        jr      nz, update_all
-4$:     ld      hl, #line
+        jr      z, update_all
+3$:     ld      hl, #line
         inc     (hl)
         ld      a, (steplines)
         cp      (hl)
@@ -451,9 +475,9 @@ frame:
         or      a
         sbc     hl, de
         add     hl, de
-        jr      c, 5$
+        jr      c, 4$
         ld      hl, (loopstep)
-5$:     ld      (step), hl
+4$:     ld      (step), hl
         call    enter_step
 
 update_all:
@@ -463,32 +487,21 @@ update_all:
         ld      a, (songbank)
         ld      c, a
         call    map_c
-1$:     ld      ix, #channels
-        ld      b, #0
-2$:     ld      c, #0
-        ld      a, (pvmask)
+1$:     ld      a, (pvmask)
         rrca
-        jr      nc, 3$
-        ld      a, b
-        cp      #3
-        jr      z, 3$
-        ld      hl, #pvoffset
-        add     a, l
-        ld      l, a
-        adc     a, h
-        sub     l
-        ld      h, a
-        ld      c, (hl)
-3$:     push    bc
-        call    update_channel
-        pop     bc
-        ld      de, #C_SIZE
-        add     ix, de
-        inc     b
-        ld      a, b
-        cp      #4
-        jr      nz, 2$
-        ret
+        sbc     a, a
+        ld      c, a                    ; 0xFF when this frame's "PV" offsets apply
+        ld      b, #0x80
+        ld      hl, #channels
+        call    update_tone
+        ld      b, #0xA0
+        ld      hl, #(channels + C_SIZE)
+        call    update_tone
+        ld      b, #0xC0
+        ld      hl, #(channels + 2 * C_SIZE)
+        call    update_tone
+        ld      hl, #(channels + 3 * C_SIZE)
+        jp      update_noise
 
 ; ---------------------------------------------------------------- steps and lanes
 
@@ -545,7 +558,10 @@ enter_step:
         inc     hl
         ld      de, #lanes              ; the block numbers wait in the lanes' pointers
         ld      b, #5
-1$:     ld      a, (hl)
+1$:     xor     a
+        ld      (de), a                 ; nothing to rest
+        inc     de
+        ld      a, (hl)
         ld      (de), a
         inc     hl
         inc     de
@@ -554,11 +570,8 @@ enter_step:
         inc     hl
         inc     de
         inc     de
-        xor     a
-        ld      (de), a
-        inc     de
         djnz    1$
-        ld      hl, #lanes
+        ld      hl, #(lanes + L_PTR)
         ld      b, #5
 2$:     push    bc
         push    hl
@@ -588,9 +601,9 @@ enter_step:
         inc     hl
         ld      (hl), d
         inc     hl
-        ld      (hl), c
+        ld      (hl), c                 ; the bank, for a banked song
         inc     hl
-        inc     hl
+        inc     hl                      ; the next lane's pointer
         pop     bc
         djnz    2$
         ret
@@ -601,60 +614,44 @@ read_line:
         rrc     (hl)
         ld      ix, #channels
         ld      hl, #lanes
-        ld      b, #0
-1$:     push    hl
-        push    bc
-        ld      de, #L_REST
-        add     hl, de
-        ld      a, (hl)
+        ld      b, #5
+1$:     ld      a, (hl)                 ; lines still to rest
         or      a
-        jr      nz, 2$
-        pop     bc
-        pop     hl
+        jr      z, 2$
+        dec     (hl)
+        jr      3$
+2$:     push    bc
         push    hl
-        push    bc
         call    run_lane
-        pop     bc
         pop     hl
-        push    hl
-        push    bc
-        ld      de, #L_REST
-        add     hl, de
-2$:     dec     (hl)
         pop     bc
-        pop     hl
-        ld      de, #L_SIZE
+3$:     ld      de, #L_SIZE
         add     hl, de
         ld      de, #C_SIZE
         add     ix, de
-        inc     b
-        ld      a, b
-        cp      #5
-        jr      nz, 1$
+        djnz    1$
         ret
 
-; HL = lane record, B = lane number, IX = its channel. Runs the lane's commands up to and
-; including the next end of line.
+; HL = lane record, IX = its channel. Runs the lane's commands up to and including the next
+; end of line.
 run_lane:
         push    hl
+        inc     hl
+        ld      e, (hl)
+        inc     hl
+        ld      d, (hl)
         ld      a, (state)
         bit     S_BANKED, a
         jr      z, 1$
         inc     hl
-        inc     hl
         ld      c, (hl)
         call    map_c
-        dec     hl
-        dec     hl
-1$:     ld      a, (hl)
-        inc     hl
-        ld      h, (hl)
-        ld      l, a
+1$:     ex      de, hl
 command:
         ld      a, (hl)
         inc     hl
         cp      #0x20
-        jp      c, end_of_line
+        jr      c, end_of_line
         cp      #0x30
         jr      nc, global
         sub     #0x20
@@ -664,14 +661,17 @@ command:
         dec     a
         jr      z, noise_note
         dec     a
-        jr      z, pitch_offset
-        ld      a, (hl)                 ; channel volume
+        ld      a, (hl)                 ; pitch offset or channel volume
         inc     hl
+        jr      z, pitch_offset
         ld      C_VOLUME(ix), a
-        jp      command
+        jr      command
+pitch_offset:
+        ld      C_PV(ix), a             ; the noise channel's is never used
+        jr      command
 note_off:
         res     0, C_FLAGS(ix)
-        jp      command
+        jr      command
 tone_note:
         ld      a, (hl)
         inc     hl
@@ -694,21 +694,26 @@ start_note:
         ld      a, C_FLAGS(ix)
         or      #3
         ld      C_FLAGS(ix), a
-        jp      command
-pitch_offset:
-        ld      a, b
-        cp      #3
-        ld      a, (hl)
-        inc     hl
-        jr      nc, command
-        push    hl
-        ld      hl, #pvoffset
-        ld      e, b
-        ld      d, #0
-        add     hl, de
-        ld      (hl), a
+        jr      command
+end_of_line:
+        ex      de, hl
         pop     hl
-        jp      command
+        ld      (hl), a                 ; the lines to rest after this one
+        inc     hl
+        ld      (hl), e
+        inc     hl
+        ld      (hl), d
+        ld      a, (state)
+        bit     S_BANKED, a
+        ret     z
+        bit     7, d                    ; past the first bank of the window: move it on
+        ret     z
+        ld      a, d
+        sub     #0x40
+        ld      (hl), a
+        inc     hl
+        inc     (hl)
+        ret
 global:
         sub     #0x30
         jr      z, set_speed
@@ -719,12 +724,12 @@ global:
         ld      a, (hl)
         inc     hl
         ld      (pvmask), a
-        jp      command
+        jr      command
 set_speed:
         ld      a, (hl)
         inc     hl
         ld      (speed), a
-        jp      command
+        jr      command
 set_stereo:
         ld      a, (hl)
         inc     hl
@@ -745,227 +750,300 @@ marker:
         ld      (hl), a
 1$:     pop     hl
         jp      command
-end_of_line:
-        inc     a
-        ex      de, hl
-        pop     hl
-        ld      (hl), e
-        inc     hl
-        ld      (hl), d
-        inc     hl
-        inc     hl
-        ld      (hl), a                 ; rest
-        ld      a, (state)
-        bit     S_BANKED, a
-        ret     z
-        bit     7, d                    ; past the first bank of the window: move it on
-        ret     z
-        ld      a, d
-        sub     #0x40
-        dec     hl
-        dec     hl
-        ld      (hl), a
-        inc     hl
-        inc     (hl)
-        ret
 
 ; ---------------------------------------------------------------- channels
+;
+; The channel updates walk each record's fields in order with HL. A period or attenuation
+; goes to the chip only when it differs from the one last written (C_LASTP, C_LASTA);
+; `forget_chip` makes the next frame write them all again.
 
-; IX = channel, B = its number, C = the "PV" offset of this frame.
-update_channel:
-        ld      a, C_FLAGS(ix)
-        bit     0, a
-        jr      nz, 1$
-        and     #0xFD
-        ld      C_FLAGS(ix), a
-        ld      e, #15
-        jp      write_attenuation
-1$:     bit     1, a
-        call    nz, init_note
-        ld      a, b
-        cp      #3
-        jr      z, noise
-
-        ; tone: period = base + (curve + offset as a byte), 10 bits
-        ld      l, C_CURVE(ix)
-        ld      h, C_CURVE+1(ix)
-        ld      a, C_VIB(ix)
-        and     #31
-        add     a, l
-        ld      l, a
-        adc     a, h
-        sub     l
-        ld      h, a
+; HL = tone channel, B = 0x80 OR its number << 5, C = 0xFF when the "PV" offsets apply this
+; frame, else 0. Keeps B and C.
+update_tone:
         ld      a, (hl)
-        add     a, c
+        rra
+        jr      nc, tone_off
+        rra
+        jr      c, tone_new
+tone_on:
+        inc     hl                      ; C_VIB
+        ld      a, (hl)
+        inc     (hl)
+        and     #31
+        inc     hl                      ; C_CURVE
+        add     a, (hl)
+        ld      e, a
+        inc     hl
+        adc     a, (hl)
+        sub     e
+        ld      d, a
+        ld      a, (de)                 ; the curve's value
+        inc     hl                      ; C_PV
+        ld      e, a
+        ld      a, (hl)
+        and     c
+        add     a, e                    ; both as one byte that wraps
         ld      e, a
         rla
         sbc     a, a
         ld      d, a
-        ld      l, C_BASE(ix)
-        ld      h, C_BASE+1(ix)
-        add     hl, de
-        ld      a, h
+        inc     hl                      ; C_BASE
+        ld      a, (hl)
+        add     a, e
+        ld      e, a
+        inc     hl
+        ld      a, (hl)
+        adc     a, d
         and     #3
-        ld      h, a
-        ld      a, (state)
-        bit     S_DOUBLE, a
+        ld      d, a                    ; DE = the period
+        inc     hl                      ; C_LASTP
+        ld      a, (hl)
+        xor     e
+        ld      (hl), e
+        inc     hl
+        jr      nz, 1$
+        ld      a, (hl)
+        cp      d
         jr      z, 3$
-        bit     1, h                    ; above 511 the doubled period does not fit
-        jr      z, 2$
-        ld      hl, #0x3FF
+        jr      2$
+1$:     and     #0xF0
+        jr      nz, 2$
+        ld      a, (hl)
+        cp      d
+        jr      nz, 2$
+        call    write_latch             ; only the low four bits changed
         jr      3$
-2$:     add     hl, hl
-3$:     ld      a, (taken)
-        call    channel_free
-        jr      z, volume
-        ld      a, b
-        rrca
-        rrca
-        rrca
-        or      #0x80
+2$:     ld      (hl), d
+        call    write_period
+3$:     inc     hl                      ; C_ENV
+        ld      a, (hl)
         ld      e, a
-        ld      a, l
-        and     #0x0F
-        or      e
-        out     (PSG), a
-        ld      a, l
-        rrca
-        rrca
-        rrca
-        rrca
-        and     #0x0F
-        ld      e, a
-        ld      a, h
-        rlca
-        rlca
-        rlca
-        rlca
-        or      e
-        out     (PSG), a
-        jr      volume
-
-noise:
-        ld      a, C_FLAGS(ix)
-        and     #6
-        jr      z, volume
-        ld      a, (taken)
-        bit     3, a
-        jr      nz, volume
-        call    noise_held
-        jr      z, 1$
-        set     2, C_FLAGS(ix)          ; written once tone channel 2 is given back
-        jr      volume
-1$:     ld      a, C_BASE(ix)
-        out     (PSG), a
-        res     2, C_FLAGS(ix)
-
-volume:
-        ld      a, C_ENV(ix)
+        inc     hl                      ; C_ADD
+        add     a, (hl)
+        dec     hl
+        ld      (hl), a
+        inc     hl
+        inc     hl                      ; C_VOLUME
+        ld      a, e
         and     #0xF0
-        or      C_VOLUME(ix)
-        ld      hl, #volume_table
+        or      (hl)
+        add     a, #<att_table
+        ld      e, a
+        adc     a, #>att_table
+        sub     e
+        ld      d, a
+        ld      a, (de)
+        inc     hl                      ; C_LASTA
+        cp      (hl)
+        jr      z, 4$
+        ld      (hl), a
+        call    write_tone_att
+4$:     inc     hl                      ; C_FRAMES
+        dec     (hl)
+        ret     nz
+        jp      next_phase
+tone_new:
+        res     1, (hl)
+        call    init_note
+        jr      tone_on
+tone_off:
+        res     1, (hl)
+        ld      de, #C_LASTA
+        add     hl, de
+        ld      a, #15
+        cp      (hl)
+        ret     z
+        ld      (hl), a
+        jr      write_tone_att
+
+; Period DE to the tone channel of latch B, or only its low four bits; nothing while the
+; game holds the channel. Keeps HL, B and C.
+write_latch:
+        ld      a, (wflags)
+        or      a
+        jr      nz, write_slow
+        ld      a, e
+        and     #0x0F
+        or      b
+        out     (PSG), a
+        ret
+write_period:
+        ld      a, (wflags)
+        or      a
+        jr      nz, write_slow
+write_both:
+        ld      a, e
+        and     #0x0F
+        or      b
+        out     (PSG), a
+        ld      a, e
+        and     #0xF0
+        or      d
+        rrca
+        rrca
+        rrca
+        rrca
+        out     (PSG), a
+        ret
+write_slow:
+        bit     W_TAKEN2, a
+        jr      z, 1$
+        ld      a, b
+        cp      #0xC0
+        ret     z                       ; tone channel 2 is the game's
+1$:     ld      a, (wflags)
+        bit     W_DOUBLE, a
+        jr      z, write_both
+        bit     1, d                    ; above 511 the doubled period does not fit
+        jr      z, 2$
+        ld      de, #0x3FF
+        jr      write_both
+2$:     ex      de, hl
+        add     hl, hl
+        ex      de, hl
+        jr      write_both
+
+; Attenuation A, before the music attenuation, to the tone channel of latch B. Keeps HL, B
+; and C.
+write_tone_att:
+        ld      e, a
+        ld      a, (musicatt)
+        add     a, e
+        cp      #16
+        jr      c, 1$
+        ld      a, #15
+1$:     ld      e, a
+        ld      a, (wflags)
+        and     #4
+        jr      z, 2$
+        ld      a, b
+        cp      #0xC0
+        ret     z
+2$:     ld      a, e
+        or      b
+        or      #0x10
+        out     (PSG), a
+        ret
+
+; HL = the noise channel. Its C_LASTA holds the attenuation written, music attenuation and
+; holding included.
+update_noise:
+        ld      a, (hl)
+        rra
+        jr      nc, noise_off
+        and     #3                      ; a new note, or the control to write again
+        call    nz, noise_control
+        ld      de, #C_ENV
+        add     hl, de
+        ld      a, (hl)
+        ld      e, a
+        inc     hl                      ; C_ADD
+        add     a, (hl)
+        dec     hl
+        ld      (hl), a
+        inc     hl
+        inc     hl                      ; C_VOLUME
+        ld      a, e
+        and     #0xF0
+        or      (hl)
+        add     a, #<att_table
+        ld      e, a
+        adc     a, #>att_table
+        sub     e
+        ld      d, a
+        ld      a, (de)
+        ld      e, a
+        ld      a, (wflags)
+        and     #0x0C
+        jr      nz, 4$
+1$:     ld      a, (musicatt)
+        add     a, e
+        cp      #16
+        jr      c, 2$
+        ld      a, #15
+2$:     inc     hl                      ; C_LASTA
+        cp      (hl)
+        jr      z, 3$
+        ld      (hl), a
+        or      #0xF0
+        out     (PSG), a
+3$:     inc     hl                      ; C_FRAMES
+        dec     (hl)
+        ret     nz
+        jp      next_phase
+4$:     bit     3, a
+        jr      nz, 5$
+        push    hl                      ; tone channel 2 taken: held if it follows it
+        ld      bc, #(C_BASE - C_VOLUME)
+        add     hl, bc
+        ld      a, (hl)
+        pop     hl
+        cpl
+        and     #3
+        jr      nz, 1$
+        ld      e, #15
+        jr      1$
+5$:     inc     hl                      ; the game's
+        jr      3$
+noise_off:
+        res     1, (hl)
+        ld      a, (wflags)
+        bit     3, a
+        ret     nz
+        ld      de, #C_LASTA
+        add     hl, de
+        ld      a, #15
+        cp      (hl)
+        ret     z
+        ld      (hl), a
+        ld      a, #0xFF
+        out     (PSG), a
+        ret
+
+; HL = the noise channel, A bit 0 a new note, bit 1 the control to write again. Keeps HL.
+noise_control:
+        rra
+        call    c, init_note
+        res     1, (hl)
+        ld      a, (wflags)
+        bit     3, a
+        ret     nz
+        push    hl
+        ld      de, #C_BASE
+        add     hl, de
+        ld      e, (hl)
+        pop     hl
+        and     #4
+        jr      z, 1$
+        ld      a, e
+        cpl
+        and     #3
+        jr      nz, 1$
+        set     2, (hl)                 ; written once tone channel 2 is given back
+        ret
+1$:     res     2, (hl)
+        ld      a, e
+        out     (PSG), a
+        ret
+
+; A new note, HL = its channel: the instrument number becomes its record pointer, phase 0
+; is loaded. Keeps HL, B and C.
+init_note:
+        push    hl
+        pop     ix
+        ld      a, C_INS(ix)
+        ld      e, a
+        add     a, a
+        add     a, a
+        add     a, a
+        add     a, a
+        sub     e                       ; 15 bytes a record, at most 225
+        ld      hl, (insptr)
         add     a, l
         ld      l, a
         adc     a, h
         sub     l
         ld      h, a
-        ld      a, #15
-        sub     (hl)
-        ld      hl, #musicatt
-        add     a, (hl)
-        cp      #16
-        jr      c, 1$
-        ld      a, #15
-1$:     ld      e, a
-        call    write_attenuation
-
-        ; advance vibrato, envelope and phase
-        ld      a, C_VIB(ix)
-        inc     a
-        and     #127
-        ld      C_VIB(ix), a
-        ld      a, C_ENV(ix)
-        add     a, C_ADD(ix)
-        ld      C_ENV(ix), a
-        dec     C_FRAMES(ix)
-        jr      nz, 3$
-        inc     C_PHASE(ix)
-        ld      l, C_INS(ix)
-        ld      h, C_INS+1(ix)
-        ld      e, C_PHASE(ix)
-        ld      d, #0
-        add     hl, de
-        push    hl
-        ld      e, #5
-        add     hl, de
-        ld      a, (hl)
-        ld      C_ADD(ix), a
-        add     hl, de
-        ld      a, (hl)
-        call    set_curve
-        pop     hl
-        ld      a, C_PHASE(ix)
-        cp      #4
-        jr      nz, 2$
-        ld      C_FRAMES(ix), #0        ; phase 4 reloads every 256 frames, to no effect
-        ld      C_PHASE(ix), #3
-        jr      3$
-2$:     inc     hl
-        ld      a, (hl)
-        ld      C_FRAMES(ix), a
-3$:     res     1, C_FLAGS(ix)
-        ret
-
-; Z clear while tone channel 2 is taken and the music noise follows its pitch.
-noise_held:
-        ld      a, (taken)
-        and     #4
-        ret     z
-        ld      a, C_BASE(ix)
-        cpl
-        and     #3
-        jr      z, 1$
-        xor     a
-        ret
-1$:     inc     a
-        ret
-
-; Attenuation E to channel B unless the game holds it.
-write_attenuation:
-        ld      a, (taken)
-        call    channel_free
-        ret     z
-        ld      a, b
-        cp      #3
-        jr      nz, 1$
-        call    noise_held
-        jr      z, 1$
-        ld      e, #15
-1$:     ld      a, b
-        rrca
-        rrca
-        rrca
-        or      #0x90
-        or      e
-        out     (PSG), a
-        ret
-
-; A new note: the instrument number becomes its record pointer, phase 0 is loaded.
-init_note:
-        ld      a, C_INS(ix)
-        ld      l, a
-        ld      h, #0
-        add     hl, hl
-        add     hl, hl
-        add     hl, hl
-        add     hl, hl
-        ld      e, a
-        ld      d, #0
-        or      a
-        sbc     hl, de
-        ld      de, (insptr)
-        add     hl, de
         ld      C_INS(ix), l
         ld      C_INS+1(ix), h
         ld      a, (hl)
@@ -984,41 +1062,77 @@ init_note:
         xor     a
         ld      C_PHASE(ix), a
         ld      C_VIB(ix), a
+        push    ix
+        pop     hl
         ret
 
-; C_CURVE = the address of curve A.
+; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps C.
+next_phase:
+        ld      de, #-C_FRAMES
+        add     hl, de
+        push    hl
+        pop     ix
+        inc     C_PHASE(ix)
+        ld      l, C_INS(ix)
+        ld      h, C_INS+1(ix)
+        ld      e, C_PHASE(ix)
+        ld      d, #0
+        add     hl, de
+        ld      e, #5
+        add     hl, de
+        ld      a, (hl)
+        ld      C_ADD(ix), a
+        add     hl, de
+        ld      a, (hl)
+        push    hl
+        call    set_curve
+        pop     hl
+        ld      a, C_PHASE(ix)
+        cp      #4
+        jr      nz, 1$
+        ld      C_PHASE(ix), #3         ; phase 4 reloads every 256 frames, to no effect
+        ret
+1$:     ld      de, #-9
+        add     hl, de
+        ld      a, (hl)
+        ld      C_FRAMES(ix), a
+        ret
+
+; C_CURVE of channel IX = the address of curve A (below 64).
 set_curve:
+        rrca
+        rrca
+        rrca
+        ld      e, a
+        and     #0xE0
         ld      l, a
-        ld      h, #0
-        add     hl, hl
-        add     hl, hl
-        add     hl, hl
-        add     hl, hl
-        add     hl, hl
+        ld      a, e
+        and     #7
+        ld      h, a                    ; HL = 32 A
         ld      de, (curveptr)
         add     hl, de
         ld      C_CURVE(ix), l
         ld      C_CURVE+1(ix), h
         ret
 
-; out = volume_table[(envelope AND 0xF0) OR volume]; the attenuation is 15 - out.
-volume_table:
-        .db 0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0
-        .db 0,0,0,0,0,0,0,0,1,1,1,1,1,1,1,1
-        .db 0,0,0,0,0,0,1,1,1,1,1,2,2,2,2,2
-        .db 0,0,0,0,1,1,1,1,2,2,2,2,3,3,3,3
-        .db 0,0,0,1,1,1,2,2,2,2,3,3,3,4,4,4
-        .db 0,0,0,1,1,1,2,2,3,3,4,4,4,4,5,5
-        .db 0,0,1,1,2,2,2,3,3,4,4,4,5,5,6,6
-        .db 0,0,1,1,2,2,3,3,4,4,5,5,6,6,7,7
-        .db 0,1,1,2,2,3,3,4,4,5,5,6,6,7,7,8
-        .db 0,1,1,2,2,3,4,4,5,5,6,7,7,8,8,9
-        .db 0,1,1,2,3,4,4,5,5,6,6,7,8,9,9,10
-        .db 0,1,2,2,3,4,4,5,6,7,7,8,9,9,10,11
-        .db 0,1,2,3,3,4,5,6,6,7,8,9,9,10,11,12
-        .db 0,1,2,3,4,4,5,6,7,8,9,9,10,11,12,13
-        .db 0,1,2,3,4,5,6,7,7,8,9,10,11,12,13,14
-        .db 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15
+; The attenuation for an index (envelope AND 0xF0) OR volume: 15 minus the output level.
+att_table:
+        .db 15,15,15,15,15,15,15,15,15,15,15,15,15,15,15,15
+        .db 15,15,15,15,15,15,15,15,14,14,14,14,14,14,14,14
+        .db 15,15,15,15,15,15,14,14,14,14,14,13,13,13,13,13
+        .db 15,15,15,15,14,14,14,14,13,13,13,13,12,12,12,12
+        .db 15,15,15,14,14,14,13,13,13,13,12,12,12,11,11,11
+        .db 15,15,15,14,14,14,13,13,12,12,11,11,11,11,10,10
+        .db 15,15,14,14,13,13,13,12,12,11,11,11,10,10,9,9
+        .db 15,15,14,14,13,13,12,12,11,11,10,10,9,9,8,8
+        .db 15,14,14,13,13,12,12,11,11,10,10,9,9,8,8,7
+        .db 15,14,14,13,13,12,11,11,10,10,9,8,8,7,7,6
+        .db 15,14,14,13,12,11,11,10,10,9,9,8,7,6,6,5
+        .db 15,14,13,13,12,11,11,10,9,8,8,7,6,6,5,4
+        .db 15,14,13,12,12,11,10,9,9,8,7,6,6,5,4,3
+        .db 15,14,13,12,11,11,10,9,8,7,6,6,5,4,3,2
+        .db 15,14,13,12,11,10,9,8,8,7,6,5,4,3,2,1
+        .db 15,14,13,12,11,10,9,8,7,6,5,4,3,2,1,0
 tw_code_end:
 
 ; Sizes for the build's cost report.
