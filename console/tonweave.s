@@ -35,28 +35,28 @@ W_TAKEN2 = 2            ; the game holds tone channel 2
 W_TAKEN3 = 3            ; the game holds the noise channel
 W_DOUBLE = 5            ; this song's periods are doubled
 
-; one channel, in the order in which its update reads the fields
-C_FLAGS = 0             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite
-C_VIB = 1               ; vibrato position; only its low five bits count
-C_CURVE = 2             ; pointer to the phase's vibrato curve
-C_PV = 4                ; the channel's "PV" offset
-C_BASE = 5              ; tone base period, or the noise control byte
-C_LASTP = 7             ; period last written to the chip; 0xFFFF: none
-C_ENV = 9
-C_ADD = 10
-C_VOLUME = 11
-C_LASTA = 12            ; attenuation last written, before the music attenuation (noise:
-                        ; after it); 0xFF: none
-C_FRAMES = 13
-C_PHASE = 14
-C_INS = 15              ; instrument record pointer (the lane leaves the number in the low byte)
-C_SIZE = 17
-
-; one lane: lines still to rest, read pointer, bank
+; one channel: first its lane (lines still to rest, read pointer, bank), then the fields
+; in the order in which its update reads them. The global lane follows the four channels
+; and has only the lane fields.
 L_REST = 0
 L_PTR = 1
 L_BANK = 3
-L_SIZE = 4
+C_FLAGS = 4             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite,
+                        ; bit 3 the vibrato curve moves, bit 4 the "PV" offset is not 0
+C_VIB = 5               ; vibrato position; only its low five bits count
+C_CURVE = 6             ; pointer to the phase's vibrato curve
+C_PV = 8                ; the channel's "PV" offset
+C_BASE = 9              ; tone base period (10 bits), or the noise control byte
+C_LASTP = 11            ; period last written to the chip; 0xFFFF: none
+C_ADD = 13
+C_ENV = 14
+C_VOLUME = 15
+C_LASTA = 16            ; attenuation last written, before the music attenuation (noise:
+                        ; after it); 0xFF: none
+C_FRAMES = 17
+C_PHASE = 18
+C_INS = 19              ; instrument record pointer (the lane leaves the number in the low byte)
+C_SIZE = 21
 
         .area _DATA
 
@@ -66,7 +66,7 @@ songptr:        .ds 2
 insptr:         .ds 2
 curveptr:       .ds 2
 part2:          .ds 2
-part3:          .ds 2
+part3:          .ds 2   ; offset of part 3; its address for a song that is not banked
 nsteps:         .ds 2
 loopstep:       .ds 2
 songflags:      .ds 1
@@ -77,8 +77,7 @@ line:           .ds 1
 steplines:      .ds 1
 stereo:         .ds 1
 pvmask:         .ds 1
-lanes:          .ds 5 * L_SIZE
-channels:       .ds 4 * C_SIZE
+channels:       .ds 4 * C_SIZE + 4
 musicatt:       .ds 1
 wflags:         .ds 1
 rate:           .ds 1
@@ -163,7 +162,13 @@ start_common:
         ld      e, (hl)
         inc     hl
         ld      d, (hl)
-        ld      (part3), de
+        ld      hl, (songptr)
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      nz, 5$
+        add     hl, de                  ; an addressable song keeps the address of part 3
+        ex      de, hl
+5$:     ld      (part3), de
         ld      hl, (songptr)
         ld      de, #28
         add     hl, de
@@ -193,7 +198,7 @@ start_common:
         ld      a, #0x55
         ld      (pvmask), a
         ld      hl, #channels
-        ld      b, #(4 * C_SIZE)
+        ld      b, #(4 * C_SIZE + 4)
 1$:     ld      (hl), #0
         inc     hl
         djnz    1$
@@ -390,19 +395,32 @@ _tw_tracker_pitch::
 
 ; void tw_frame(void)
 _tw_frame::
-        ld      a, (state)
+        ld      hl, #state
+        ld      a, (hl)
         and     #((1 << S_PLAYING) | (1 << S_PAUSED))
         dec     a                       ; 0 when playing and not paused
         ret     nz
         ld      (_tw_marker_count), a
+        ld      a, (hl)
+        and     #(1 << S_BANKED)
+        ld      hl, #tempo
+        or      (hl)
+        jr      nz, slow_frame          ; neither banked nor keeping tempo: the usual case
         push    ix
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      nz, 1$
-        call    frames
+        call    advance
+        call    update_all
         pop     ix
+stereo_out:
+        ld      a, (state)
+        bit     S_STEREO, a
+        ret     z
+        ld      a, (stereo)
+        out     (GGSTEREO), a
         ret
-1$:     ld      a, (MAPPER1)            ; the game's mapping, put back on return
+
+slow_frame:
+        push    ix
+        ld      a, (MAPPER1)            ; the game's mapping, put back on return
         ld      b, a
         ld      a, (MAPPER2)
         push    af
@@ -437,15 +455,36 @@ frames:
         ld      (hl), #0
         ret
 2$:     call    frame
-        ld      a, (state)
-        bit     S_STEREO, a
-        ret     z
-        ld      a, (stereo)
-        out     (GGSTEREO), a
-        ret
+        jr      stereo_out
 
-; `tick` is kept one below the song's tick, so that "tick <= 0" is its sign bit.
 frame:
+        call    advance
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      z, update_all
+        ld      a, (songbank)
+        ld      c, a
+        call    map_c
+update_all:
+        ld      a, (pvmask)
+        rrca
+        sbc     a, a
+        ld      c, a                    ; 0xFF when this frame's "PV" offsets apply
+        ld      b, #0x80
+        ld      hl, #(channels + C_FLAGS)
+        call    update_tone
+        ld      b, #0xA0
+        ld      hl, #(channels + C_SIZE + C_FLAGS)
+        call    update_tone
+        ld      b, #0xC0
+        ld      hl, #(channels + 2 * C_SIZE + C_FLAGS)
+        call    update_tone
+        ld      hl, #(channels + 3 * C_SIZE + C_FLAGS)
+        jp      update_noise
+
+; Reads a line when one is due and moves on through the song. `tick` is kept one below the
+; song's tick, so that "tick <= 0" is its sign bit.
+advance:
         ld      hl, (tick)
         bit     7, h
         jr      z, 2$
@@ -462,12 +501,12 @@ frame:
         add     hl, de
 1$:     ld      (tick), hl
         bit     7, h
-        jr      z, update_all
+        ret     z
 3$:     ld      hl, #line
         inc     (hl)
         ld      a, (steplines)
         cp      (hl)
-        jr      nz, update_all
+        ret     nz
         ld      (hl), #0
         ld      hl, (step)
         inc     hl
@@ -478,32 +517,102 @@ frame:
         jr      c, 4$
         ld      hl, (loopstep)
 4$:     ld      (step), hl
-        call    enter_step
-
-update_all:
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      z, 1$
-        ld      a, (songbank)
-        ld      c, a
-        call    map_c
-1$:     ld      a, (pvmask)
-        rrca
-        sbc     a, a
-        ld      c, a                    ; 0xFF when this frame's "PV" offsets apply
-        ld      b, #0x80
-        ld      hl, #channels
-        call    update_tone
-        ld      b, #0xA0
-        ld      hl, #(channels + C_SIZE)
-        call    update_tone
-        ld      b, #0xC0
-        ld      hl, #(channels + 2 * C_SIZE)
-        call    update_tone
-        ld      hl, #(channels + 3 * C_SIZE)
-        jp      update_noise
+        ; fall through
 
 ; ---------------------------------------------------------------- steps and lanes
+
+; Puts the five lanes at the start of the blocks of step `step`.
+enter_step:
+        ld      hl, (step)
+        add     hl, hl
+        add     hl, hl
+        ld      d, h
+        ld      e, l
+        add     hl, hl
+        add     hl, de                  ; 12 bytes a step
+        ld      de, (part2)
+        add     hl, de
+        xor     a
+        call    offset_to_address
+        ld      a, (hl)
+        ld      (steplines), a
+        inc     hl
+        inc     hl
+        ld      ix, #channels
+        ld      de, #C_SIZE
+        ld      b, #5
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      nz, 3$
+1$:     push    de                      ; an addressable song: each lane at once
+        ld      e, (hl)
+        inc     hl
+        ld      d, (hl)
+        inc     hl
+        push    hl
+        ex      de, hl
+        add     hl, hl
+        add     hl, hl
+        ld      de, (part3)
+        add     hl, de
+        ld      e, (hl)
+        inc     hl
+        ld      d, (hl)
+        ld      hl, (part3)
+        add     hl, de
+        ld      L_PTR(ix), l
+        ld      L_PTR+1(ix), h
+        ld      L_REST(ix), #0
+        pop     hl
+        pop     de
+        add     ix, de
+        djnz    1$
+        ret
+3$:     ld      a, (hl)                 ; a banked song: the block numbers wait in the lanes'
+        ld      L_PTR(ix), a            ; pointers while the step record is mapped
+        inc     hl
+        ld      a, (hl)
+        ld      L_PTR+1(ix), a
+        inc     hl
+        ld      L_REST(ix), #0
+        add     ix, de
+        djnz    3$
+        ld      hl, #(channels + L_PTR)
+        ld      b, #5
+4$:     push    bc
+        push    hl
+        ld      e, (hl)
+        inc     hl
+        ld      d, (hl)
+        ex      de, hl
+        add     hl, hl
+        add     hl, hl
+        ld      de, (part3)
+        add     hl, de
+        xor     a
+        call    offset_to_address       ; the block's entry in the offset table
+        ld      e, (hl)
+        inc     hl
+        ld      d, (hl)
+        inc     hl
+        ld      b, (hl)
+        ld      hl, (part3)
+        add     hl, de
+        ld      a, b
+        adc     a, #0
+        call    offset_to_address
+        ex      de, hl
+        pop     hl
+        ld      (hl), e
+        inc     hl
+        ld      (hl), d
+        inc     hl
+        ld      (hl), c                 ; the bank
+        ld      de, #(C_SIZE - 2)
+        add     hl, de
+        pop     bc
+        djnz    4$
+        ret
 
 ; Song offset A:HL (24 bits) to an address in HL; a banked song maps the window at the
 ; offset's bank, left in C.
@@ -539,101 +648,38 @@ map_c:
         ld      (MAPPER2), a
         ret
 
-; Puts the five lanes at the start of the blocks of step `step`.
-enter_step:
-        ld      hl, (step)
-        add     hl, hl
-        add     hl, hl
-        ld      d, h
-        ld      e, l
-        add     hl, hl
-        add     hl, de                  ; 12 bytes a step
-        ld      de, (part2)
-        add     hl, de
-        xor     a
-        call    offset_to_address
-        ld      a, (hl)
-        ld      (steplines), a
-        inc     hl
-        inc     hl
-        ld      de, #lanes              ; the block numbers wait in the lanes' pointers
-        ld      b, #5
-1$:     xor     a
-        ld      (de), a                 ; nothing to rest
-        inc     de
-        ld      a, (hl)
-        ld      (de), a
-        inc     hl
-        inc     de
-        ld      a, (hl)
-        ld      (de), a
-        inc     hl
-        inc     de
-        inc     de
-        djnz    1$
-        ld      hl, #(lanes + L_PTR)
-        ld      b, #5
-2$:     push    bc
-        push    hl
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        ex      de, hl
-        add     hl, hl
-        add     hl, hl
-        ld      de, (part3)
-        add     hl, de
-        xor     a
-        call    offset_to_address       ; the block's entry in the offset table
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        inc     hl
-        ld      b, (hl)
-        ld      hl, (part3)
-        add     hl, de
-        ld      a, b
-        adc     a, #0
-        call    offset_to_address
-        ex      de, hl
-        pop     hl
-        ld      (hl), e
-        inc     hl
-        ld      (hl), d
-        inc     hl
-        ld      (hl), c                 ; the bank, for a banked song
-        inc     hl
-        inc     hl                      ; the next lane's pointer
-        pop     bc
-        djnz    2$
-        ret
-
 ; Reads one line: rotates the "PV" mask, then runs every lane that is not resting.
 read_line:
         ld      hl, #pvmask
         rrc     (hl)
-        ld      ix, #channels
-        ld      hl, #lanes
-        ld      b, #5
+        ld      hl, #channels
+        ld      b, #4
 1$:     ld      a, (hl)                 ; lines still to rest
         or      a
         jr      z, 2$
         dec     (hl)
+        ld      de, #C_SIZE
+        add     hl, de
+        djnz    1$
         jr      3$
 2$:     push    bc
         push    hl
+        push    hl
+        pop     ix
         call    run_lane
         pop     hl
         pop     bc
-3$:     ld      de, #L_SIZE
-        add     hl, de
         ld      de, #C_SIZE
-        add     ix, de
+        add     hl, de
         djnz    1$
+3$:     ld      a, (hl)                 ; the global lane
+        or      a
+        jr      z, run_lane
+        dec     (hl)
         ret
 
-; HL = lane record, IX = its channel. Runs the lane's commands up to and including the next
-; end of line.
+; HL = IX = lane record (of its channel). Runs the lane's commands up to and including the
+; next end of line.
 run_lane:
         push    hl
         inc     hl
@@ -668,6 +714,10 @@ command:
         jr      command
 pitch_offset:
         ld      C_PV(ix), a             ; the noise channel's is never used
+        res     4, C_FLAGS(ix)
+        or      a
+        jr      z, command
+        set     4, C_FLAGS(ix)
         jr      command
 note_off:
         res     0, C_FLAGS(ix)
@@ -678,6 +728,7 @@ tone_note:
         ld      C_BASE(ix), a
         ld      a, (hl)
         inc     hl
+        and     #3                      ; only the period's ten bits ever count
         ld      C_BASE+1(ix), a
         jr      start_note
 noise_note:
@@ -724,12 +775,12 @@ global:
         ld      a, (hl)
         inc     hl
         ld      (pvmask), a
-        jr      command
+        jp      command
 set_speed:
         ld      a, (hl)
         inc     hl
         ld      (speed), a
-        jr      command
+        jp      command
 set_stereo:
         ld      a, (hl)
         inc     hl
@@ -757,8 +808,8 @@ marker:
 ; goes to the chip only when it differs from the one last written (C_LASTP, C_LASTA);
 ; `forget_chip` makes the next frame write them all again.
 
-; HL = tone channel, B = 0x80 OR its number << 5, C = 0xFF when the "PV" offsets apply this
-; frame, else 0. Keeps B and C.
+; HL = C_FLAGS of a tone channel, B = 0x80 OR its number << 5, C = 0xFF when the "PV"
+; offsets apply this frame, else 0. Keeps B and C.
 update_tone:
         ld      a, (hl)
         rra
@@ -766,7 +817,17 @@ update_tone:
         rra
         jr      c, tone_new
 tone_on:
+        and     #6                      ; a moving curve or a "PV" offset
+        jr      nz, 1$
         inc     hl                      ; C_VIB
+        inc     (hl)
+        ld      de, #(C_BASE - C_VIB)
+        add     hl, de
+        ld      e, (hl)
+        inc     hl
+        ld      d, (hl)                 ; DE = the period, the base as it is
+        jr      2$
+1$:     inc     hl                      ; C_VIB
         ld      a, (hl)
         inc     (hl)
         and     #31
@@ -796,33 +857,31 @@ tone_on:
         adc     a, d
         and     #3
         ld      d, a                    ; DE = the period
-        inc     hl                      ; C_LASTP
+2$:     inc     hl                      ; C_LASTP
         ld      a, (hl)
         xor     e
         ld      (hl), e
         inc     hl
-        jr      nz, 1$
+        jr      nz, 3$
         ld      a, (hl)
         cp      d
-        jr      z, 3$
-        jr      2$
-1$:     and     #0xF0
-        jr      nz, 2$
+        jr      z, 5$
+        jr      4$
+3$:     and     #0xF0
+        jr      nz, 4$
         ld      a, (hl)
         cp      d
-        jr      nz, 2$
+        jr      nz, 4$
         call    write_latch             ; only the low four bits changed
-        jr      3$
-2$:     ld      (hl), d
+        jr      5$
+4$:     ld      (hl), d
         call    write_period
-3$:     inc     hl                      ; C_ENV
+5$:     inc     hl                      ; C_ADD
         ld      a, (hl)
-        ld      e, a
-        inc     hl                      ; C_ADD
-        add     a, (hl)
-        dec     hl
+        inc     hl                      ; C_ENV
+        ld      e, (hl)
+        add     a, e
         ld      (hl), a
-        inc     hl
         inc     hl                      ; C_VOLUME
         ld      a, e
         and     #0xF0
@@ -835,20 +894,23 @@ tone_on:
         ld      a, (de)
         inc     hl                      ; C_LASTA
         cp      (hl)
-        jr      z, 4$
+        jr      z, 6$
         ld      (hl), a
         call    write_tone_att
-4$:     inc     hl                      ; C_FRAMES
+6$:     inc     hl                      ; C_FRAMES
         dec     (hl)
         ret     nz
         jp      next_phase
 tone_new:
         res     1, (hl)
         call    init_note
+        ld      a, (hl)
+        rra
+        rra
         jr      tone_on
 tone_off:
         res     1, (hl)
-        ld      de, #C_LASTA
+        ld      de, #(C_LASTA - C_FLAGS)
         add     hl, de
         ld      a, #15
         cp      (hl)
@@ -925,23 +987,21 @@ write_tone_att:
         out     (PSG), a
         ret
 
-; HL = the noise channel. Its C_LASTA holds the attenuation written, music attenuation and
-; holding included.
+; HL = C_FLAGS of the noise channel. Its C_LASTA holds the attenuation written, music
+; attenuation and holding included.
 update_noise:
         ld      a, (hl)
         rra
         jr      nc, noise_off
         and     #3                      ; a new note, or the control to write again
         call    nz, noise_control
-        ld      de, #C_ENV
+        ld      de, #(C_ADD - C_FLAGS)
         add     hl, de
         ld      a, (hl)
-        ld      e, a
-        inc     hl                      ; C_ADD
-        add     a, (hl)
-        dec     hl
+        inc     hl                      ; C_ENV
+        ld      e, (hl)
+        add     a, e
         ld      (hl), a
-        inc     hl
         inc     hl                      ; C_VOLUME
         ld      a, e
         and     #0xF0
@@ -987,20 +1047,21 @@ update_noise:
         jr      3$
 noise_off:
         res     1, (hl)
-        ld      a, (wflags)
-        bit     3, a
-        ret     nz
-        ld      de, #C_LASTA
+        ld      de, #(C_LASTA - C_FLAGS)
         add     hl, de
         ld      a, #15
         cp      (hl)
         ret     z
-        ld      (hl), a
+        ld      a, (wflags)
+        bit     3, a
+        ret     nz
+        ld      (hl), #15
         ld      a, #0xFF
         out     (PSG), a
         ret
 
-; HL = the noise channel, A bit 0 a new note, bit 1 the control to write again. Keeps HL.
+; HL = C_FLAGS of the noise channel, A bit 0 a new note, bit 1 the control to write again.
+; Keeps HL.
 noise_control:
         rra
         call    c, init_note
@@ -1009,7 +1070,7 @@ noise_control:
         bit     3, a
         ret     nz
         push    hl
-        ld      de, #C_BASE
+        ld      de, #(C_BASE - C_FLAGS)
         add     hl, de
         ld      e, (hl)
         pop     hl
@@ -1026,9 +1087,12 @@ noise_control:
         out     (PSG), a
         ret
 
-; A new note, HL = its channel: the instrument number becomes its record pointer, phase 0
-; is loaded. Keeps HL, B and C.
+; A new note, HL = C_FLAGS of its channel: the instrument number becomes its record
+; pointer, phase 0 is loaded. Keeps HL, B and C.
 init_note:
+        push    hl
+        ld      de, #-C_FLAGS
+        add     hl, de
         push    hl
         pop     ix
         ld      a, C_INS(ix)
@@ -1062,7 +1126,6 @@ init_note:
         xor     a
         ld      C_PHASE(ix), a
         ld      C_VIB(ix), a
-        push    ix
         pop     hl
         ret
 
@@ -1098,9 +1161,13 @@ next_phase:
         ld      C_FRAMES(ix), a
         ret
 
-; C_CURVE of channel IX = the address of curve A (below 64).
+; C_CURVE of channel IX = the address of curve A (below 64). Curve 0 never moves.
 set_curve:
-        rrca
+        res     3, C_FLAGS(ix)
+        or      a
+        jr      z, 1$
+        set     3, C_FLAGS(ix)
+1$:     rrca
         rrca
         rrca
         ld      e, a
