@@ -42,7 +42,9 @@ L_REST = 0
 L_PTR = 1
 L_BANK = 3
 C_FLAGS = 4             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite,
-                        ; bit 3 the vibrato curve moves, bit 4 the "PV" offset is not 0
+                        ; bit 3 the vibrato curve moves, bit 4 the "PV" offset is not 0,
+                        ; bit 5 the envelope moves, bit 6 period and attenuation to work
+                        ; out again (a note, a volume, a phase or the chip changed)
 C_VIB = 5               ; vibrato position; only its low five bits count
 C_CURVE = 6             ; pointer to the phase's vibrato curve
 C_PV = 8                ; the channel's "PV" offset
@@ -281,21 +283,19 @@ silence:
 
 ; The next frame writes every period and attenuation, whatever it was.
 forget_chip:
-        ld      hl, #(channels + C_LASTP)
-        ld      de, #(C_LASTA - C_LASTP)
+        ld      hl, #(channels + C_FLAGS)
         ld      b, #4
-1$:     ld      (hl), #0xFF
-        inc     hl
-        ld      (hl), #0xFF
-        dec     hl
+1$:     set     6, (hl)
+        ld      de, #(C_LASTP - C_FLAGS)
         add     hl, de
         ld      (hl), #0xFF
-        ld      a, l
-        add     a, #(C_SIZE - (C_LASTA - C_LASTP))
-        ld      l, a
-        adc     a, h
-        sub     l
-        ld      h, a
+        inc     hl
+        ld      (hl), #0xFF
+        ld      de, #(C_LASTA - C_LASTP - 1)
+        add     hl, de
+        ld      (hl), #0xFF
+        ld      de, #(C_SIZE - (C_LASTA - C_FLAGS))
+        add     hl, de
         djnz    1$
         ret
 
@@ -331,7 +331,7 @@ _tw_take::
         ld      hl, #wflags
         or      (hl)
         ld      (hl), a
-        ret
+        jr      forget_chip             ; the noise may have to be held
 
 ; void tw_give(unsigned char channels)
 _tw_give::
@@ -711,16 +711,22 @@ command:
         inc     hl
         jr      z, pitch_offset
         ld      C_VOLUME(ix), a
+        set     6, C_FLAGS(ix)
         jr      command
 pitch_offset:
         ld      C_PV(ix), a             ; the noise channel's is never used
-        res     4, C_FLAGS(ix)
-        or      a
-        jr      z, command
-        set     4, C_FLAGS(ix)
+        ld      a, C_FLAGS(ix)
+        and     #0xEF
+        or      #0x40
+        inc     C_PV(ix)
+        dec     C_PV(ix)
+        jr      z, 1$
+        or      #0x10
+1$:     ld      C_FLAGS(ix), a
         jr      command
 note_off:
         res     0, C_FLAGS(ix)
+        set     6, C_FLAGS(ix)
         jr      command
 tone_note:
         ld      a, (hl)
@@ -808,6 +814,33 @@ marker:
 ; goes to the chip only when it differs from the one last written (C_LASTP, C_LASTA);
 ; `forget_chip` makes the next frame write them all again.
 
+tone_idle:
+        inc     hl                      ; C_VIB
+        inc     (hl)
+        ld      de, #(C_FRAMES - C_VIB)
+        add     hl, de
+        dec     (hl)
+        ret     nz
+        jp      next_phase
+tone_new:
+        res     1, (hl)
+        call    init_note
+        ld      a, (hl)
+        rra
+        rra
+        jr      tone_busy
+tone_off:
+        and     #0x20                   ; silent already, unless something changed
+        ret     z
+        res     6, (hl)
+        ld      de, #(C_LASTA - C_FLAGS)
+        add     hl, de
+        ld      a, #15
+        cp      (hl)
+        ret     z
+        ld      (hl), a
+        jp      write_tone_att
+
 ; HL = C_FLAGS of a tone channel, B = 0x80 OR its number << 5, C = 0xFF when the "PV"
 ; offsets apply this frame, else 0. Keeps B and C.
 update_tone:
@@ -816,7 +849,10 @@ update_tone:
         jr      nc, tone_off
         rra
         jr      c, tone_new
-tone_on:
+        and     #0x1E
+        jr      z, tone_idle            ; nothing moves: period and attenuation stay
+tone_busy:
+        res     6, (hl)
         and     #6                      ; a moving curve or a "PV" offset
         jr      nz, 1$
         inc     hl                      ; C_VIB
@@ -901,23 +937,6 @@ tone_on:
         dec     (hl)
         ret     nz
         jp      next_phase
-tone_new:
-        res     1, (hl)
-        call    init_note
-        ld      a, (hl)
-        rra
-        rra
-        jr      tone_on
-tone_off:
-        res     1, (hl)
-        ld      de, #(C_LASTA - C_FLAGS)
-        add     hl, de
-        ld      a, #15
-        cp      (hl)
-        ret     z
-        ld      (hl), a
-        jr      write_tone_att
-
 ; Period DE to the tone channel of latch B, or only its low four bits; nothing while the
 ; game holds the channel. Keeps HL, B and C.
 write_latch:
@@ -995,6 +1014,10 @@ update_noise:
         jr      nc, noise_off
         and     #3                      ; a new note, or the control to write again
         call    nz, noise_control
+        ld      a, (hl)
+        and     #0x60
+        jr      z, noise_idle
+        res     6, (hl)
         ld      de, #(C_ADD - C_FLAGS)
         add     hl, de
         ld      a, (hl)
@@ -1045,8 +1068,16 @@ update_noise:
         jr      1$
 5$:     inc     hl                      ; the game's
         jr      3$
+noise_idle:
+        ld      de, #(C_FRAMES - C_FLAGS)
+        add     hl, de
+        dec     (hl)
+        ret     nz
+        jp      next_phase
 noise_off:
-        res     1, (hl)
+        and     #0x20                   ; silent already, unless something changed
+        ret     z
+        res     6, (hl)
         ld      de, #(C_LASTA - C_FLAGS)
         add     hl, de
         ld      a, #15
@@ -1115,21 +1146,16 @@ init_note:
         inc     hl
         ld      a, (hl)
         ld      C_FRAMES(ix), a
-        ld      de, #4
-        add     hl, de
-        ld      a, (hl)
-        ld      C_ADD(ix), a
-        ld      e, #5
-        add     hl, de
-        ld      a, (hl)
-        call    set_curve
+        dec     hl
         xor     a
         ld      C_PHASE(ix), a
         ld      C_VIB(ix), a
+        call    set_phase
         pop     hl
         ret
 
-; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps C.
+; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps B
+; and C.
 next_phase:
         ld      de, #-C_FRAMES
         add     hl, de
@@ -1141,41 +1167,50 @@ next_phase:
         ld      e, C_PHASE(ix)
         ld      d, #0
         add     hl, de
-        ld      e, #5
-        add     hl, de
-        ld      a, (hl)
-        ld      C_ADD(ix), a
-        add     hl, de
-        ld      a, (hl)
         push    hl
-        call    set_curve
+        call    set_phase
         pop     hl
         ld      a, C_PHASE(ix)
         cp      #4
         jr      nz, 1$
         ld      C_PHASE(ix), #3         ; phase 4 reloads every 256 frames, to no effect
         ret
-1$:     ld      de, #-9
-        add     hl, de
+1$:     inc     hl
         ld      a, (hl)
         ld      C_FRAMES(ix), a
         ret
 
-; C_CURVE of channel IX = the address of curve A (below 64). Curve 0 never moves.
-set_curve:
-        res     3, C_FLAGS(ix)
-        or      a
+; HL = the instrument record plus the phase, IX = the channel: loads the phase's volume add
+; and vibrato curve (curve 0 never moves). Keeps B and C.
+set_phase:
+        ld      de, #5
+        add     hl, de
+        ld      a, C_FLAGS(ix)
+        and     #0xD7
+        or      #0x40
+        ld      e, (hl)
+        ld      C_ADD(ix), e
+        inc     e
+        dec     e
         jr      z, 1$
-        set     3, C_FLAGS(ix)
-1$:     rrca
+        or      #0x20
+1$:     ld      e, #5
+        add     hl, de
+        ld      e, (hl)
+        inc     e
+        dec     e
+        jr      z, 2$
+        or      #0x08
+2$:     ld      C_FLAGS(ix), a
+        ld      a, e
+        rrca
         rrca
         rrca
         ld      e, a
         and     #0xE0
         ld      l, a
-        ld      a, e
-        and     #7
-        ld      h, a                    ; HL = 32 A
+        xor     e
+        ld      h, a                    ; HL = 32 times the curve
         ld      de, (curveptr)
         add     hl, de
         ld      C_CURVE(ix), l
