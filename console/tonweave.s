@@ -461,10 +461,7 @@ frame:
         call    advance
         ld      a, (state)
         bit     S_BANKED, a
-        jr      z, update_all
-        ld      a, (songbank)
-        ld      c, a
-        call    map_c
+        call    nz, map_song
 update_all:
         ld      a, (pvmask)
         rrca
@@ -643,10 +640,14 @@ offset_to_address:
         ld      h, a
 map_c:
         ld      a, c
+map_a:
         ld      (MAPPER1), a
         inc     a
         ld      (MAPPER2), a
         ret
+map_song:
+        ld      a, (songbank)
+        jr      map_a
 
 ; Reads one line: rotates the "PV" mask, then runs every lane that is not resting.
 read_line:
@@ -703,9 +704,9 @@ command:
         sub     #0x20
         jr      z, note_off
         dec     a
-        jr      z, tone_note
+        jp      z, tone_note
         dec     a
-        jr      z, noise_note
+        jp      z, noise_note
         dec     a
         ld      a, (hl)                 ; pitch offset or channel volume
         inc     hl
@@ -727,30 +728,6 @@ pitch_offset:
 note_off:
         res     0, C_FLAGS(ix)
         set     6, C_FLAGS(ix)
-        jr      command
-tone_note:
-        ld      a, (hl)
-        inc     hl
-        ld      C_BASE(ix), a
-        ld      a, (hl)
-        inc     hl
-        and     #3                      ; only the period's ten bits ever count
-        ld      C_BASE+1(ix), a
-        jr      start_note
-noise_note:
-        ld      a, (hl)
-        inc     hl
-        ld      C_BASE(ix), a
-start_note:
-        ld      a, (hl)                 ; the instrument is set up by the channel update,
-        inc     hl                      ; which sees the song's start in a banked window
-        ld      C_INS(ix), a
-        ld      a, (hl)
-        inc     hl
-        ld      C_VOLUME(ix), a
-        ld      a, C_FLAGS(ix)
-        or      #3
-        ld      C_FLAGS(ix), a
         jr      command
 end_of_line:
         ex      de, hl
@@ -808,6 +785,66 @@ marker:
 1$:     pop     hl
         jp      command
 
+tone_note:
+        ld      a, (hl)
+        inc     hl
+        ld      C_BASE(ix), a
+        ld      a, (hl)
+        inc     hl
+        and     #3                      ; only the period's ten bits ever count
+        ld      C_BASE+1(ix), a
+        ld      b, #1
+        jr      start_note
+noise_note:
+        ld      a, (hl)
+        inc     hl
+        ld      C_BASE(ix), a
+        ld      b, #3                   ; the noise control goes out with the note
+start_note:
+        ld      a, C_FLAGS(ix)
+        or      b
+        ld      C_FLAGS(ix), a
+        ld      a, (hl)
+        inc     hl
+        ld      b, (hl)
+        inc     hl
+        ld      C_VOLUME(ix), b
+        push    hl
+        ld      b, a
+        add     a, a
+        add     a, a
+        add     a, a
+        add     a, a
+        sub     b                       ; 15 bytes a record, at most 225
+        ld      hl, (insptr)
+        add     a, l
+        ld      l, a
+        adc     a, h
+        sub     l
+        ld      h, a
+        ld      C_INS(ix), l
+        ld      C_INS+1(ix), h
+        ld      a, (state)
+        bit     S_BANKED, a
+        call    nz, map_song            ; the instruments are at the song's start
+        ld      a, (hl)
+        ld      C_ENV(ix), a
+        inc     hl
+        ld      a, (hl)
+        ld      C_FRAMES(ix), a
+        dec     hl
+        xor     a
+        ld      C_PHASE(ix), a
+        ld      C_VIB(ix), a
+        call    set_phase
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      z, 1$
+        ld      c, L_BANK(ix)           ; the lane's window again
+        call    map_c
+1$:     pop     hl
+        jp      command
+
 ; ---------------------------------------------------------------- channels
 ;
 ; The channel updates walk each record's fields in order with HL. A period or attenuation
@@ -822,13 +859,6 @@ tone_idle:
         dec     (hl)
         ret     nz
         jp      next_phase
-tone_new:
-        res     1, (hl)
-        call    init_note
-        ld      a, (hl)
-        rra
-        rra
-        jr      tone_busy
 tone_off:
         and     #0x20                   ; silent already, unless something changed
         ret     z
@@ -847,13 +877,10 @@ update_tone:
         ld      a, (hl)
         rra
         jr      nc, tone_off
-        rra
-        jr      c, tone_new
-        and     #0x1E
+        and     #0x3C
         jr      z, tone_idle            ; nothing moves: period and attenuation stay
-tone_busy:
         res     6, (hl)
-        and     #6                      ; a moving curve or a "PV" offset
+        and     #0x0C                   ; a moving curve or a "PV" offset
         jr      nz, 1$
         inc     hl                      ; C_VIB
         inc     (hl)
@@ -863,11 +890,14 @@ tone_busy:
         inc     hl
         ld      d, (hl)                 ; DE = the period, the base as it is
         jr      2$
-1$:     inc     hl                      ; C_VIB
+1$:     ld      d, a
+        inc     hl                      ; C_VIB
         ld      a, (hl)
         inc     (hl)
-        and     #31
         inc     hl                      ; C_CURVE
+        bit     2, d
+        jr      z, 7$                   ; curve 0 stands still: its pointer is not kept
+        and     #31
         add     a, (hl)
         ld      e, a
         inc     hl
@@ -875,7 +905,10 @@ tone_busy:
         sub     e
         ld      d, a
         ld      a, (de)                 ; the curve's value
-        inc     hl                      ; C_PV
+        jr      8$
+7$:     inc     hl
+        xor     a
+8$:     inc     hl                      ; C_PV
         ld      e, a
         ld      a, (hl)
         and     c
@@ -1091,11 +1124,9 @@ noise_off:
         out     (PSG), a
         ret
 
-; HL = C_FLAGS of the noise channel, A bit 0 a new note, bit 1 the control to write again.
+; HL = C_FLAGS of the noise channel, which has a new note or its control to write again.
 ; Keeps HL.
 noise_control:
-        rra
-        call    c, init_note
         res     1, (hl)
         ld      a, (wflags)
         bit     3, a
@@ -1116,42 +1147,6 @@ noise_control:
 1$:     res     2, (hl)
         ld      a, e
         out     (PSG), a
-        ret
-
-; A new note, HL = C_FLAGS of its channel: the instrument number becomes its record
-; pointer, phase 0 is loaded. Keeps HL, B and C.
-init_note:
-        push    hl
-        ld      de, #-C_FLAGS
-        add     hl, de
-        push    hl
-        pop     ix
-        ld      a, C_INS(ix)
-        ld      e, a
-        add     a, a
-        add     a, a
-        add     a, a
-        add     a, a
-        sub     e                       ; 15 bytes a record, at most 225
-        ld      hl, (insptr)
-        add     a, l
-        ld      l, a
-        adc     a, h
-        sub     l
-        ld      h, a
-        ld      C_INS(ix), l
-        ld      C_INS+1(ix), h
-        ld      a, (hl)
-        ld      C_ENV(ix), a
-        inc     hl
-        ld      a, (hl)
-        ld      C_FRAMES(ix), a
-        dec     hl
-        xor     a
-        ld      C_PHASE(ix), a
-        ld      C_VIB(ix), a
-        call    set_phase
-        pop     hl
         ret
 
 ; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps B
@@ -1203,6 +1198,8 @@ set_phase:
         or      #0x08
 2$:     ld      C_FLAGS(ix), a
         ld      a, e
+        or      a
+        ret     z
         rrca
         rrca
         rrca
