@@ -73,7 +73,7 @@ nsteps:         .ds 2
 loopstep:       .ds 2
 songflags:      .ds 1
 speed:          .ds 1
-tick:           .ds 2
+tick:           .ds 1   ; the song's tick plus 7: a line is due below 8
 step:           .ds 2
 line:           .ds 1
 steplines:      .ds 1
@@ -190,9 +190,8 @@ start_common:
         ; the chip and the song state to their starting values
         ld      hl, #0
         ld      (step), hl
-        dec     hl
-        ld      (tick), hl              ; the song's tick 0
-        inc     hl
+        ld      a, #7
+        ld      (tick), a               ; the song's tick 0
         xor     a
         ld      (line), a
         ld      (tempocount), a
@@ -479,27 +478,24 @@ update_all:
         ld      hl, #(channels + 3 * C_SIZE + C_FLAGS)
         jp      update_noise
 
-; Reads a line when one is due and moves on through the song. `tick` is kept one below the
-; song's tick, so that "tick <= 0" is its sign bit.
+; Reads a line when one is due and moves on through the song. The song's tick runs from -7
+; to 247 and is kept plus 7, in a byte.
 advance:
-        ld      hl, (tick)
-        bit     7, h
-        jr      z, 2$
+        ld      hl, #tick
+        ld      a, (hl)
+        sub     #8
+        jr      nc, 2$                  ; no line due: the tick falls by 8
         call    read_line
-        ld      hl, (tick)
         ld      a, (speed)
         sub     #8
-        jr      c, 3$                   ; speeds below 8 read one line per frame
-        ld      e, a
-        ld      d, #0
-        add     hl, de
-        jr      1$
-2$:     ld      de, #-8
-        add     hl, de
-1$:     ld      (tick), hl
-        bit     7, h
-        ret     z
-3$:     ld      hl, #line
+        jr      nc, 1$
+        xor     a                       ; speeds below 8 read one line per frame
+1$:     ld      hl, #tick
+        add     a, (hl)
+2$:     ld      (hl), a
+        cp      #8
+        ret     nc
+        ld      hl, #line
         inc     (hl)
         ld      a, (steplines)
         cp      (hl)
@@ -559,7 +555,7 @@ enter_step:
         add     hl, de
         ld      L_PTR(ix), l
         ld      L_PTR+1(ix), h
-        ld      L_REST(ix), #0
+        ld      L_REST(ix), #1
         pop     hl
         pop     de
         add     ix, de
@@ -571,7 +567,7 @@ enter_step:
         ld      a, (hl)
         ld      L_PTR+1(ix), a
         inc     hl
-        ld      L_REST(ix), #0
+        ld      L_REST(ix), #1
         add     ix, de
         djnz    3$
         ld      hl, #(channels + L_PTR)
@@ -655,10 +651,8 @@ read_line:
         rrc     (hl)
         ld      hl, #channels
         ld      b, #4
-1$:     ld      a, (hl)                 ; lines still to rest
-        or      a
+1$:     dec     (hl)                    ; lines to rest, this one included
         jr      z, 2$
-        dec     (hl)
         ld      de, #C_SIZE
         add     hl, de
         djnz    1$
@@ -673,11 +667,8 @@ read_line:
         ld      de, #C_SIZE
         add     hl, de
         djnz    1$
-3$:     ld      a, (hl)                 ; the global lane
-        or      a
-        jr      z, run_lane
-        dec     (hl)
-        ret
+3$:     dec     (hl)                    ; the global lane
+        ret     nz
 
 ; HL = IX = lane record (of its channel). Runs the lane's commands up to and including the
 ; next end of line.
@@ -730,9 +721,10 @@ note_off:
         set     6, C_FLAGS(ix)
         jr      command
 end_of_line:
+        inc     a
         ex      de, hl
         pop     hl
-        ld      (hl), a                 ; the lines to rest after this one
+        ld      (hl), a                 ; the lines of this command
         inc     hl
         ld      (hl), e
         inc     hl
@@ -879,7 +871,14 @@ update_tone:
         jr      nc, tone_off
         and     #0x3C
         jr      z, tone_idle            ; nothing moves: period and attenuation stay
-        res     6, (hl)
+        cp      #0x10
+        jr      nz, 9$
+        inc     hl                      ; only the envelope moves: C_VIB
+        inc     (hl)
+        ld      de, #(C_ADD - C_VIB)
+        add     hl, de
+        jr      tone_att
+9$:     res     6, (hl)
         and     #0x0C                   ; a moving curve or a "PV" offset
         jr      nz, 1$
         inc     hl                      ; C_VIB
@@ -946,6 +945,7 @@ update_tone:
 4$:     ld      (hl), d
         call    write_period
 5$:     inc     hl                      ; C_ADD
+tone_att:
         ld      a, (hl)
         inc     hl                      ; C_ENV
         ld      e, (hl)
