@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "app/Exceptions.h"
@@ -30,28 +31,66 @@ void SyncDirectory(const std::string& dir) {
     }
 }
 
-}  // namespace
+// Where a write to `path` must land: a symbolic link (or a chain of them) is followed to
+// the file it names, so that the rename replaces that file and the links stay. A dangling
+// link gives the path it points at, where the file is then created. Empty for a loop.
+std::string FinalTarget(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info;
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+        std::vector<char> buffer(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+        const ssize_t n = readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return "";
+        const std::string link(buffer.data(), static_cast<size_t>(n));
+        if (link.front() == '/') {
+            current = link;
+        } else {
+            const std::string dir = DirectoryOf(current);
+            current = (dir == "/" ? std::string("/") : dir + "/") + link;
+        }
+    }
+    return "";
+}
 
-SafeFileWriter::SafeFileWriter(const std::string& path, bool text) : target(path) {
-    (void)text;  // POSIX makes no difference between text and binary streams.
+// Creates a new temporary beside `path`. Created with 0666 so that the umask (and a default
+// ACL) decide the permissions of a new file, as for any other program's new files.
+int CreateTemporary(const std::string& path, std::string& name) {
     const size_t slash = path.find_last_of('/');
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::string dir = DirectoryOf(path);
-    std::string pattern = (dir == "/" ? std::string("/") : dir + "/") + "." + base + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
+    const std::string prefix = (dir == "/" ? std::string("/") : dir + "/") + "." + base + ".";
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = prefix;
+        for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+}  // namespace
+
+SafeFileWriter::SafeFileWriter(const std::string& path, bool text)
+    : target(path), destination(FinalTarget(path)) {
+    (void)text;  // POSIX makes no difference between text and binary streams.
+    if (destination.empty()) throw Exception("SafeFileWriter: Can't create file");
+    std::string name;
+    const int fd = CreateTemporary(destination, name);
     if (fd < 0) throw Exception("SafeFileWriter: Can't create file");
-    // mkstemp creates 0600; a replaced file keeps its permissions, a new one gets the usual.
+    // A replaced file keeps its permissions.
     struct stat old;
-    fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    if (stat(destination.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     file = fdopen(fd, "wb");
     if (!file) {
         close(fd);
-        unlink(name.data());
+        unlink(name.c_str());
         throw Exception("SafeFileWriter: Can't create file");
     }
-    temporary.assign(name.data());
+    temporary = name;
 }
 
 SafeFileWriter::~SafeFileWriter() { Abandon(); }
@@ -77,12 +116,12 @@ void SafeFileWriter::Commit() {
         Abandon();
         throw FileIOException("SafeFileWriter::Commit(): Can't write data");
     }
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
+    if (rename(temporary.c_str(), destination.c_str()) != 0) {
         Abandon();
         throw FileIOException("SafeFileWriter::Commit(): Can't replace file");
     }
     temporary.clear();
-    SyncDirectory(DirectoryOf(target));
+    SyncDirectory(DirectoryOf(destination));
 }
 
 void WriteFileSafely(const std::string& path, const void* data, size_t size) {

@@ -1,6 +1,8 @@
 // Writing a file so that the previous one survives any failure: the data goes to a
 // temporary file in the same directory, is flushed and synced, and only then renamed over
-// the target. Every file the program writes goes through this.
+// the target. A target that is a symbolic link is followed: the file it names (through any
+// chain of links) gets the data and the links stay. Every file the program writes goes
+// through this.
 #pragma once
 
 #include <cstdio>
@@ -8,8 +10,9 @@
 
 class SafeFileWriter {
 public:
-    // Opens a temporary beside `path` for binary (or text) writing; throws Exception when it
-    // cannot be created.
+    // Opens a temporary beside `path` (beside the file a link at `path` names) for binary
+    // (or text) writing; throws Exception when it cannot be created. A replaced file keeps
+    // its permissions; a new one gets what the umask leaves of 0666.
     explicit SafeFileWriter(const std::string& path, bool text = false);
     // Removes the temporary unless Commit succeeded; the target is never touched then.
     ~SafeFileWriter();
@@ -28,6 +31,7 @@ public:
 
 private:
     std::string target;
+    std::string destination;  // `target` with symbolic links followed
     std::string temporary;
     FILE* file = nullptr;
 };

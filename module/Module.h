@@ -149,8 +149,9 @@ public:
 
     // Reads a module file, or hands a foreign file (MOD, VGM/VGZ, MIDI, BASIC) to
     // `importer`. Returns false when an importer gave up (a cancelled dialog); throws for a
-    // file that cannot be opened, is too short, of no known kind or malformed. The module
-    // is left in an unspecified state on failure: load into a temporary and copy on success.
+    // file that cannot be opened, is too short, of no known kind, malformed or cut short.
+    // The module changes only on success (returning true); otherwise it, its fileName and
+    // its directory stay exactly as they were.
     bool Load(const std::string& path, ImportHandler* importer = nullptr);
 
     // Writes the module file to an open, seekable file at its current offset (the chunk

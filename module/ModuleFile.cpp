@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/Exceptions.h"
@@ -422,7 +423,10 @@ void Module::Save(const std::string& path) {
     SplitPath(path, directory, fileName);
 }
 
-bool Module::Load(const std::string& path, ImportHandler* importer) {
+namespace {
+
+// Fills `module` (a fresh one) from the file; the whole of Module::Load but the commit.
+bool LoadInto(Module& module, const std::string& path, ImportHandler* importer) {
     uint64_t length = 0;
     FileCloser file(OpenRegularFile(path, length));
     if (!file.Get()) throw Exception("Module::Load(): Can't open file");
@@ -444,8 +448,8 @@ bool Module::Load(const std::string& path, ImportHandler* importer) {
     if (kind == FileKind::Unknown || kind == FileKind::LegacyModule)
         throw Exception("Module::Load(): Unknown file type");
     if (kind == FileKind::Module) {
-        ReadModuleFile(file.Get(), *this);
-        SplitPath(path, directory, fileName);
+        ReadModuleFile(file.Get(), module);
+        SplitPath(path, module.directory, module.fileName);
         return true;
     }
 
@@ -458,13 +462,24 @@ bool Module::Load(const std::string& path, ImportHandler* importer) {
     if (kind == FileKind::Vgm) {
         // The VGM importer reads through a gzip reader of its own, by path.
         file.Close();
-        imported = importer->Import(*this, kind, nullptr, path);
+        imported = importer->Import(module, kind, nullptr, path);
     } else {
         std::rewind(file.Get());
-        imported = importer->Import(*this, kind, file.Get(), path);
+        imported = importer->Import(module, kind, file.Get(), path);
     }
     // An imported song has no file of its own yet; the first save asks for a name.
-    fileName.clear();
-    directory.clear();
+    module.fileName.clear();
+    module.directory.clear();
     return imported;
+}
+
+}  // namespace
+
+bool Module::Load(const std::string& path, ImportHandler* importer) {
+    // Read into a module of its own, so that a malformed file, a failed read or a cancelled
+    // import leaves this one exactly as it was; only a complete song replaces it.
+    auto loaded = std::make_unique<Module>();
+    if (!LoadInto(*loaded, path, importer)) return false;
+    *this = std::move(*loaded);
+    return true;
 }

@@ -1,6 +1,7 @@
 // Safe file replacement and program paths.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -69,6 +70,90 @@ TEST(SafeFileWriter, WriteFileSafelyCreatesNewFiles) {
     EXPECT_EQ(ReadWholeFile(dir.File("a.bin")), std::string("\0\1\2", 3));
     WriteFileSafely(dir.File("empty"), nullptr, 0);
     EXPECT_EQ(ReadWholeFile(dir.File("empty")), "");
+}
+
+namespace {
+
+void WriteThrough(const std::string& path, const char* text) {
+    SafeFileWriter writer(path);
+    std::fputs(text, writer.File());
+    writer.Commit();
+}
+
+std::string LinkText(const std::string& link) {
+    std::error_code error;
+    return std::filesystem::read_symlink(link, error).string();
+}
+
+// Sets the umask for one scope.
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask) : previous(umask(mask)) {}
+    ~UmaskScope() { umask(previous); }
+
+private:
+    mode_t previous;
+};
+
+}  // namespace
+
+// A song reached through a link is saved into the file the link names; the link stays.
+TEST(SafeFileWriter, SymbolicLinksAreFollowedAndKept) {
+    TestDirectory dir;
+    std::filesystem::create_directory(dir.File("songs"));
+    WriteWholeFile(dir.File("songs/real.quavex"), "old");
+    chmod(dir.File("songs/real.quavex").c_str(), 0600);
+    ASSERT_EQ(symlink("songs/real.quavex", dir.File("link.quavex").c_str()), 0);
+    WriteThrough(dir.File("link.quavex"), "via link");
+    EXPECT_EQ(LinkText(dir.File("link.quavex")), "songs/real.quavex");
+    EXPECT_EQ(ReadWholeFile(dir.File("songs/real.quavex")), "via link");
+    struct stat info;
+    ASSERT_EQ(stat(dir.File("songs/real.quavex").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.quavex", "songs"}));
+
+    // A link to a link, the second one absolute: both stay, the file at the end changes.
+    ASSERT_EQ(symlink(dir.File("link.quavex").c_str(), dir.File("second").c_str()), 0);
+    WriteThrough(dir.File("second"), "via two links");
+    EXPECT_EQ(LinkText(dir.File("second")), dir.File("link.quavex"));
+    EXPECT_EQ(LinkText(dir.File("link.quavex")), "songs/real.quavex");
+    EXPECT_EQ(ReadWholeFile(dir.File("songs/real.quavex")), "via two links");
+    EXPECT_EQ(std::filesystem::directory_iterator(dir.File("songs"))->path().filename(),
+              "real.quavex");
+
+    // A dangling link: the file it names is created, the link now leads to it.
+    ASSERT_EQ(symlink("songs/new.quavex", dir.File("dangling").c_str()), 0);
+    WriteThrough(dir.File("dangling"), "created");
+    EXPECT_EQ(LinkText(dir.File("dangling")), "songs/new.quavex");
+    EXPECT_EQ(ReadWholeFile(dir.File("songs/new.quavex")), "created");
+
+    // Links in a circle name no file: nothing is written anywhere.
+    ASSERT_EQ(symlink("loop-b", dir.File("loop-a").c_str()), 0);
+    ASSERT_EQ(symlink("loop-a", dir.File("loop-b").c_str()), 0);
+    EXPECT_THROW(SafeFileWriter(dir.File("loop-a")), Exception);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling", "link.quavex", "loop-a",
+                                                       "loop-b", "second", "songs"}));
+}
+
+TEST(SafeFileWriter, NewFilesFollowTheUmask) {
+    TestDirectory dir;
+    struct stat info;
+    {
+        UmaskScope mask(027);
+        WriteThrough(dir.File("private"), "x");
+    }
+    ASSERT_EQ(stat(dir.File("private").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    {
+        UmaskScope mask(0);
+        WriteThrough(dir.File("shared"), "x");
+        // Replacing keeps what the file had, whatever the umask says.
+        WriteThrough(dir.File("private"), "y");
+    }
+    ASSERT_EQ(stat(dir.File("shared").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666u);
+    ASSERT_EQ(stat(dir.File("private").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST(Paths, FullPathNormalises) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ModuleCompare.h"
 #include "ModuleTestSupport.h"
 #include "app/Exceptions.h"
 #include "module/Module.h"
@@ -577,6 +578,9 @@ TEST(ModuleFile, EveryTruncationFails) {
     const std::string path = dir.File("cut.quavex");
     int failures = 0;
     auto module = NewModule();
+    auto marked = NewModule();
+    moduletest::MarkModule(*module);
+    moduletest::MarkModule(*marked);
     for (size_t n = 0; n < file.size(); ++n) {
         WriteAll(path, Bytes(file.begin(), file.begin() + static_cast<long>(n)));
         try {
@@ -585,8 +589,15 @@ TEST(ModuleFile, EveryTruncationFails) {
         } catch (const Exception&) {
             ++failures;
         }
+        // A failed load is no load: song, file name and directory stay as they were.
+        ASSERT_EQ(moduletest::ModuleDifference(*module, *marked), "") << "cut to " << n;
     }
     EXPECT_EQ(failures, static_cast<int>(file.size()));
+    WriteAll(path, file);
+    ASSERT_TRUE(module->Load(path));
+    EXPECT_EQ(module->fileName, "cut.quavex");
+    EXPECT_EQ(module->directory, dir.Path());
+    EXPECT_EQ(module->notes, std::string(300, 'z'));
 }
 
 TEST(ModuleFile, FailedSaveKeepsThePreviousFile) {
