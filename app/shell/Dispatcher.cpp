@@ -4,7 +4,8 @@
 #include <sys/mman.h>
 
 #include "app/Exceptions.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
+#include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
 #include "gui/Requesters.h"
 
@@ -63,22 +64,24 @@ const DispatchRow* FindRow(const GUI_Event& event) {
 void DispatchEvent(const GUI_Event& event) {
     const DispatchRow* row = FindRow(event);
     if (row == nullptr) {
-        if (event.type == GUI_EVENT_KEY && Editor().key) {
-            GUI_Event e = event;
-            DispatchRow editorRow = {GUI_EVENT_KEY,
-                                     -1,
-                                     -1,
-                                     -1,
-                                     kKeyAnyModifiers,
-                                     [](const GUI_Event& k) { Editor().key(k); },
-                                     -1,
-                                     nullptr};
-            RunGuarded(editorRow, e);
+        if (event.type == GUI_EVENT_KEY) {
+            const DispatchRow editorRow = {GUI_EVENT_KEY,
+                                           -1,
+                                           -1,
+                                           -1,
+                                           kKeyAnyModifiers,
+                                           [](const GUI_Event& k) { EditorKey(k); },
+                                           -1,
+                                           nullptr};
+            RunGuarded(editorRow, event);
         }
         return;
     }
     if (row->menu >= 0) {
-        DispatchMenu(row->menu);
+        // Holding these keys down must not cut, paste or interpolate again and again.
+        const bool once = row->menu == kMenuCut || row->menu == kMenuCopy ||
+                          row->menu == kMenuPaste || row->menu == kMenuGradient;
+        if (!(once && event.repeat)) DispatchMenu(row->menu);
         return;
     }
     if (row->handler) RunGuarded(*row, event);
