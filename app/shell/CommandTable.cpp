@@ -5,6 +5,7 @@
 #include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/EditMenu.h"
+#include "app/shell/FileCommands.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 
@@ -20,14 +21,16 @@ const DispatchRow kTable[] = {
     EventRow(GUI_EVENT_QUIT, CommandQuit),
 
     // File menu.
-    MenuRow(kMenuNewModule, kNotYet),
-    MenuRow(kMenuLoadModule, kNotYet, "Couldn't load module."),
+    MenuRow(kMenuNewModule, CommandNewModule),
+    MenuRow(kMenuLoadModule, CommandLoadModule, "Couldn't load module."),
     MenuRangeRow(kMenuRecentFirst, kMenuRecentLast, CommandLoadRecent, "Couldn't load module."),
-    MenuRow(kMenuSaveModule, kNotYet, "Couldn't save module."),
-    MenuRow(kMenuSaveModuleAs, kNotYet, "Couldn't save module."),
-    MenuRow(kMenuExportDadivev, kNotYet, "Couldn't export module."),
-    MenuRow(kMenuExportVgm, kNotYet, "Couldn't export module."),
-    MenuRow(kMenuExportMid, kNotYet, "Couldn't export module."),
+    MenuRow(kMenuSaveModule, CommandSaveModule, "Couldn't save module."),
+    MenuRow(kMenuSaveModuleAs, CommandSaveModuleAs, "Couldn't save module."),
+    MenuRow(kMenuExportDadivev, CommandExportDadivev, "Couldn't export module."),
+    MenuRow(kMenuExportVgm, CommandExportVgm, "Couldn't export module."),
+    MenuRow(kMenuExportMid, CommandExportMid, "Couldn't export module."),
+    MenuRow(kMenuExportSmsRom, CommandExportSmsRom, "Couldn't export module."),
+    MenuRow(kMenuExportGgRom, CommandExportGgRom, "Couldn't export module."),
     MenuRow(kMenuPreferences, CommandPreferences),
     MenuRow(kMenuQuit, CommandQuit),
 
@@ -80,8 +83,8 @@ const DispatchRow kTable[] = {
     // Settings.
     GadgetRow(kMain, kMainPatternSettings, kNotYet),
     GadgetRow(kMain, kMainPatternResize, kNotYet),
-    GadgetRow(kMain, kMainModuleSettings, kNotYet),
-    GadgetRow(kMain, kMainModuleInfo, kNotYet),
+    GadgetRow(kMain, kMainModuleSettings, CommandModuleSettings),
+    GadgetRow(kMain, kMainModuleInfo, CommandModuleInfo),
     // The pattern area's mouse events go to the editor.
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_DOWN),
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_MOVE),

@@ -8,6 +8,7 @@
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
+#include "app/shell/Recovery.h"
 #include "app/shell/Shell.h"
 #include "gui/Requesters.h"
 
@@ -84,6 +85,7 @@ void SyncWithSoundThread() {
     if ((lineRead || movedPattern || stopped) && gShell.gui)
         RefreshPlayerFields(*gShell.gui, speed, stereo);
     UpdateEditor();
+    RecoveryTick();
 }
 
 void RestoreDisplay() {

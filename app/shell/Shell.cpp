@@ -15,6 +15,7 @@
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
+#include "app/shell/Recovery.h"
 #include "module/Module.h"
 #include "sound/sdl/SdlAudioDevice.h"
 
@@ -169,7 +170,9 @@ int Run(const std::vector<std::string>& arguments) {
     if (Init()) {
         try {
             // The macros load here once they exist (an empty store until then).
+            RecoveryStart();
             LoadCommandLineModule(arguments);
+            OfferRecovery();
             MainLoop();
         } catch (...) {
             crashed = true;
@@ -179,6 +182,10 @@ int Run(const std::vector<std::string>& arguments) {
                 CrashSave(Now());
             } catch (...) {
             }
+        }
+        try {
+            RecoveryEnd(gShell.quit && !gShell.terminateRequested.load(), crashed);
+        } catch (...) {
         }
     }
     Quit();

@@ -43,6 +43,9 @@ const Entry kExpected[] = {
     {2, "-", -1, ""},
     {2, "VGM...", 5, ""},
     {2, "MID...", 6, ""},
+    {2, "-", -1, ""},
+    {2, "SMS ROM...", 68, ""},
+    {2, "GG ROM...", 69, ""},
     {1, "-", -1, ""},
     {1, "Preferences", 7, ""},
     {1, "-", -1, ""},
@@ -252,7 +255,9 @@ TEST_F(ShellTest, EveryMenuEntryGivesItsCommandOrSaysItIsNotAvailableYet) {
         kMenuDetuneDown, kMenuDetuneInvert, kMenuDetuneReset, kMenuClipboardSystem,
         kMenuClipboardSystem + 1, kMenuClipboardSystem + 2, kMenuClipboardSystem + 3,
         kMenuClipboardSystem + 4, kMenuWrapVolume, kMenuCopyPasteInstVol, kMenuPasteDelete,
-        kMenuChangeInstruments, kMenuCopyChannels};
+        kMenuChangeInstruments, kMenuCopyChannels, kMenuNewModule, kMenuLoadModule,
+        kMenuSaveModule, kMenuSaveModuleAs, kMenuExportDadivev, kMenuExportVgm, kMenuExportMid,
+        kMenuExportSmsRom, kMenuExportGgRom};
     for (const auto& [command, hover] : path) {
         if (command == kMenuQuit) continue;
         SCOPED_TRACE(command);
