@@ -32,6 +32,13 @@ bool MayDropChanges(const char* question) {
            GUI_QuestionRequester(*gShell.gui, question, "Yes", "No");
 }
 
+// Where the chosen file is: a name typed with its own path may lie outside the directory
+// the requester showed.
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+}
+
 // The module's file name with `extension` in place of its own, as the name an export
 // requester offers ("song.quavex" gives "song.vgm").
 std::string NameWithExtension(const std::string& fileName, const std::string& extension) {
@@ -61,7 +68,7 @@ std::string ChooseExportPath(const char* kind, const char* extension) {
     request.extension = extension;
     request.fileName = NameWithExtension(gModule.fileName, extension);
     if (!GUI_FileRequester(*gShell.gui, request)) return "";
-    gPreferences.lastExportDir = request.directory;
+    gPreferences.lastExportDir = DirectoryOf(request.result);
     StopPlayback();
     return request.result;
 }
@@ -135,7 +142,7 @@ void CommandSaveModuleAs(const GUI_Event&) {
     request.fileName = gModule.fileName;
     if (!GUI_FileRequester(*gShell.gui, request)) return;
     SaveTo(request.result);
-    gPreferences.lastModuleDir = request.directory;
+    gPreferences.lastModuleDir = DirectoryOf(request.result);
 }
 
 void CommandExportDadivev(const GUI_Event&) {

@@ -33,7 +33,7 @@ bool RunImportDialog(const ImportDialog& dialog, const std::vector<GUI_GadgetDes
                      ChipSettings& chip) {
     GUI& gui = *gShell.gui;
     GUI_Window* w =
-        gui.OpenWindow(dialog.number, dialog.title, std::min(520, gui.ScreenWidth() - 20), d);
+        gui.OpenWindow(dialog.number, dialog.title, std::min(560, gui.ScreenWidth() - 20), d);
     if (!w) return false;
     if (dialog.fill) dialog.fill(*w);
     bool okay = false;
@@ -120,14 +120,16 @@ void TakeMidiChannel(const GUI_Window& w, MidiOptions& options) {
 
 bool RunMidiDialog(const MidiProbe&, MidiOptions& options) {
     std::vector<GUI_GadgetDesc> d;
+    // The list reaches one row below the fields beside it, which takes its extra height, so
+    // that the fields stay together at the top.
     d.push_back(List(0, 0, 2, ListRows(5, 7), "MIDI channels"));
-    d.back().rows = 3;
+    d.back().rows = 4;
     d.push_back(Gadget(GT_CHECKBOX, 0, 2, 2, "Enable:"));
     d.push_back(Number(1, 2, 2, "Channel #:", "%1D", 0, 3, 0));
     d.push_back(Number(2, 2, 2, "Instrument #:", "%2D", 0, 15, 0));
-    AddChipGroup(d, 3, 0, -1, -1);
-    d.push_back(OkayButton(4, 0, 2));
-    d.push_back(CancelButton(4, 2, 2));
+    AddChipGroup(d, 4, 0, -1, -1);
+    d.push_back(OkayButton(5, 0, 2));
+    d.push_back(CancelButton(5, 2, 2));
     ImportDialog dialog;
     dialog.number = kImportMidiWindow;
     dialog.title = "Load MIDI file";
@@ -176,9 +178,10 @@ bool RunVgmDialog(const VgmProbe& probe, VgmOptions& options) {
     std::snprintf(width, sizeof width, "%d", probe.width);
     std::vector<GUI_GadgetDesc> d;
     d.push_back(Group(0, 0, 4, 2, "VGM file info"));
+    // The long labels stand in the right half, so that the choices on the left keep room.
     d.push_back(Text(0, 0, 2, "Rate:", "%16s", rate.c_str(), GUI_READONLY));
-    d.push_back(Text(0, 2, 2, "Chip clock:", "%16s", clock.c_str(), GUI_READONLY));
-    d.push_back(Text(1, 0, 2, "Noise channel pattern:", "%8s", pattern, GUI_READONLY));
+    d.push_back(Text(1, 0, 2, "Chip clock:", "%16s", clock.c_str(), GUI_READONLY));
+    d.push_back(Text(0, 2, 2, "Noise channel pattern:", "%8s", pattern, GUI_READONLY));
     d.push_back(Text(1, 2, 2, "Noise channel width:", "%8s", width, GUI_READONLY));
     AddChipGroup(d, 2, 0, -1, -1);
     d.push_back(OkayButton(3, 0, 2));

@@ -46,7 +46,18 @@ bool RunMidiExportDialog(const std::vector<MidiInstrumentUse>& uses, MidiProgram
     GUI& gui = *gShell.gui;
     const int rows = gui.ScreenHeight() >= 600 ? 12 : 8;
     std::vector<GUI_GadgetDesc> d;
+    // The rows as columns: the exporter's "%2d PE %32s" label only lines up in a font
+    // whose letters are all of one width.
     d.push_back(List(0, 0, 3, rows, "Instruments used"));
+    GUI_GadgetDesc column = Gadget(GT_LIST_COL, 0, 0, 1, "#");
+    column.width = 34;
+    d.push_back(column);
+    column.label = "Use";
+    column.width = 48;
+    d.push_back(column);
+    column.label = "Name";
+    column.width = 0;
+    d.push_back(column);
     d.push_back(List(0, 3, 1, rows, "Program"));
     d.push_back(Gadget(GT_BUTTON, 1, 0, 1, "Preview"));
     d.push_back(OkayButton(2, 0, 2));
@@ -55,7 +66,13 @@ bool RunMidiExportDialog(const std::vector<MidiInstrumentUse>& uses, MidiProgram
         gui.OpenWindow(kExportMidiWindow, "Export MIDI", std::min(520, gui.ScreenWidth() - 20), d);
     if (!w) return false;
     std::vector<std::string> rowsText, programText;
-    for (const MidiInstrumentUse& u : uses) rowsText.push_back(u.label);
+    for (const MidiInstrumentUse& u : uses) {
+        const char* kind = u.use == MidiUse::Tone            ? ""
+                           : u.use == MidiUse::PeriodicNoise ? "PE"
+                                                             : "WN";
+        rowsText.push_back(std::to_string(u.instrument) + "\t" + kind + "\t" +
+                           gModule.instruments[u.instrument & 15].name);
+    }
     for (int p = 0; p < 128; ++p) programText.push_back(std::to_string(p));
     w->SetListEntries(kUses, rowsText);
     w->SetListEntries(kPrograms, programText);

@@ -46,8 +46,9 @@ std::vector<GUI_GadgetDesc> SettingsDescriptions(const ModuleSettingsDraft& s, i
     AddChipGroup(d, 3, 0, s.chipType, s.frequencyDivider);
     d.push_back(
         Number(4, 0, 2, "Repeat position:", "%3D", 0, s.repeatPositionMax, s.repeatPosition));
+    // The long labels stand in the right half, so that the choices on the left keep room.
     d.push_back(Number(4, 2, 2, "Initial speed:", "%2D.%3D", 8, 255, s.initialSpeed, 8));
-    d.push_back(Number(5, 0, 2, "Initial GG stereo ($):", "%2X", 0, 255, s.initialStereo, 16));
+    d.push_back(Number(5, 2, 2, "Initial GG stereo ($):", "%2X", 0, 255, s.initialStereo, 16));
     d.push_back(OkayButton(6, 0, 2));
     d.push_back(CancelButton(6, 2, 2));
     return d;
@@ -143,7 +144,7 @@ bool RunModuleSettingsDialog(const char* title, ModuleSettingsDraft& draft) {
     const int notesLines = gui.ScreenHeight() >= 600 ? 6 : 4;
     const std::vector<GUI_GadgetDesc> d = SettingsDescriptions(draft, notesLines);
     GUI_Window* w =
-        gui.OpenWindow(kModuleSettingsWindow, title, std::min(520, gui.ScreenWidth() - 20), d);
+        gui.OpenWindow(kModuleSettingsWindow, title, std::min(560, gui.ScreenWidth() - 20), d);
     if (!w) return false;
     bool okay = false;
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {

@@ -29,6 +29,7 @@ struct RecoveryState {
     bool written = false;      // the file on disk holds this run's module
     int64_t due = 0;           // when the next write is due; 0: no unsaved change seen yet
     uint64_t fingerprint = 0;  // of the module last written
+    int64_t nextLockTry = 0;   // without the lock: when to try for it again
 };
 RecoveryState gRecovery;
 
@@ -163,7 +164,44 @@ bool Restore(const Note& note) {
     return true;
 }
 
+bool TakeLock() {
+    const std::string lock = UserFile("recovery.lock");
+    const int fd = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    // The kernel lets go of the lock when the process ends, however it ends.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    gRecovery.lockFile = fd;
+    return true;
+}
+
+void ReleaseLock() {
+    if (gRecovery.lockFile >= 0) close(gRecovery.lockFile);
+    gRecovery.lockFile = -1;
+}
+
+bool RecoveryFileExists() {
+    struct stat info;
+    return stat(RecoveryModulePath().c_str(), &info) == 0;
+}
+
+// A second tracker takes over the recovery file once the first has ended, unless that
+// one left a file behind for the next start to offer.
+void RetryLock() {
+    const int64_t now = Now();
+    if (now < gRecovery.nextLockTry) return;
+    gRecovery.nextLockTry = now + kRecoveryInterval;
+    if (TakeLock() && RecoveryFileExists()) ReleaseLock();
+}
+
 }  // namespace
+
+void RecoveryStart() {
+    gRecovery = RecoveryState();
+    if (!TakeLock()) gRecovery.nextLockTry = Now() + kRecoveryInterval;
+}
 
 std::string RecoveryModulePath() { return UserFile("recovery.quavex"); }
 std::string RecoveryNotePath() { return UserFile("recovery.info"); }
@@ -177,22 +215,8 @@ std::string RecoveryQuestion(int64_t secondsSince1970) {
     return std::string("Restore the unsaved module from ") + when + "?";
 }
 
-void RecoveryStart() {
-    gRecovery = RecoveryState();
-    const std::string lock = UserFile("recovery.lock");
-    const int fd = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return;
-    }
-    gRecovery.lockFile = fd;
-}
-
 void OfferRecovery() {
-    if (gRecovery.lockFile < 0 || !gShell.gui) return;
-    struct stat info;
-    if (stat(RecoveryModulePath().c_str(), &info) != 0) return;
+    if (gRecovery.lockFile < 0 || !gShell.gui || !RecoveryFileExists()) return;
     const Note note = ReadNote();
     if (!GUI_QuestionRequester(*gShell.gui, RecoveryQuestion(note.time), "Yes", "No")) {
         Remove();
@@ -210,6 +234,7 @@ void OfferRecovery() {
 }
 
 void RecoveryTick() {
+    if (gRecovery.lockFile < 0) RetryLock();
     if (gRecovery.lockFile < 0) return;
     if (!ModuleHasChanges()) {
         gRecovery.due = 0;
@@ -246,6 +271,6 @@ void RecoveryEnd(bool userQuit, bool crashed) {
         } catch (...) {
         }
     }
-    close(gRecovery.lockFile);
+    ReleaseLock();
     gRecovery = RecoveryState();
 }
