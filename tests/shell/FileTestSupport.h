@@ -38,11 +38,23 @@ inline void PressKey(int scancode) {
     DRELM_InjectKey(scancode, false);
 }
 
-// A modal step that types `name` into the open file requester and accepts it.
+// A modal step that picks `name` in the open file requester: a double click on its entry
+// when it is listed (the name field holds 20 characters only), else typed and accepted.
 inline std::function<void()> Choose(const std::string& name) {
     return [name] {
         GUI_Window* w = Requester();
         ASSERT_NE(w, nullptr);
+        const std::vector<std::string>& entries = w->Gadget(kList)->entries;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].substr(0, entries[i].find('\t')) != name) continue;
+            GUI_Event e;
+            e.type = GUI_EVENT_LIST_ACTIVATED;
+            e.window = kRequesterWindow;
+            e.gadget = kList;
+            e.value = int(i);
+            gShell.gui->PostEvent(e);
+            return;
+        }
         w->SetText(kName, name);
         ClickGadget(kRequesterWindow, kAccept);
     };
