@@ -298,3 +298,50 @@ TEST_F(ShellTest, ExportsThatCannotBeWrittenSaySoAndCancelledOnesWriteNothing) {
     EXPECT_EQ(seen, std::vector<std::string>{"Couldn't export module."});
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 0);
 }
+
+// The load requester lists names whatever their letters' case, BASIC programs saved as
+// ".bam" among them, and each loads as its kind.
+TEST_F(ShellTest, LoadListsAndLoadsFilesWhateverTheCaseOfTheirNames) {
+    const std::string songs = dir.File("songs");
+    std::filesystem::create_directory(songs);
+    WriteWholeFile(songs + "/SONG.MOD", TinyMod());
+    WriteWholeFile(songs + "/mod.Title", TinyMod());
+    WriteWholeFile(songs + "/TUNE.BAS", TinyBasic());
+    WriteWholeFile(songs + "/x.BAM", TinyBasic());
+    WriteWholeFile(songs + "/notes.txt", "not a song");
+    std::vector<std::string> listed;
+    struct Load {
+        const char* name;
+        int window, typeGadget;
+    } loads[] = {{"SONG.MOD", kImportModWindow, 2},
+                 {"mod.Title", kImportModWindow, 2},
+                 {"TUNE.BAS", kImportBasicWindow, 6},
+                 {"x.BAM", kImportBasicWindow, 6}};
+    std::vector<std::string> loaded;
+    steps.push_back([&] {
+        gPreferences.lastModuleDir = songs;
+        modalSteps = {nullptr, [&] {
+                          listed = ListedNames();
+                          ClickGadget(kRequesterWindow, kCancel);
+                      }};
+        DispatchMenu(kMenuLoadModule);
+    });
+    for (const Load& load : loads) {
+        steps.push_back([&] {
+            modalSteps = {nullptr, Choose(load.name), nullptr, [&] {
+                              GUI_Window* w = Window(load.window);
+                              ASSERT_NE(w, nullptr) << load.name;
+                              w->SetValue(load.typeGadget, 0);
+                              w->SetValue(load.typeGadget + 1, 0);
+                              ClickGadget(load.window, load.typeGadget + 2);
+                          }};
+            DispatchMenu(kMenuLoadModule);
+        });
+        steps.push_back([&] { loaded.push_back(gPreferences.lastModules[0]); });
+    }
+    RunTracker();
+    EXPECT_EQ(listed, (std::vector<std::string>{"..", "mod.Title", "SONG.MOD", "TUNE.BAS", "x.BAM",
+                                                "[/]", "[~]"}));
+    EXPECT_EQ(loaded, (std::vector<std::string>{songs + "/SONG.MOD", songs + "/mod.Title",
+                                                songs + "/TUNE.BAS", songs + "/x.BAM"}));
+}
