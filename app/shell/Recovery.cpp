@@ -11,10 +11,10 @@
 #include <ctime>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
 #include "app/Exceptions.h"
 #include "app/Paths.h"
+#include "app/RecoveryNote.h"
 #include "app/SafeFile.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
@@ -92,9 +92,7 @@ void Write() {
         gModule.Write(writer.File());
         writer.Commit();
     }
-    std::ostringstream note;
-    note << "time " << Now() << "\npath " << OwnPath(gModule) << "\n";
-    const std::string text = note.str();
+    const std::string text = FormatRecoveryNote({Now(), OwnPath(gModule)});
     WriteFileSafely(RecoveryNotePath(), text.data(), text.size());
     gRecovery.written = true;
     gRecovery.fingerprint = fingerprint;
@@ -106,32 +104,25 @@ void Remove() {
     gRecovery.written = false;
 }
 
-struct Note {
-    int64_t time = 0;
-    std::string path;
-};
-
 // The note beside the recovery module; without one, the module file's own time.
-Note ReadNote() {
-    Note note;
+RecoveryNote ReadNote() {
+    std::string text;
     if (FILE* f = std::fopen(RecoveryNotePath().c_str(), "rb")) {
-        char line[4096];
-        while (std::fgets(line, sizeof line, f)) {
-            std::string text(line);
-            while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-            if (text.rfind("time ", 0) == 0)
-                note.time = std::strtoll(text.c_str() + 5, nullptr, 10);
-            if (text.rfind("path ", 0) == 0) note.path = text.substr(5);
-        }
+        char buffer[4096];
+        size_t got;
+        // A note is two short lines; anything much longer is no note of ours.
+        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0 && text.size() < 65536)
+            text.append(buffer, got);
         std::fclose(f);
     }
+    RecoveryNote note = ParseRecoveryNote(text);
     struct stat info;
     if (note.time <= 0 && stat(RecoveryModulePath().c_str(), &info) == 0) note.time = info.st_mtime;
     return note;
 }
 
 // Puts the recovery module in place of the current one; false when it cannot be read.
-bool Restore(const Note& note) {
+bool Restore(const RecoveryNote& note) {
     auto restored = std::make_unique<Module>();
     try {
         if (!restored->Load(RecoveryModulePath())) return false;
@@ -217,7 +208,7 @@ std::string RecoveryQuestion(int64_t secondsSince1970) {
 
 void OfferRecovery() {
     if (gRecovery.lockFile < 0 || !gShell.gui || !RecoveryFileExists()) return;
-    const Note note = ReadNote();
+    const RecoveryNote note = ReadNote();
     if (!GUI_QuestionRequester(*gShell.gui, RecoveryQuestion(note.time), "Yes", "No")) {
         Remove();
         return;
