@@ -1,6 +1,7 @@
 // tracker-shots DIR [SONG]: starts the tracker headless at 800x600 and at 640x480 with the
 // demo song (or SONG) and saves tracker-*.png pictures of the main window, with a menu
-// open, with the preferences dialog, and of the pattern view following the song.
+// open, with the preferences dialog, of the pattern view following the song, and of the
+// song and file dialogs.
 #include <SDL.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
+#include "tools/tracker-shots/DialogShots.h"
 
 namespace {
 
@@ -37,9 +39,11 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
     gShell.options.messageBox = [](const char*, const char* text) {
         std::fprintf(stderr, "%s\n", text);
     };
+    const std::vector<DialogShot> dialogs = SongDialogShots(home);
     int modalFrames = 0;
+    std::string shot = "preferences";
     gShell.options.modalHook = [&] {
-        if (++modalFrames == 3) Save(name("preferences"));
+        if (++modalFrames == 3) Save(name(shot.c_str()));
         if (modalFrames == 4) {
             DRELM_InjectKey(SDL_SCANCODE_ESCAPE, true);
             DRELM_InjectKey(SDL_SCANCODE_ESCAPE, false);
@@ -70,8 +74,19 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
             gShell.player.Start(0, 0, 1);
             for (int i = 0; i < 40; ++i) gShell.player.PlayFrame();
         }
-        if (pass == 11) Save(name("pattern"));
-        if (pass == 12) gShell.quit = true;
+        if (pass == 11) {
+            Save(name("pattern"));
+            std::lock_guard<std::recursive_mutex> lock(*gShell.soundMutex);
+            gShell.player.Stop();
+        }
+        // One dialog a pass, each pictured on its third frame and then cancelled.
+        const int dialog = pass - 12;
+        if (dialog >= 0 && dialog < int(dialogs.size())) {
+            shot = dialogs[size_t(dialog)].name;
+            modalFrames = 0;
+            dialogs[size_t(dialog)].open();
+        }
+        if (dialog == int(dialogs.size())) gShell.quit = true;
     };
     Run({"tonweave", song});
     SetUserDirectory("");
