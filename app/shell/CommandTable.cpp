@@ -1,6 +1,7 @@
 // The one table from GUI events to commands. The first matching row wins, so specific
 // rows stand before general ones. A feature that is not built yet has a row that says so;
 // building it means replacing that row's handler.
+#include "app/shell/ClipboardBinding.h"
 #include "app/shell/Commands.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
@@ -36,9 +37,9 @@ const DispatchRow kTable[] = {
     MenuRow(kMenuRedo, CommandRedo),
     MenuRangeRow(kMenuClipboardSystem, kMenuClipboardLast, CommandClipboardChoice),
     MenuRow(kMenuClear, CommandClear),
-    MenuRow(kMenuCut, kNotYet),
-    MenuRow(kMenuCopy, kNotYet),
-    MenuRow(kMenuPaste, kNotYet),
+    MenuRow(kMenuCut, CommandCut),
+    MenuRow(kMenuCopy, CommandCopy),
+    MenuRow(kMenuPaste, CommandPaste),
     MenuRangeRow(kMenuDouble, kMenuHalfResize, CommandResize),
     MenuRow(kMenuGradient, CommandGradient),
     MenuRangeRow(kMenuWrapVolume, kMenuPasteDelete, CommandEditingOption),

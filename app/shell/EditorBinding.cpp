@@ -8,6 +8,7 @@
 
 #include "app/Exceptions.h"
 #include "app/Preferences.h"
+#include "app/shell/ClipboardBinding.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
@@ -119,6 +120,7 @@ void SetupEditor(GUI& gui) {
     v.BindPlayer(&gShell.player, gShell.soundMutex.get());
     v.Setup(gModule, *gEditor.undo, gui.ScreenWidth(), gui.ScreenHeight());
     v.hooks.showMessage = ShowMessage;
+    SetupClipboards(v);
     v.wrapVolume = gPreferences.wrapVolume;
     gEditor.editMode = true;
     gEditor.settingsChanged = false;

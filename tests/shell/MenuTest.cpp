@@ -252,7 +252,7 @@ TEST_F(ShellTest, EveryMenuEntryGivesItsCommandOrSaysItIsNotAvailableYet) {
         kMenuDetuneDown, kMenuDetuneInvert, kMenuDetuneReset, kMenuClipboardSystem,
         kMenuClipboardSystem + 1, kMenuClipboardSystem + 2, kMenuClipboardSystem + 3,
         kMenuClipboardSystem + 4, kMenuWrapVolume, kMenuCopyPasteInstVol, kMenuPasteDelete,
-        kMenuChangeInstruments, kMenuCopyChannels};
+        kMenuChangeInstruments, kMenuCopyChannels, kMenuCut, kMenuCopy, kMenuPaste};
     for (const auto& [command, hover] : path) {
         if (command == kMenuQuit) continue;
         SCOPED_TRACE(command);
