@@ -225,7 +225,10 @@ void UpdateEditor() {
     if (!gEditor.undo || !gShell.gui) return;
     GUI& gui = *gShell.gui;
     PatternView& v = gEditor.view;
-    if (v.dirty & kRedrawOrderList) RefreshPatternList(gui);
+    if (v.dirty & kRedrawOrderList)
+        RefreshPatternList(gui);
+    else
+        KeepPatternListScroll(gui);
     if (v.dirty & kRedrawValues) RefreshValueFields(gui);
     if (v.dirty & kRedrawTitle) RefreshTitle();
     if (v.dirty & kRedrawMenus) RefreshEditMenu(gui);
