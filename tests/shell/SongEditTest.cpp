@@ -10,6 +10,17 @@
 
 namespace {
 
+std::string RunCommand(const std::string& command, int& status) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buffer[512];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, got);
+    status = pclose(p);
+    return out;
+}
+
 PatternLine& LineOf(int pattern, int line) { return gModule.patterns[pattern].lines[line]; }
 
 std::vector<int> Order() {
@@ -258,4 +269,32 @@ TEST_F(SongEditTest, UndoBringsTheOrderListBackToThePosition) {
     EXPECT_EQ(EditorSongPosition(), 30);
     EXPECT_LE(top, 30);
     EXPECT_GT(top + rows, 31);
+}
+
+TEST_F(SongEditTest, DeletingAPatternBeforeTheRepeatPositionLeavesAFileThatLoads) {
+    const std::string path = dir.File("deleted.quavex");
+    steps = {
+        [] {
+            gModule.MakePattern(1);
+            gModule.orderList[1] = gModule.orderList[2] = 1;
+            gModule.songLength = 3;
+            gModule.repeatPosition = 2;
+            SelectSongPosition(1);
+        },
+        [&] { ClickMain(kMainDeleteOld); },  // Return answers "Yes"
+        nullptr,
+        [&] {
+            EXPECT_EQ(Order(), (std::vector<int>{0}));
+            // The player reads it too, not only the file writer.
+            EXPECT_EQ(gModule.repeatPosition, 0);
+            gModule.Save(path);
+        },
+    };
+    RunTracker();
+    int status = -1;
+    const std::string info =
+        RunCommand("'" TW_BINARY_DIR "/bin/tonweave-convert' --info '" + path + "' 2>&1", status);
+    EXPECT_EQ(status, 0) << info;
+    EXPECT_NE(info.find("song_length=1\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("repeat_position=0\n"), std::string::npos) << info;
 }
