@@ -17,6 +17,9 @@
 #include "app/shell/Shell.h"
 #include "tools/tracker-shots/DialogShots.h"
 
+// The pattern dialogs, in PatternDialogShots.cpp.
+void ShootPatternDialogs(const std::string& dir, const std::string& song, int width, int height);
+
 namespace {
 
 void Save(const std::string& path) {
@@ -107,5 +110,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     Shoot(dir, song, 800, 600);
     Shoot(dir, song, 640, 480);
+    ShootPatternDialogs(dir, song, 800, 600);
+    ShootPatternDialogs(dir, song, 640, 480);
     return 0;
 }
