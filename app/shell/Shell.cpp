@@ -78,6 +78,12 @@ void VideoPhase() {
 
 void GraphicsLoadingPhase() { LoadPatternFont(AssetFile("modfont.png")); }
 
+void CloseFrontDialog() {
+    GUI& gui = *gShell.gui;
+    GUI_Window* front = gui.FrontWindow();
+    if (front && front->number != kMainWindowNumber) gui.CloseWindow(front);
+}
+
 void LatePhase() {
     GUI& gui = *gShell.gui;
     InstallMenu(gui);
@@ -99,6 +105,9 @@ void LatePhase() {
         [] {
             if (gShell.options.modalHook) gShell.options.modalHook();
             SyncWithSoundThread();
+            // A request to end the process closes every dialog on its way to the main
+            // loop, as a cancel would, so the tracker quits in order.
+            if (gShell.terminateRequested.load()) CloseFrontDialog();
         },
         [] { RestoreDisplay(); });
 }

@@ -7,6 +7,7 @@
 
 #include "app/Exceptions.h"
 #include "app/shell/CrashSave.h"
+#include "app/shell/Dialogs.h"
 #include "app/shell/MenuTable.h"
 #include "tests/shell/ShellFixture.h"
 
@@ -241,4 +242,23 @@ TEST_F(ShellTest, OtherExceptionsInACommandShowItsMessageAndCarryOn) {
     EXPECT_TRUE(after);
     ASSERT_EQ(requesters.size(), 1u);
     EXPECT_EQ(requesters[0], "Couldn't load module.");
+}
+
+TEST_F(ShellTest, TerminationRequestClosesAnOpenDialogAndQuitsInOrder) {
+    bool prefsOpen = false, stillOpen = false;
+    auto check = [&] { stillOpen = stillOpen || gShell.gui->FindWindow(kPreferencesWindow); };
+    steps = {[&] {
+        modalSteps = {[&] {
+                          prefsOpen = gShell.gui->FindWindow(kPreferencesWindow) != nullptr;
+                          gShell.terminateRequested.store(true);
+                      },
+                      // Without the close the dialog would still be open here.
+                      check, check, check};
+        DispatchMenu(kMenuPreferences);
+    }};
+    EXPECT_EQ(RunTracker({}), 0);
+    gShell.terminateRequested.store(false);
+    EXPECT_TRUE(prefsOpen);
+    EXPECT_FALSE(stillOpen);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("tonweave.prefs")));
 }
