@@ -963,6 +963,8 @@ write_both:
         out     (PSG), a
         ret
 write_slow:
+        cp      #(1 << W_DOUBLE)
+        jr      z, 2$                   ; only doubling, the usual slow case
         bit     W_TAKEN2, a
         jr      z, 1$
         ld      a, b
@@ -971,13 +973,11 @@ write_slow:
 1$:     ld      a, (wflags)
         bit     W_DOUBLE, a
         jr      z, write_both
-        bit     1, d                    ; above 511 the doubled period does not fit
-        jr      z, 2$
+2$:     sla     e
+        rl      d
+        bit     2, d                    ; above 511 the doubled period does not fit
+        jr      z, write_both
         ld      de, #0x3FF
-        jr      write_both
-2$:     ex      de, hl
-        add     hl, hl
-        ex      de, hl
         jr      write_both
 
 ; Attenuation A, before the music attenuation, to the tone channel of latch B. Keeps HL, B
