@@ -34,6 +34,7 @@ S_STEREO = 3            ; write the stereo byte to the Game Gear port
 S_PITCH = 4             ; asked: play half-clock songs at the tracker's pitch
 
 ; bits of `wflags`, which is 0 in the usual case: nothing taken, periods as they are
+W_MUSICATT = 0          ; the music is made quieter
 W_TAKEN2 = 2            ; the game holds tone channel 2
 W_TAKEN3 = 3            ; the game holds the noise channel
 W_DOUBLE = 5            ; this song's periods are doubled
@@ -352,6 +353,11 @@ _tw_set_attenuation::
         jr      c, 1$
         ld      a, #15
 1$:     ld      (musicatt), a
+        ld      hl, #wflags
+        res     W_MUSICATT, (hl)
+        or      a
+        jr      z, forget_chip
+        set     W_MUSICATT, (hl)
         jr      forget_chip
 
 ; void tw_take(unsigned char channels) -- bit 2 tone channel 2, bit 3 noise
@@ -676,11 +682,8 @@ run_lane:
 command:
         ld      a, (hl)
         inc     hl
-        cp      #0x21
-        jr      z, tone_note
-        jr      nc, 2$
         cp      #0x20
-        jr      z, note_off
+        jr      nc, 2$
         inc     a                       ; end of line: this one and n - 1 to rest
         ex      de, hl
         pop     hl
@@ -690,7 +693,10 @@ command:
         inc     hl
         ld      (hl), d
         ret
-2$:     cp      #0x30
+2$:     jr      z, note_off
+        cp      #0x21
+        jr      z, tone_note
+        cp      #0x30
         jr      nc, global
         cp      #0x22
         jr      z, noise_note
@@ -928,8 +934,21 @@ tone_att:
         cp      (hl)
         jr      z, 6$
         ld      (hl), a
-        call    write_tone_att
+        ld      e, a
+        ld      a, (wflags)
+        and     #((1 << W_MUSICATT) | (1 << W_TAKEN2))
+        jr      nz, 7$
+        ld      a, e                    ; as it is, the usual case
+        or      b
+        or      #0x10
+        out     (PSG), a
 6$:     inc     hl                      ; C_FRAMES
+        dec     (hl)
+        ret     nz
+        jp      next_phase
+7$:     ld      a, e
+        call    write_tone_att
+        inc     hl
         dec     (hl)
         ret     nz
         jp      next_phase
