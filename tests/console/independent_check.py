@@ -254,6 +254,8 @@ def compare_profiles(a, b):
     volume steps, so the loudest semitone alone is not enough."""
     import numpy as np
     count = min(len(a), len(b))
+    if count <= 0:
+        return 0.0, 0.0, 0
     a, b = a[:count], b[:count]
     loud_a, loud_b = a.sum(axis=1), b.sum(axis=1)
     sounding = (loud_a > 1e-3 * loud_a.max()) & (loud_b > 1e-3 * loud_b.max())
