@@ -1,12 +1,14 @@
 // The one table from GUI events to commands. The first matching row wins, so specific
 // rows stand before general ones. A feature that is not built yet has a row that says so;
 // building it means replacing that row's handler.
+#include "app/shell/ClipboardBinding.h"
 #include "app/shell/Commands.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/EditMenu.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
+#include "app/shell/PatternDialogs.h"
 
 namespace {
 
@@ -36,9 +38,9 @@ const DispatchRow kTable[] = {
     MenuRow(kMenuRedo, CommandRedo),
     MenuRangeRow(kMenuClipboardSystem, kMenuClipboardLast, CommandClipboardChoice),
     MenuRow(kMenuClear, CommandClear),
-    MenuRow(kMenuCut, kNotYet),
-    MenuRow(kMenuCopy, kNotYet),
-    MenuRow(kMenuPaste, kNotYet),
+    MenuRow(kMenuCut, CommandCut),
+    MenuRow(kMenuCopy, CommandCopy),
+    MenuRow(kMenuPaste, CommandPaste),
     MenuRangeRow(kMenuDouble, kMenuHalfResize, CommandResize),
     MenuRow(kMenuGradient, CommandGradient),
     MenuRangeRow(kMenuWrapVolume, kMenuPasteDelete, CommandEditingOption),
@@ -51,7 +53,7 @@ const DispatchRow kTable[] = {
     MenuRangeRow(kMenuMacroRunFirst, kMenuMacroRunTemporary, kNotYet),
 
     // Extras and Help.
-    MenuRow(kMenuMultiPatternSettings, kNotYet),
+    MenuRow(kMenuMultiPatternSettings, CommandMultiPatternSettings),
     MenuRow(kMenuChangeInstruments, CommandChangeInstruments),
     MenuRow(kMenuCopyChannels, CommandCopyChannels),
     MenuRow(kMenuReadme, CommandReadme),
@@ -59,11 +61,12 @@ const DispatchRow kTable[] = {
 
     // Main window: pattern list.
     GadgetRow(kMain, kMainPatternList, CommandSelectPosition, GUI_EVENT_LIST),
-    GadgetRow(kMain, kMainInsert, kNotYet),
-    GadgetRow(kMain, kMainRemove, kNotYet),
-    GadgetRow(kMain, kMainMakeNew, kNotYet),
-    GadgetRow(kMain, kMainDeleteOld, kNotYet),
-    GadgetRow(kMain, kMainOverview, kNotYet),
+    GadgetRow(kMain, kMainPatternList, CommandChoosePositionPattern, GUI_EVENT_LIST_ACTIVATED),
+    GadgetRow(kMain, kMainInsert, CommandInsertPosition),
+    GadgetRow(kMain, kMainRemove, CommandRemovePosition),
+    GadgetRow(kMain, kMainMakeNew, CommandMakePattern),
+    GadgetRow(kMain, kMainDeleteOld, CommandDeletePattern),
+    GadgetRow(kMain, kMainOverview, CommandPatternOverview),
     // Transport.
     GadgetRow(kMain, kMainPlay, CommandPlay),
     GadgetRow(kMain, kMainCursorPlay, CommandCursorPlay),
@@ -78,8 +81,8 @@ const DispatchRow kTable[] = {
     GadgetRow(kMain, kMainOctave, CommandValueField, kNumber),
     GadgetRow(kMain, kMainVolume, CommandValueField, kNumber),
     // Settings.
-    GadgetRow(kMain, kMainPatternSettings, kNotYet),
-    GadgetRow(kMain, kMainPatternResize, kNotYet),
+    GadgetRow(kMain, kMainPatternSettings, CommandPatternSettings),
+    GadgetRow(kMain, kMainPatternResize, CommandPatternResize),
     GadgetRow(kMain, kMainModuleSettings, kNotYet),
     GadgetRow(kMain, kMainModuleInfo, kNotYet),
     // The pattern area's mouse events go to the editor.
@@ -90,6 +93,8 @@ const DispatchRow kTable[] = {
 
     // Keys: the menu shortcuts and the shell's own.
     KeyRow(DRELM_KEY_RETURN, kKeyAlt, CommandFullScreen),
+    KeyRow(DRELM_KEY_PAGEUP, kKeyCtrl, CommandPreviousPositionPattern),
+    KeyRow(DRELM_KEY_PAGEDOWN, kKeyCtrl, CommandNextPositionPattern),
     ShortcutRow(DRELM_KEY_N, kKeyCtrl, kMenuNewModule),
     ShortcutRow(DRELM_KEY_O, kKeyCtrl, kMenuLoadModule),
     ShortcutRow(DRELM_KEY_S, kKeyCtrl, kMenuSaveModule),

@@ -245,14 +245,37 @@ TEST_F(ShellTest, EveryMenuEntryGivesItsCommandOrSaysItIsNotAvailableYet) {
     };
     RunTracker();
     // Entries whose command is built; every other entry must say it is not available.
-    const std::set<int> built = {
-        kMenuPreferences, kMenuReadme, kMenuProgramInfo, kMenuClear, kMenuDouble,
-        kMenuDoubleResize, kMenuHalf, kMenuHalfResize, kMenuGradient, kMenuTransposeNoteUp,
-        kMenuTransposeNoteDown, kMenuTransposeOctaveUp, kMenuTransposeOctaveDown, kMenuDetuneUp,
-        kMenuDetuneDown, kMenuDetuneInvert, kMenuDetuneReset, kMenuClipboardSystem,
-        kMenuClipboardSystem + 1, kMenuClipboardSystem + 2, kMenuClipboardSystem + 3,
-        kMenuClipboardSystem + 4, kMenuWrapVolume, kMenuCopyPasteInstVol, kMenuPasteDelete,
-        kMenuChangeInstruments, kMenuCopyChannels};
+    const std::set<int> built = {kMenuPreferences,
+                                 kMenuReadme,
+                                 kMenuProgramInfo,
+                                 kMenuClear,
+                                 kMenuDouble,
+                                 kMenuDoubleResize,
+                                 kMenuHalf,
+                                 kMenuHalfResize,
+                                 kMenuGradient,
+                                 kMenuTransposeNoteUp,
+                                 kMenuTransposeNoteDown,
+                                 kMenuTransposeOctaveUp,
+                                 kMenuTransposeOctaveDown,
+                                 kMenuDetuneUp,
+                                 kMenuDetuneDown,
+                                 kMenuDetuneInvert,
+                                 kMenuDetuneReset,
+                                 kMenuClipboardSystem,
+                                 kMenuClipboardSystem + 1,
+                                 kMenuClipboardSystem + 2,
+                                 kMenuClipboardSystem + 3,
+                                 kMenuClipboardSystem + 4,
+                                 kMenuWrapVolume,
+                                 kMenuCopyPasteInstVol,
+                                 kMenuPasteDelete,
+                                 kMenuChangeInstruments,
+                                 kMenuCopyChannels,
+                                 kMenuCut,
+                                 kMenuCopy,
+                                 kMenuPaste,
+                                 kMenuMultiPatternSettings};
     for (const auto& [command, hover] : path) {
         if (command == kMenuQuit) continue;
         SCOPED_TRACE(command);

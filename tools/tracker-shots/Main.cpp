@@ -15,6 +15,9 @@
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
 
+// The pattern dialogs, in PatternDialogShots.cpp.
+void ShootPatternDialogs(const std::string& dir, const std::string& song, int width, int height);
+
 namespace {
 
 void Save(const std::string& path) {
@@ -92,5 +95,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     Shoot(dir, song, 800, 600);
     Shoot(dir, song, 640, 480);
+    ShootPatternDialogs(dir, song, 800, 600);
+    ShootPatternDialogs(dir, song, 640, 480);
     return 0;
 }
