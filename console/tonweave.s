@@ -6,9 +6,11 @@
 ; be changed. The song data is trusted: it comes from the tracker's exporter.
 ;
 ; A song is either wholly addressable (_tw_start with a pointer) or starts at offset 0 of a
-; ROM bank and runs on through the following banks (_tw_start_banked). A banked song is read
-; through a 32 KB window of slots 1 and 2 of the cartridge mapper, so this code must lie
-; below 0x4000; the game's mapping of both slots is put back before each call returns.
+; ROM bank and runs on through the following banks (_tw_start_banked). While a banked song
+; plays, slot 1 of the cartridge mapper (0x4000) holds its first bank, with the header, the
+; instruments and the curves, and slot 2 (0x8000) the bank of the block being read: the
+; exporter never lets a block cross a bank. So this code must lie below 0x4000; the game's
+; mapping of both slots is put back before each call returns.
 
         .module tonweave
 
@@ -22,6 +24,7 @@ PSG     = 0x7F
 GGSTEREO = 0x06
 MAPPER1 = 0xFFFE
 MAPPER2 = 0xFFFF
+STEPSIZE = 17
 
 ; bits of `state`
 S_PLAYING = 0
@@ -31,55 +34,61 @@ S_STEREO = 3            ; write the stereo byte to the Game Gear port
 S_PITCH = 4             ; asked: play half-clock songs at the tracker's pitch
 
 ; bits of `wflags`, which is 0 in the usual case: nothing taken, periods as they are
+W_MUSICATT = 0          ; the music is made quieter
 W_TAKEN2 = 2            ; the game holds tone channel 2
 W_TAKEN3 = 3            ; the game holds the noise channel
 W_DOUBLE = 5            ; this song's periods are doubled
 
-; one channel: first its lane (lines still to rest, read pointer, bank), then the fields
-; in the order in which its update reads them. The global lane follows the four channels
-; and has only the lane fields.
+; A lane: lines still to rest, read pointer and the bank for slot 2 while it reads (0 for a
+; song that is not banked). The five lanes (four channels and the global commands) lie in a
+; row so that entering a step walks them.
 L_REST = 0
 L_PTR = 1
 L_BANK = 3
-C_FLAGS = 4             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite,
+L_SIZE = 4
+
+; A channel: its fields in the order in which its update reads them.
+C_FLAGS = 0             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite,
                         ; bit 3 the vibrato curve moves, bit 4 the "PV" offset is not 0,
                         ; bit 5 the envelope moves, bit 6 period and attenuation to work
                         ; out again (a note, a volume, a phase or the chip changed)
-C_VIB = 5               ; vibrato position; only its low five bits count
-C_CURVE = 6             ; pointer to the phase's vibrato curve
-C_PV = 8                ; the channel's "PV" offset
-C_BASE = 9              ; tone base period (10 bits), or the noise control byte
-C_LASTP = 11            ; period last written to the chip; 0xFFFF: none
-C_ADD = 13
-C_ENV = 14
-C_VOLUME = 15
-C_LASTA = 16            ; attenuation last written, before the music attenuation (noise:
+C_VIB = 1               ; vibrato position; only its low five bits count
+C_CURVE = 2             ; pointer to the phase's vibrato curve
+C_PV = 4                ; the channel's "PV" offset
+C_BASE = 5              ; tone base period (10 bits), or the noise control byte
+C_LASTP = 7             ; period last written to the chip; 0xFFFF: none
+C_ADD = 9
+C_ENV = 10
+C_VOLUME = 11
+C_LASTA = 12            ; attenuation last written, before the music attenuation (noise:
                         ; after it); 0xFF: none
-C_FRAMES = 17
-C_PHASE = 18
-C_INS = 19              ; instrument record pointer (the lane leaves the number in the low byte)
-C_SIZE = 21
+C_FRAMES = 13
+C_PHASE = 14
+C_INS = 15              ; the phase's delay, volume add and curve in the instrument record
+C_SIZE = 17
 
         .area _DATA
 
 state:          .ds 1
 songbank:       .ds 1
-songptr:        .ds 2
+songptr:        .ds 2   ; the song's address (0x4000 for a banked song)
 insptr:         .ds 2
 curveptr:       .ds 2
-part2:          .ds 2
-part3:          .ds 2   ; offset of part 3; its address for a song that is not banked
-nsteps:         .ds 2
-loopstep:       .ds 2
+stepbank:       .ds 1   ; where the record of the step playing lies: its bank for slots 1
+stepaddr:       .ds 2   ; and 2 (0 when not banked) and its address
+loopbank:       .ds 1   ; the same for the loop step
+loopaddr:       .ds 2
+stepsleft:      .ds 2   ; steps to the end of the song, the one playing included
+loopcount:      .ds 2   ; steps from the loop step to the end
 songflags:      .ds 1
 speed:          .ds 1
 tick:           .ds 1   ; the song's tick plus 7: a line is due below 8
-step:           .ds 2
 line:           .ds 1
 steplines:      .ds 1
 stereo:         .ds 1
 pvmask:         .ds 1
-channels:       .ds 4 * C_SIZE + 4
+lanes:          .ds 5 * L_SIZE
+channels:       .ds 4 * C_SIZE
 musicatt:       .ds 1
 wflags:         .ds 1
 rate:           .ds 1
@@ -104,7 +113,6 @@ _tw_start::
 ; void tw_start_banked(unsigned char bank) -- A = first bank of the song
 _tw_start_banked::
         ld      (songbank), a
-        ld      c, a
         ld      a, (state)
         and     #((1 << S_STEREO) | (1 << S_PITCH))
         or      #(1 << S_BANKED)
@@ -116,7 +124,8 @@ _tw_start_banked::
         ld      a, (MAPPER2)
         push    af
         push    bc
-        call    map_c
+        ld      a, (songbank)
+        call    map_a
         call    start_common
         pop     bc
         pop     af
@@ -125,71 +134,64 @@ _tw_start_banked::
         ld      (MAPPER1), a
         ret
 
-; HL = the mapped song. Reads the header, resets the chip and enters step 0.
+; Reads the header of the song at `songptr` (mapped), resets the chip and enters step 0.
 start_common:
-        ld      hl, (songptr)
-        ld      de, #8
-        add     hl, de
-        ld      a, (hl)                 ; flags
+        push    ix
+        ld      ix, (songptr)
+        ld      a, 8(ix)
         ld      (songflags), a
-        inc     hl
-        ld      a, (hl)
+        ld      a, 9(ix)
         ld      (speed), a
-        inc     hl
-        ld      a, (hl)
+        ld      a, 10(ix)
         ld      (stereo), a
-        inc     hl
-        ld      a, (hl)                 ; instrument count
-        push    af
-        ld      de, #3
+        ld      l, 14(ix)               ; steps
+        ld      h, 15(ix)
+        ld      (stepsleft), hl
+        ld      e, 16(ix)               ; loop step
+        ld      d, 17(ix)
+        or      a
+        sbc     hl, de
+        ld      (loopcount), hl
+        ex      de, hl                  ; the loop step's record: part 2 + 17 times its number
+        xor     a
+        ld      d, h
+        ld      e, l
+        ld      b, #4
+1$:     add     hl, hl
+        rla
+        djnz    1$
         add     hl, de
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        inc     hl
-        ld      (nsteps), de
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        inc     hl
-        ld      (loopstep), de
-        inc     hl                      ; block count
-        inc     hl
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        ld      (part2), de
-        ld      de, #3
+        adc     a, b
+        ld      e, 20(ix)               ; part 2 lies in the first bank
+        ld      d, 21(ix)
         add     hl, de
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        ld      hl, (songptr)
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      nz, 5$
-        add     hl, de                  ; an addressable song keeps the address of part 3
-        ex      de, hl
-5$:     ld      (part3), de
+        adc     a, b
+        call    record_at
+        ld      (loopbank), a
+        ld      (loopaddr), hl
+        ld      l, 20(ix)
+        ld      h, 21(ix)
+        xor     a
+        call    record_at
+        ld      (stepbank), a
+        ld      (stepaddr), hl
+        ld      a, 11(ix)               ; instruments: 16 bytes each, after the header
+        pop     ix
         ld      hl, (songptr)
         ld      de, #28
         add     hl, de
         ld      (insptr), hl
-        pop     af                      ; curves follow the 15-byte instrument records
-        ld      c, a
         add     a, a
         add     a, a
         add     a, a
         add     a, a
-        sub     c                       ; at most 240, fits a byte
         ld      e, a
         ld      d, #0
+        rl      d
         add     hl, de
         ld      (curveptr), hl
 
         ; the chip and the song state to their starting values
-        ld      hl, #0
-        ld      (step), hl
         ld      a, #7
         ld      (tick), a               ; the song's tick 0
         xor     a
@@ -198,16 +200,16 @@ start_common:
         ld      (_tw_marker_count), a
         ld      a, #0x55
         ld      (pvmask), a
-        ld      hl, #channels
-        ld      b, #(4 * C_SIZE + 4)
-1$:     ld      (hl), #0
+        ld      hl, #lanes
+        ld      b, #(5 * L_SIZE + 4 * C_SIZE)
+2$:     ld      (hl), #0
         inc     hl
-        djnz    1$
+        djnz    2$
         call    silence
         ld      b, #0                   ; tone periods 0
-2$:     ld      a, (wflags)
+3$:     ld      a, (wflags)
         call    channel_free
-        jr      z, 3$
+        jr      z, 4$
         ld      a, b
         rrca
         rrca
@@ -216,25 +218,54 @@ start_common:
         out     (PSG), a
         xor     a
         out     (PSG), a
-3$:     inc     b
+4$:     inc     b
         ld      a, b
         cp      #3
-        jr      nz, 2$
+        jr      nz, 3$
 
         ld      hl, #wflags
         res     W_DOUBLE, (hl)
         ld      a, (state)
         bit     S_PITCH, a
-        jr      z, 4$
+        jr      z, 5$
         ld      a, (songflags)
         bit     1, a
-        jr      z, 4$
+        jr      z, 5$
         set     W_DOUBLE, (hl)
-4$:     call    choose_tempo
+5$:     call    choose_tempo
+        push    ix
         call    enter_step
+        pop     ix
         ld      hl, #state
         set     S_PLAYING, (hl)
         res     S_PAUSED, (hl)
+        ret
+
+; Song offset A:HL (24 bits) of a step record to where it is read: A = the bank for slots 1
+; and 2 with HL in 0x4000-0x7FFF for a banked song, else A = 0 and HL its address.
+record_at:
+        ld      c, a
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      nz, 1$
+        ld      de, (songptr)
+        add     hl, de
+        xor     a
+        ret
+1$:     ld      a, h
+        rlca
+        rlca
+        and     #3
+        sla     c
+        sla     c
+        or      c
+        ld      c, a
+        ld      a, h
+        and     #0x3F
+        or      #0x40
+        ld      h, a
+        ld      a, (songbank)
+        add     a, c
         ret
 
 ; void tw_stop(void)
@@ -322,6 +353,11 @@ _tw_set_attenuation::
         jr      c, 1$
         ld      a, #15
 1$:     ld      (musicatt), a
+        ld      hl, #wflags
+        res     W_MUSICATT, (hl)
+        or      a
+        jr      z, forget_chip
+        set     W_MUSICATT, (hl)
         jr      forget_chip
 
 ; void tw_take(unsigned char channels) -- bit 2 tone channel 2, bit 3 noise
@@ -424,7 +460,12 @@ slow_frame:
         ld      a, (MAPPER2)
         push    af
         push    bc
-        call    frames
+        ld      a, (state)
+        bit     S_BANKED, a
+        jr      z, 1$
+        ld      a, (songbank)           ; the header, instruments and curves in slot 1
+        ld      (MAPPER1), a
+1$:     call    frames
         pop     bc
         pop     af
         ld      (MAPPER2), a
@@ -458,9 +499,6 @@ frames:
 
 frame:
         call    advance
-        ld      a, (state)
-        bit     S_BANKED, a
-        call    nz, map_song
 update_all:
         ld      a, (pvmask)
         rrca
@@ -501,176 +539,133 @@ advance:
         cp      (hl)
         ret     nz
         ld      (hl), #0
-        ld      hl, (step)
-        inc     hl
-        ld      de, (nsteps)
-        or      a
-        sbc     hl, de
+        ld      hl, (stepsleft)
+        dec     hl
+        ld      a, h
+        or      l
+        jr      nz, 3$
+        ld      hl, (loopcount)         ; the song loops
+        ld      (stepsleft), hl
+        ld      hl, (loopaddr)
+        ld      a, (loopbank)
+        jr      5$
+3$:     ld      (stepsleft), hl
+        ld      hl, (stepaddr)
+        ld      de, #STEPSIZE
         add     hl, de
-        jr      c, 4$
-        ld      hl, (loopstep)
-4$:     ld      (step), hl
+        ld      a, (stepbank)
+        or      a
+        jr      z, 5$
+        bit     7, h                    ; past slot 1: the window moves on by a bank
+        jr      z, 5$
+        res     7, h
+        set     6, h
+        inc     a
+5$:     ld      (stepbank), a
+        ld      (stepaddr), hl
         ; fall through
 
 ; ---------------------------------------------------------------- steps and lanes
 
-; Puts the five lanes at the start of the blocks of step `step`.
+; Puts the five lanes at the start of the blocks of the step at `stepbank`:`stepaddr`. A
+; block's place is its offset within 64 KB, then its 16 KB page: for a banked song, bank
+; `songbank` + page in slot 2 at 0x8000 + offset % 16384; else the song's address plus the
+; offset.
 enter_step:
-        ld      hl, (step)
-        add     hl, hl
-        add     hl, hl
-        ld      d, h
-        ld      e, l
-        add     hl, hl
-        add     hl, de                  ; 12 bytes a step
-        ld      de, (part2)
-        add     hl, de
-        xor     a
-        call    offset_to_address
+        ld      a, (stepbank)
+        or      a
+        call    nz, map_a               ; the record through slots 1 and 2
+        ld      hl, (stepaddr)
         ld      a, (hl)
         ld      (steplines), a
         inc     hl
         inc     hl
-        ld      ix, #channels
-        ld      de, #C_SIZE
-        ld      b, #5
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      nz, 3$
-1$:     push    de                      ; an addressable song: each lane at once
-        ld      e, (hl)
-        inc     hl
-        ld      d, (hl)
-        inc     hl
-        push    hl
         ex      de, hl
-        add     hl, hl
-        add     hl, hl
-        ld      de, (part3)
-        add     hl, de
-        ld      e, (hl)
+        ld      hl, #lanes
+        ld      b, #5
+        ld      a, (stepbank)
+        or      a
+        jr      nz, 3$
+        ld      a, (songptr)
+        ld      c, a
+1$:     ld      (hl), #1                ; L_REST: the lane reads on the next line
         inc     hl
-        ld      d, (hl)
-        ld      hl, (part3)
-        add     hl, de
-        ld      L_PTR(ix), l
-        ld      L_PTR+1(ix), h
-        ld      L_REST(ix), #1
-        pop     hl
-        pop     de
-        add     ix, de
+        ld      a, (de)
+        inc     de
+        add     a, c
+        ld      (hl), a
+        inc     hl
+        ld      a, (songptr + 1)
+        ex      de, hl
+        adc     a, (hl)
+        inc     hl
+        inc     hl
+        ex      de, hl
+        ld      (hl), a
+        inc     hl
+        inc     hl                      ; L_BANK stays 0
         djnz    1$
         ret
-3$:     ld      a, (hl)                 ; a banked song: the block numbers wait in the lanes'
-        ld      L_PTR(ix), a            ; pointers while the step record is mapped
+3$:     ld      a, (songbank)
+        ld      c, a
+4$:     ld      (hl), #1
         inc     hl
-        ld      a, (hl)
-        ld      L_PTR+1(ix), a
+        ld      a, (de)
+        inc     de
+        ld      (hl), a
         inc     hl
-        ld      L_REST(ix), #1
-        add     ix, de
-        djnz    3$
-        ld      hl, #(channels + L_PTR)
-        ld      b, #5
-4$:     push    bc
-        push    hl
-        ld      e, (hl)
+        ld      a, (de)
+        inc     de
+        and     #0x3F
+        or      #0x80
+        ld      (hl), a
         inc     hl
-        ld      d, (hl)
-        ex      de, hl
-        add     hl, hl
-        add     hl, hl
-        ld      de, (part3)
-        add     hl, de
-        xor     a
-        call    offset_to_address       ; the block's entry in the offset table
-        ld      e, (hl)
+        ld      a, (de)
+        inc     de
+        add     a, c
+        ld      (hl), a
         inc     hl
-        ld      d, (hl)
-        inc     hl
-        ld      b, (hl)
-        ld      hl, (part3)
-        add     hl, de
-        ld      a, b
-        adc     a, #0
-        call    offset_to_address
-        ex      de, hl
-        pop     hl
-        ld      (hl), e
-        inc     hl
-        ld      (hl), d
-        inc     hl
-        ld      (hl), c                 ; the bank
-        ld      de, #(C_SIZE - 2)
-        add     hl, de
-        pop     bc
         djnz    4$
+        ld      a, c                    ; slot 1 back to the song's first bank
+        ld      (MAPPER1), a
         ret
 
-; Song offset A:HL (24 bits) to an address in HL; a banked song maps the window at the
-; offset's bank, left in C.
-offset_to_address:
-        ld      c, a
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      nz, 1$
-        ld      de, (songptr)
-        add     hl, de
-        ret
-1$:     ld      a, c
-        add     a, a
-        add     a, a
-        ld      c, a
-        ld      a, h
-        rlca
-        rlca
-        and     #3
-        add     a, c
-        ld      c, a
-        ld      a, (songbank)
-        add     a, c
-        ld      c, a
-        ld      a, h
-        and     #0x3F
-        or      #0x40
-        ld      h, a
-map_c:
-        ld      a, c
+; Maps bank A into slot 1 and the next into slot 2.
 map_a:
         ld      (MAPPER1), a
         inc     a
         ld      (MAPPER2), a
         ret
-map_song:
-        ld      a, (songbank)
-        jr      map_a
 
 ; Reads one line: rotates the "PV" mask, then runs every lane that is not resting.
 read_line:
         ld      hl, #pvmask
         rrc     (hl)
-        ld      hl, #channels
-        ld      b, #4
-1$:     dec     (hl)                    ; lines to rest, this one included
-        jr      z, 2$
-        ld      de, #C_SIZE
-        add     hl, de
-        djnz    1$
-        jr      3$
-2$:     push    bc
-        push    hl
-        push    hl
-        pop     ix
+        ld      hl, #lanes
+        dec     (hl)                    ; lines to rest, this one included
+        jr      nz, 1$
+        ld      ix, #channels
         call    run_lane
-        pop     hl
-        pop     bc
-        ld      de, #C_SIZE
-        add     hl, de
-        djnz    1$
-3$:     dec     (hl)                    ; the global lane
+1$:     ld      hl, #(lanes + L_SIZE)
+        dec     (hl)
+        jr      nz, 2$
+        ld      ix, #(channels + C_SIZE)
+        call    run_lane
+2$:     ld      hl, #(lanes + 2 * L_SIZE)
+        dec     (hl)
+        jr      nz, 3$
+        ld      ix, #(channels + 2 * C_SIZE)
+        call    run_lane
+3$:     ld      hl, #(lanes + 3 * L_SIZE)
+        dec     (hl)
+        jr      nz, 4$
+        ld      ix, #(channels + 3 * C_SIZE)
+        call    run_lane
+4$:     ld      hl, #(lanes + 4 * L_SIZE)
+        dec     (hl)                    ; the global lane, whose commands need no channel
         ret     nz
 
-; HL = IX = lane record (of its channel). Runs the lane's commands up to and including the
+; HL = a lane record, IX = its channel. Runs the lane's commands up to and including the
 ; next end of line.
 run_lane:
         push    hl
@@ -678,27 +673,34 @@ run_lane:
         ld      e, (hl)
         inc     hl
         ld      d, (hl)
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      z, 1$
         inc     hl
-        ld      c, (hl)
-        call    map_c
+        ld      a, (hl)
+        or      a
+        jr      z, 1$
+        ld      (MAPPER2), a
 1$:     ex      de, hl
 command:
         ld      a, (hl)
         inc     hl
         cp      #0x20
-        jr      c, end_of_line
+        jr      nc, 2$
+        inc     a                       ; end of line: this one and n - 1 to rest
+        ex      de, hl
+        pop     hl
+        ld      (hl), a
+        inc     hl
+        ld      (hl), e
+        inc     hl
+        ld      (hl), d
+        ret
+2$:     jr      z, note_off
+        cp      #0x21
+        jr      z, tone_note
         cp      #0x30
         jr      nc, global
-        sub     #0x20
-        jr      z, note_off
-        dec     a
-        jp      z, tone_note
-        dec     a
-        jp      z, noise_note
-        dec     a
+        cp      #0x22
+        jr      z, noise_note
+        cp      #0x23
         ld      a, (hl)                 ; pitch offset or channel volume
         inc     hl
         jr      z, pitch_offset
@@ -707,75 +709,56 @@ command:
         jr      command
 pitch_offset:
         ld      C_PV(ix), a             ; the noise channel's is never used
+        ld      c, a
         ld      a, C_FLAGS(ix)
         and     #0xEF
         or      #0x40
-        inc     C_PV(ix)
-        dec     C_PV(ix)
+        inc     c
+        dec     c
         jr      z, 1$
         or      #0x10
 1$:     ld      C_FLAGS(ix), a
         jr      command
 note_off:
-        res     0, C_FLAGS(ix)
-        set     6, C_FLAGS(ix)
+        ld      a, C_FLAGS(ix)
+        and     #0xFE
+        or      #0x40
+        ld      C_FLAGS(ix), a
         jr      command
-end_of_line:
-        inc     a
-        ex      de, hl
-        pop     hl
-        ld      (hl), a                 ; the lines of this command
-        inc     hl
-        ld      (hl), e
-        inc     hl
-        ld      (hl), d
-        ld      a, (state)
-        bit     S_BANKED, a
-        ret     z
-        bit     7, d                    ; past the first bank of the window: move it on
-        ret     z
-        ld      a, d
-        sub     #0x40
-        ld      (hl), a
-        inc     hl
-        inc     (hl)
-        ret
 global:
-        sub     #0x30
-        jr      z, set_speed
-        dec     a
+        sub     #0x31
+        ld      c, (hl)
+        inc     hl
+        jr      c, set_speed
         jr      z, set_stereo
         dec     a
         jr      z, marker
-        ld      a, (hl)
-        inc     hl
+        ld      a, c
         ld      (pvmask), a
-        jp      command
+        jr      command
 set_speed:
-        ld      a, (hl)
-        inc     hl
+        ld      a, c
         ld      (speed), a
-        jp      command
+        jr      command
 set_stereo:
-        ld      a, (hl)
-        inc     hl
+        ld      a, c
         ld      (stereo), a
-        jp      command
+        jr      command
 marker:
-        ld      a, (hl)
-        inc     hl
-        push    hl
-        ld      hl, #_tw_marker_count
-        ld      e, (hl)
-        ld      d, #0
-        bit     2, e
-        jr      nz, 1$                  ; four kept: two lines of two
-        inc     (hl)
-        ld      hl, #_tw_markers
-        add     hl, de
-        ld      (hl), a
-1$:     pop     hl
-        jp      command
+        ld      de, #_tw_marker_count
+        ld      a, (de)
+        bit     2, a
+        jr      nz, command             ; four kept: two lines of two
+        inc     a
+        ld      (de), a
+        add     a, e
+        ld      e, a
+        adc     a, d
+        sub     e
+        ld      d, a
+        ld      a, c
+        ld      (de), a
+        jr      command
 
 tone_note:
         ld      a, (hl)
@@ -783,58 +766,44 @@ tone_note:
         ld      C_BASE(ix), a
         ld      a, (hl)
         inc     hl
-        and     #3                      ; only the period's ten bits ever count
         ld      C_BASE+1(ix), a
-        ld      b, #1
+        ld      c, #0x41                ; active, period and attenuation to work out
         jr      start_note
 noise_note:
         ld      a, (hl)
         inc     hl
         ld      C_BASE(ix), a
-        ld      b, #3                   ; the noise control goes out with the note
+        ld      c, #0x43                ; and the noise control goes out with the note
 start_note:
-        ld      a, C_FLAGS(ix)
-        or      b
-        ld      C_FLAGS(ix), a
-        ld      a, (hl)
+        ld      a, (hl)                 ; instrument
         inc     hl
         ld      b, (hl)
         inc     hl
         ld      C_VOLUME(ix), b
         push    hl
-        ld      b, a
+        add     a, a                    ; 16 bytes a record
         add     a, a
         add     a, a
         add     a, a
-        add     a, a
-        sub     b                       ; 15 bytes a record, at most 225
         ld      hl, (insptr)
         add     a, l
         ld      l, a
         adc     a, h
         sub     l
         ld      h, a
+        ld      a, (hl)                 ; start volume
+        inc     hl
+        ld      C_ENV(ix), a
+        xor     a
+        ld      C_VIB(ix), a
+        ld      C_PHASE(ix), a
         ld      C_INS(ix), l
         ld      C_INS+1(ix), h
-        ld      a, (state)
-        bit     S_BANKED, a
-        call    nz, map_song            ; the instruments are at the song's start
-        ld      a, (hl)
-        ld      C_ENV(ix), a
-        inc     hl
-        ld      a, (hl)
-        ld      C_FRAMES(ix), a
-        dec     hl
-        xor     a
-        ld      C_PHASE(ix), a
-        ld      C_VIB(ix), a
-        call    set_phase
-        ld      a, (state)
-        bit     S_BANKED, a
-        jr      z, 1$
-        ld      c, L_BANK(ix)           ; the lane's window again
-        call    map_c
-1$:     pop     hl
+        ld      a, C_FLAGS(ix)
+        and     #0x14                   ; the "PV" bit and a noise control still to write
+        or      c
+        call    load_phase
+        pop     hl
         jp      command
 
 ; ---------------------------------------------------------------- channels
@@ -965,8 +934,21 @@ tone_att:
         cp      (hl)
         jr      z, 6$
         ld      (hl), a
-        call    write_tone_att
+        ld      e, a
+        ld      a, (wflags)
+        and     #((1 << W_MUSICATT) | (1 << W_TAKEN2))
+        jr      nz, 7$
+        ld      a, e                    ; as it is, the usual case
+        or      b
+        or      #0x10
+        out     (PSG), a
 6$:     inc     hl                      ; C_FRAMES
+        dec     (hl)
+        ret     nz
+        jp      next_phase
+7$:     ld      a, e
+        call    write_tone_att
+        inc     hl
         dec     (hl)
         ret     nz
         jp      next_phase
@@ -1000,6 +982,8 @@ write_both:
         out     (PSG), a
         ret
 write_slow:
+        cp      #(1 << W_DOUBLE)
+        jr      z, 2$                   ; only doubling, the usual slow case
         bit     W_TAKEN2, a
         jr      z, 1$
         ld      a, b
@@ -1008,13 +992,11 @@ write_slow:
 1$:     ld      a, (wflags)
         bit     W_DOUBLE, a
         jr      z, write_both
-        bit     1, d                    ; above 511 the doubled period does not fit
-        jr      z, 2$
+2$:     sla     e
+        rl      d
+        bit     2, d                    ; above 511 the doubled period does not fit
+        jr      z, write_both
         ld      de, #0x3FF
-        jr      write_both
-2$:     ex      de, hl
-        add     hl, hl
-        ex      de, hl
         jr      write_both
 
 ; Attenuation A, before the music attenuation, to the tone channel of latch B. Keeps HL, B
@@ -1149,69 +1131,62 @@ noise_control:
         out     (PSG), a
         ret
 
-; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps B
-; and C.
+; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps C.
 next_phase:
         ld      de, #-C_FRAMES
         add     hl, de
         push    hl
         pop     ix
-        inc     C_PHASE(ix)
+        push    bc
         ld      l, C_INS(ix)
         ld      h, C_INS+1(ix)
-        ld      e, C_PHASE(ix)
-        ld      d, #0
-        add     hl, de
-        push    hl
-        call    set_phase
-        pop     hl
+        inc     hl
+        inc     hl
+        inc     hl
         ld      a, C_PHASE(ix)
+        inc     a
         cp      #4
-        jr      nz, 1$
-        ld      C_PHASE(ix), #3         ; phase 4 reloads every 256 frames, to no effect
-        ret
-1$:     inc     hl
-        ld      a, (hl)
-        ld      C_FRAMES(ix), a
-        ret
-
-; HL = the instrument record plus the phase, IX = the channel: loads the phase's volume add
-; and vibrato curve (curve 0 never moves). Keeps B and C.
-set_phase:
-        ld      de, #5
-        add     hl, de
-        ld      a, C_FLAGS(ix)
+        jr      z, 1$                   ; phase 4 reloads every 256 frames from phase 3's place
+        ld      C_PHASE(ix), a
+        ld      C_INS(ix), l
+        ld      C_INS+1(ix), h
+1$:     ld      a, C_FLAGS(ix)
         and     #0xD7
         or      #0x40
-        ld      e, (hl)
-        ld      C_ADD(ix), e
-        inc     e
-        dec     e
-        jr      z, 1$
-        or      #0x20
-1$:     ld      e, #5
-        add     hl, de
-        ld      e, (hl)
-        inc     e
-        dec     e
-        jr      z, 2$
-        or      #0x08
-2$:     ld      C_FLAGS(ix), a
-        ld      a, e
+        call    load_phase
+        pop     bc
+        ret
+
+; HL = a phase's delay, volume add and curve in the instrument record, IX = the channel,
+; A = its flags without the moving-envelope and moving-curve bits, which this sets.
+load_phase:
+        ld      c, a
+        ld      a, (hl)
+        inc     hl
+        ld      C_FRAMES(ix), a
+        ld      a, (hl)
+        inc     hl
+        ld      C_ADD(ix), a
         or      a
-        ret     z
+        jr      z, 1$
+        set     5, c
+1$:     ld      a, (hl)
+        or      a
+        jr      z, 2$                   ; curve 0 stands still: its pointer is not kept
+        set     3, c
         rrca
         rrca
         rrca
-        ld      e, a
+        ld      b, a
         and     #0xE0
         ld      l, a
-        xor     e
+        xor     b
         ld      h, a                    ; HL = 32 times the curve
         ld      de, (curveptr)
         add     hl, de
         ld      C_CURVE(ix), l
         ld      C_CURVE+1(ix), h
+2$:     ld      C_FLAGS(ix), c
         ret
 
 ; The attenuation for an index (envelope AND 0xF0) OR volume: 15 minus the output level.

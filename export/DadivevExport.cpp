@@ -29,8 +29,8 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
     PutU16(out, v >> 16);
 }
 
-void PatchU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+void Patch(std::vector<uint8_t>& out, size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // The song positions in the order the player plays them, and where it goes back to. A
@@ -143,7 +143,8 @@ void Compiler::LineEvents(const PatternLine& line, int lane, std::vector<uint8_t
                 out.push_back(kNoiseNote);
                 out.push_back(static_cast<uint8_t>(note - 23));
             } else {
-                const uint16_t period = static_cast<uint16_t>(gNotePeriods[note] + line.detune[c]);
+                // The chip keeps ten bits, and so does every sum the replayer makes with it.
+                const uint16_t period = static_cast<uint16_t>((gNotePeriods[note] + line.detune[c]) & 0x3FF);
                 out.push_back(kToneNote);
                 PutU16(out, period);
             }
@@ -199,7 +200,8 @@ std::vector<uint8_t> Compiler::Run() {
     FindInstruments(order);
     BuildCurves();
 
-    // Steps: lines, position, five block numbers.
+    // Steps: lines, position, five block numbers (turned into offsets once the blocks are
+    // laid out).
     std::vector<uint8_t> steps;
     size_t stepCount = 0;
     size_t loopStep = 0;
@@ -212,8 +214,10 @@ std::vector<uint8_t> Compiler::Run() {
             const int count = std::min(kLinesPerStep, length - first);
             steps.push_back(static_cast<uint8_t>(count));
             steps.push_back(static_cast<uint8_t>(position));
-            for (int lane = 0; lane < kLanes; ++lane)
+            for (int lane = 0; lane < kLanes; ++lane) {
                 PutU16(steps, StoreBlock(CompileLane(pattern, lane, first, count)));
+                steps.push_back(0);
+            }
             if (++stepCount > 0xFFFF) throw Exception("Module::ExportDADIVEV(): Song too long");
         }
     }
@@ -236,24 +240,34 @@ std::vector<uint8_t> Compiler::Run() {
     for (int n = 0; n < instrumentCount; ++n) {
         const Instrument& ins = module.instruments[usedNumbers[n]];
         out.push_back(ins.startVolume);
-        out.insert(out.end(), ins.delay, ins.delay + 4);
-        out.insert(out.end(), ins.volumeAdd, ins.volumeAdd + 5);
-        out.insert(out.end(), curveOf[n], curveOf[n] + 5);
+        for (int phase = 0; phase < 5; ++phase) {
+            out.push_back(phase < 4 ? ins.delay[phase] : 0);
+            out.push_back(ins.volumeAdd[phase]);
+            out.push_back(curveOf[n][phase]);
+        }
     }
     for (const auto& curve : curves)
         for (int8_t v : curve) out.push_back(static_cast<uint8_t>(v));
 
-    PatchU32(out, kOffPart2, static_cast<uint32_t>(out.size()));
+    const size_t part2 = out.size();
+    Patch(out, kOffPart2, static_cast<uint32_t>(part2), 4);
     out.insert(out.end(), steps.begin(), steps.end());
 
-    const size_t part3 = out.size();
-    PatchU32(out, kOffPart3, static_cast<uint32_t>(part3));
-    uint32_t offset = static_cast<uint32_t>(blocks.size() * 4);
+    Patch(out, kOffPart3, static_cast<uint32_t>(out.size()), 4);
+    std::vector<uint32_t> offsets;
     for (const auto* block : blocks) {
-        PutU32(out, offset);
-        offset += static_cast<uint32_t>(block->size());
+        // A block that would run over a page boundary starts on the next page instead.
+        const size_t page = out.size() / kPageSize;
+        if ((out.size() + block->size() - 1) / kPageSize != page) out.resize((page + 1) * kPageSize, 0);
+        if (out.size() >= 256 * kPageSize) throw Exception("Module::ExportDADIVEV(): Song too long");
+        offsets.push_back(static_cast<uint32_t>(out.size()));
+        out.insert(out.end(), block->begin(), block->end());
     }
-    for (const auto* block : blocks) out.insert(out.end(), block->begin(), block->end());
+    for (size_t s = 0; s < stepCount; ++s)
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const size_t at = part2 + s * kStepSize + kStepBlocks + lane * kBlockOffsetSize;
+            PutBlockOffset(&out[at], offsets[ReadU16(&out[at])]);
+        }
     return out;
 }
 

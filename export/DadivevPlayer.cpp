@@ -47,20 +47,22 @@ const uint8_t* DadivevPlayer::InstrumentRecord(int n) const {
     return &file[instrumentsAt + static_cast<size_t>(n) * kInstrumentSize];
 }
 
-void DadivevPlayer::CheckBlock(int block, int kind, int lines) const {
-    const uint8_t* offsets = &file[blocksAt];
-    size_t pos = blocksAt + ReadU32(offsets + 4 * block);
-    const size_t end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
-                                              : file.size();
+void DadivevPlayer::CheckBlock(size_t at, int kind, int lines) const {
+    if (at < blocksAt || at >= file.size()) Malformed("Bad block offset");
+    const size_t end = file.size();
+    size_t pos = at;
     int covered = 0;
-    while (pos < end) {
+    while (covered < lines) {
+        if (pos >= end) Malformed("Block does not fit its step");
         const uint8_t code = file[pos];
         const int operands = OperandBytes(code, kind);
         if (operands < 0) Malformed("Unknown command");
-        if (covered >= lines) Malformed("Block longer than its step");
         if (code <= kEndOfLineLast) covered += code + 1;
         if (end - pos - 1 < static_cast<size_t>(operands)) Malformed("Command cut short");
-        if (code == kToneNote && file[pos + 3] >= instrumentCount) Malformed("Bad instrument");
+        if (code == kToneNote) {
+            if (file[pos + 2] > 3) Malformed("Bad period");
+            if (file[pos + 3] >= instrumentCount) Malformed("Bad instrument");
+        }
         if (code == kNoiseNote) {
             if ((file[pos + 1] & 0xF8) != 0xE0) Malformed("Bad noise control");
             if (file[pos + 2] >= instrumentCount) Malformed("Bad instrument");
@@ -68,6 +70,7 @@ void DadivevPlayer::CheckBlock(int block, int kind, int lines) const {
         pos += 1 + static_cast<size_t>(operands);
     }
     if (covered != lines) Malformed("Block does not fit its step");
+    if (at / kPageSize != (pos - 1) / kPageSize) Malformed("Block crosses a page");
 }
 
 void DadivevPlayer::Load(const uint8_t* data, size_t size) {
@@ -90,6 +93,7 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
     if (curveCount < 1 || curveCount > kMaxCurves) Malformed("Bad curve count");
     if (stepCount < 1 || loopStep >= stepCount) Malformed("Bad step count");
     if (blockCount < 1) Malformed("No blocks");
+    if (file[13] != 0) Malformed("Unknown flags");
 
     instrumentsAt = kHeaderSize;
     curvesAt = instrumentsAt + instrumentCount * kInstrumentSize;
@@ -97,34 +101,33 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
     blocksAt = stepsAt + static_cast<size_t>(stepCount) * kStepSize;
     if (ReadU32(&file[kOffPart2]) != stepsAt || ReadU32(&file[kOffPart3]) != blocksAt)
         Malformed("Bad part offsets");
-    const size_t table = static_cast<size_t>(blockCount) * 4;
-    if (size < blocksAt || size - blocksAt < table) Malformed("File too short");
+    if (size <= blocksAt) Malformed("File too short");
 
     for (int n = 0; n < instrumentCount; ++n)
-        for (int phase = 0; phase < 5; ++phase)
-            if (InstrumentRecord(n)[kInsCurve + phase] >= curveCount) Malformed("Bad curve");
-
-    size_t previous = table;
-    for (int b = 0; b < blockCount; ++b) {
-        const size_t offset = ReadU32(&file[blocksAt + 4 * b]);
-        if (offset < previous || offset > size - blocksAt) Malformed("Bad block offset");
-        previous = offset;
-    }
+        for (int phase = 0; phase < 5; ++phase) {
+            const uint8_t* p = InstrumentRecord(n) + kInsPhases + phase * kInsPhaseSize;
+            if (p[kInsCurve] >= curveCount) Malformed("Bad curve");
+            if (phase == 4 && p[kInsDelay] != 0) Malformed("Bad instrument");
+        }
 
     // Each block is checked once for every kind of lane and step length that plays it.
-    std::set<uint32_t> checked;
+    std::set<uint64_t> checked;
+    std::set<uint32_t> distinct;
     for (int s = 0; s < stepCount; ++s) {
         const uint8_t* record = &file[stepsAt + s * kStepSize];
         if (record[0] < 1 || record[0] > kLinesPerStep) Malformed("Bad step length");
         for (int lane = 0; lane < kLanes; ++lane) {
-            const int block = ReadU16(record + 2 + 2 * lane);
-            if (block >= blockCount) Malformed("Bad block number");
+            uint32_t at = 0;
+            if (!ReadBlockOffset(record + kStepBlocks + kBlockOffsetSize * lane, at))
+                Malformed("Bad block offset");
+            distinct.insert(at);
             const int kind = KindOfLane(lane);
-            const uint32_t key = static_cast<uint32_t>(block) * 128 + kind * 32 + (record[0] - 1);
+            const uint64_t key = static_cast<uint64_t>(at) * 128 + kind * 32 + (record[0] - 1);
             if (!checked.insert(key).second) continue;
-            CheckBlock(block, kind, record[0]);
+            CheckBlock(at, kind, record[0]);
         }
     }
+    if (distinct.size() != static_cast<size_t>(blockCount)) Malformed("Bad block count");
     loaded = true;
     Start();
 }
@@ -148,12 +151,11 @@ void DadivevPlayer::Start() {
 
 void DadivevPlayer::EnterStep() {
     const uint8_t* record = &file[stepsAt + static_cast<size_t>(step) * kStepSize];
-    const uint8_t* offsets = &file[blocksAt];
     for (int lane = 0; lane < kLanes; ++lane) {
-        const int block = ReadU16(record + 2 + 2 * lane);
-        lanes[lane].pos = blocksAt + ReadU32(offsets + 4 * block);
-        lanes[lane].end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
-                                                 : file.size();
+        uint32_t at = 0;
+        ReadBlockOffset(record + kStepBlocks + kBlockOffsetSize * lane, at);
+        lanes[lane].pos = at;
+        lanes[lane].end = file.size();
         lanes[lane].rest = 0;
     }
 }
@@ -166,9 +168,9 @@ void DadivevPlayer::StartNote(Channel& ch, uint8_t instrument, uint8_t volume) {
     ch.volume = volume;
     ch.envelope = ins[kInsStartVolume];
     ch.phase = 0;
-    ch.phaseFrames = ins[kInsDelay];
-    ch.volumeAdd = ins[kInsVolumeAdd];
-    ch.curve = ins[kInsCurve];
+    ch.phaseFrames = ins[kInsPhases + kInsDelay];
+    ch.volumeAdd = ins[kInsPhases + kInsVolumeAdd];
+    ch.curve = ins[kInsPhases + kInsCurve];
     ch.vibPosition = 0;
 }
 
@@ -244,14 +246,11 @@ void DadivevPlayer::UpdateChannel(Channel& ch, int c, uint8_t offset) {
     ch.phaseFrames = static_cast<uint8_t>(ch.phaseFrames - 1);
     if (ch.phaseFrames == 0) {
         ++ch.phase;
-        ch.volumeAdd = ins[kInsVolumeAdd + ch.phase];
-        ch.curve = ins[kInsCurve + ch.phase];
-        if (ch.phase == 4) {
-            ch.phaseFrames = 0;
-            ch.phase = 3;
-        } else {
-            ch.phaseFrames = ins[kInsDelay + ch.phase];
-        }
+        const uint8_t* phase = ins + kInsPhases + ch.phase * kInsPhaseSize;
+        ch.volumeAdd = phase[kInsVolumeAdd];
+        ch.curve = phase[kInsCurve];
+        ch.phaseFrames = phase[kInsDelay];  // 0 in phase 4, which reloads every 256 frames
+        if (ch.phase == 4) ch.phase = 3;
     }
     ch.newNote = 0;
 }

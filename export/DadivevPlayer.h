@@ -14,8 +14,9 @@ public:
     DadivevPlayer();
 
     // Takes a copy of the file and checks it whole (header, parts, every block as the lanes
-    // that use it read it, and that its lines add up to its step's). Throws ParseException ("DadivevPlayer::Load(): ...") when it is
-    // malformed; the player then holds no song.
+    // that use it read it, that its lines add up to its step's and that it stays within one
+    // 16 KB page). Throws ParseException ("DadivevPlayer::Load(): ...") when it is malformed;
+    // the player then holds no song.
     void Load(const uint8_t* data, size_t size);
     void Load(const std::vector<uint8_t>& file) { Load(file.data(), file.size()); }
     bool Loaded() const { return loaded; }
@@ -42,7 +43,7 @@ public:
 private:
     struct Lane {
         size_t pos;  // read position in `file`
-        size_t end;  // end of the block
+        size_t end;  // how far the lane may read
         uint8_t rest;
     };
     struct Channel {
@@ -51,7 +52,7 @@ private:
         uint8_t phase, phaseFrames, envelope, volumeAdd, curve, vibPosition;
     };
 
-    void CheckBlock(int block, int laneKind, int lines) const;
+    void CheckBlock(size_t at, int laneKind, int lines) const;
     void EnterStep();
     void ReadLine();
     void RunLane(int lane);

@@ -9,7 +9,7 @@ packages=(
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libgme-dev python3-mido sox
+  libgme-dev python3-mido python3-numpy sox mednafen
   sdcc libz80ex-dev
   xvfb xdotool imagemagick
 )

@@ -2,6 +2,9 @@
 // frame must leave the chip as the tracker's player leaves its own, over two passes.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "export/DadivevPlayer.h"
 #include "tests/console/ConsoleRun.h"
 #include "tests/console/ConsoleSongs.h"
@@ -329,4 +332,18 @@ TEST(ConsoleRom, SongsKeepTheirTempoOnAConsoleOfTheOtherRate) {
     ExpectTempoKept(*ntsc, true, [](int n) { return n + n / 5; });
     auto pal = HalfClockPalSong();
     ExpectTempoKept(*pal, false, [](int n) { return n - n / 6; });
+}
+
+TEST(ConsoleExample, TheExampleGamesSongIsTheDemoAsTheExporterWritesIt) {
+    // console/example/song.c holds the demo song as C bytes; a change of the format must
+    // bring it along, or the example game plays nonsense.
+    auto m = DemoSong();
+    ASSERT_TRUE(m);
+    std::ifstream in(std::string(TW_SOURCE_DIR) + "/console/example/song.c");
+    ASSERT_TRUE(in);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes;
+    for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2))
+        bytes.push_back(static_cast<uint8_t>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
+    EXPECT_EQ(bytes, CompileDADIVEV(*m));
 }

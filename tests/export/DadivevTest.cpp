@@ -9,6 +9,7 @@
 #include "app/Exceptions.h"
 #include "export/DadivevExport.h"
 #include "export/DadivevPlayer.h"
+#include "sound/NoteTable.h"
 #include "sound/Player.h"
 #include "tests/export/ExportTestUtil.h"
 
@@ -191,38 +192,92 @@ TEST(Dadivev, HeaderInstrumentsAndStepsAreLaidOutAsDocumented) {
     Global(*m, 0, 32, 1, kGlobalCB, 0x77);
     const auto f = CompileDADIVEV(*m);
 
-    const std::vector<uint8_t> header = {'D', 'A', 'D', 'I', 'V', 'E', 'V', 1,
+    const std::vector<uint8_t> header = {'D', 'A', 'D', 'I', 'V', 'E', 'V', 2,
                                          0x03, 40, 0xA5, 2, 2, 0,
                                          2, 0,  // steps
                                          0, 0,  // loop step
                                          0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_GE(f.size(), 28u + 30 + 64 + 24);
+    ASSERT_GE(f.size(), 28u + 32 + 64 + 34);
     EXPECT_TRUE(std::equal(header.begin(), header.begin() + 18, f.begin()));
-    EXPECT_EQ(U32LE(f, 20), 28u + 2 * 15 + 2 * 32);
-    EXPECT_EQ(U32LE(f, 24), 28u + 2 * 15 + 2 * 32 + 2 * 12);
+    EXPECT_EQ(U32LE(f, 20), 28u + 2 * 16 + 2 * 32);
+    EXPECT_EQ(U32LE(f, 24), 28u + 2 * 16 + 2 * 32 + 2 * 17);
 
-    const std::vector<uint8_t> ins0 = {0xFF, 8, 8, 8, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    const std::vector<uint8_t> ins1 = {0x91, 8, 8, 8, 8, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 28, f.begin() + 43), ins0);
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 43, f.begin() + 58), ins1);
+    // Start volume, then delay, volume add and curve of each phase; phase 4 has no delay.
+    const std::vector<uint8_t> ins0 = {0xFF, 8, 0, 0, 8, 0, 0, 8, 0, 0, 8, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> ins1 = {0x91, 8, 0, 0, 8, 0, 1, 8, 0, 0, 8, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 28, f.begin() + 44), ins0);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 44, f.begin() + 60), ins1);
     // Curve 0 is silence; curve 1 is speed 2 at strength 15: 10, 28, 28, 10 scaled to 35.
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 58, f.begin() + 90), std::vector<uint8_t>(32, 0));
-    EXPECT_EQ(static_cast<int8_t>(f[90]), 12);
-    EXPECT_EQ(static_cast<int8_t>(f[91]), 35);
-    EXPECT_EQ(static_cast<int8_t>(f[94]), -12);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 60, f.begin() + 92), std::vector<uint8_t>(32, 0));
+    EXPECT_EQ(static_cast<int8_t>(f[92]), 12);
+    EXPECT_EQ(static_cast<int8_t>(f[93]), 35);
+    EXPECT_EQ(static_cast<int8_t>(f[96]), -12);
 
     const size_t steps = U32LE(f, 20);
     EXPECT_EQ(f[steps], 32);
     EXPECT_EQ(f[steps + 1], 0);
-    EXPECT_EQ(f[steps + 12], 1);
-    EXPECT_EQ(f[steps + 13], 0);
+    EXPECT_EQ(f[steps + 17], 1);
+    EXPECT_EQ(f[steps + 18], 0);
 
-    // Channel 0 of step 0: the note (period 254 - 4 = 250), then rest of 32 lines.
+    // Channel 0 of step 0: the note (period 254 - 4 = 250), then rest of 32 lines. The
+    // first block follows the steps directly, on page 0.
     const size_t part3 = U32LE(f, 24);
-    const int block = f[steps + 2] | (f[steps + 3] << 8);
-    const size_t at = part3 + U32LE(f, part3 + 4 * block);
+    const size_t at = f[steps + 2] | (f[steps + 3] << 8);
+    EXPECT_EQ(f[steps + 4], 0);
+    EXPECT_EQ(at, part3);
     const std::vector<uint8_t> expected = {0x21, 250, 0, 1, 12, 0x1F};
     EXPECT_EQ(std::vector<uint8_t>(f.begin() + at, f.begin() + at + 6), expected);
+}
+
+TEST(Dadivev, PeriodsKeepTheirTenBitsAndBlocksStayWithinAPage) {
+    // A detune below period 0 wraps within ten bits, as the chip does.
+    auto m = NewModule();
+    m->SetPatternLength(0, 1);
+    Note(*m, 0, 0, 0, 119, 0, 15, -99);
+    const auto f = CompileDADIVEV(*m);
+    const size_t block = U32LE(f, 24);
+    ASSERT_EQ(f[block], 0x21);
+    EXPECT_EQ(f[block + 1] | (f[block + 2] << 8), (gNotePeriods[119] - 99) & 0x3FF);
+
+    // Blocks of random notes beyond 16 KB: none crosses a page, and every step's two parts
+    // of a block's place agree.
+    auto big = NewModule();
+    std::mt19937 rng(5);
+    for (int p = 0; p < 8; ++p) {
+        big->MakePattern(p);
+        big->SetPatternLength(p, 256);
+        for (int l = 0; l < 256; ++l)
+            for (int c = 0; c < 3; ++c)
+                Note(*big, p, l, c, static_cast<uint8_t>(45 + rng() % 75), 0, static_cast<uint8_t>(rng() % 16),
+                     static_cast<int8_t>(rng() % 64));
+        big->orderList[p] = static_cast<uint8_t>(p);
+    }
+    big->songLength = 8;
+    const auto g = CompileDADIVEV(*big);
+    ASSERT_GT(g.size(), 2u * 16384);
+    const size_t steps = U32LE(g, 20);
+    const int stepCount = g[14] | (g[15] << 8);
+    int onLaterPages = 0;
+    for (int s = 0; s < stepCount; ++s)
+        for (int lane = 0; lane < 5; ++lane) {
+            const uint8_t* p = &g[steps + s * 17 + 2 + 3 * lane];
+            EXPECT_EQ(p[1] >> 6, p[2] & 3);
+            const size_t at = (static_cast<size_t>(p[2]) << 14) | ((p[1] & 0x3F) << 8) | p[0];
+            // The block's last byte is its last end of line; it lies on the same page.
+            size_t end = at;
+            int lines = 0;
+            while (lines < g[steps + s * 17]) {
+                const uint8_t code = g[end++];
+                if (code < 0x20) lines += code + 1;
+                else end += code == 0x21 ? 4 : code == 0x22 ? 3 : 1;
+            }
+            EXPECT_EQ(at / 16384, (end - 1) / 16384) << s << " " << lane;
+            if (p[2] > 0) ++onLaterPages;
+        }
+    EXPECT_GT(onLaterPages, 0);
+    DadivevPlayer player;
+    player.Load(g);
+    EXPECT_TRUE(player.Loaded());
 }
 
 TEST(Dadivev, RepeatedBlocksAreStoredOnce) {
@@ -235,8 +290,8 @@ TEST(Dadivev, RepeatedBlocksAreStoredOnce) {
     m->orderList[2] = 0;
     m->songLength = 3;
     const auto thrice = CompileDADIVEV(*m);
-    // Only four more steps of 12 bytes; no block is added.
-    EXPECT_EQ(thrice.size(), once.size() + 4 * 12);
+    // Only four more steps of 17 bytes; no block is added.
+    EXPECT_EQ(thrice.size(), once.size() + 4 * 17);
     DadivevPlayer a, b;
     a.Load(once);
     b.Load(thrice);
@@ -347,14 +402,21 @@ TEST(DadivevPlayer, NamesWhatIsWrong) {
         uint8_t value;
         const char* message;
     };
-    const size_t firstBlock = U32LE(f, 24) + 4 * (f[18] | (f[19] << 8));
+    const size_t firstBlock = U32LE(f, 24);
+    const size_t firstStep = U32LE(f, 20);
     const Case cases[] = {
         {0, 'X', "DadivevPlayer::Load(): Not a DADIVEV file"},
-        {7, 2, "DadivevPlayer::Load(): Unknown version"},
+        {7, 1, "DadivevPlayer::Load(): Unknown version"},
         {8, 4, "DadivevPlayer::Load(): Unknown flags"},
         {11, 17, "DadivevPlayer::Load(): Too many instruments"},
         {16, 9, "DadivevPlayer::Load(): Bad step count"},
         {firstBlock, 0x2F, "DadivevPlayer::Load(): Unknown command"},
+        {firstBlock + 2, 4, "DadivevPlayer::Load(): Bad period"},
+        {firstStep + 4, 1, "DadivevPlayer::Load(): Bad block offset"},
+        {firstStep + 3, 0x40, "DadivevPlayer::Load(): Bad block offset"},
+        {firstStep + 2, 0, "DadivevPlayer::Load(): Bad block offset"},
+        {28 + 13, 1, "DadivevPlayer::Load(): Bad instrument"},
+        {18, 7, "DadivevPlayer::Load(): Bad block count"},
     };
     for (const Case& c : cases) {
         auto bad = f;
@@ -375,4 +437,28 @@ TEST(Dadivev, DemoSongGivesThePlayersChipStateOverTwoPasses) {
     auto m = NewModule();
     ASSERT_TRUE(m->Load(path));
     EXPECT_GT(ExpectSameChipEveryFrame(*m), 1000);
+}
+
+TEST(Dadivev, TheDocumentedExampleIsWhatTheExporterWrites) {
+    auto m = NewModule();
+    m->SetPatternLength(0, 3);
+    m->initialSpeed = 48;
+    m->instruments[5].startVolume = 0xF0;
+    m->instruments[5].volumeAdd[0] = 0xF8;
+    m->instruments[5].delay[0] = 4;
+    Note(*m, 0, 0, 0, 69, 5, 15);
+    Global(*m, 0, 1, 0, kGlobalCB, 0x01);
+    Note(*m, 0, 2, 3, 252, 5, 12);
+    std::vector<uint8_t> expected = {
+        0x44, 0x41, 0x44, 0x49, 0x56, 0x45, 0x56, 0x02, 0x00, 0x30, 0xFF, 0x01, 0x01, 0x00,
+        0x01, 0x00, 0x00, 0x00, 0x04, 0x00, 0x4C, 0x00, 0x00, 0x00, 0x5D, 0x00, 0x00, 0x00,
+        0xF0, 0x04, 0xF8, 0x00, 0x08, 0x00, 0x00, 0x08, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00,
+        0x00, 0x00};
+    expected.insert(expected.end(), 32, 0x00);
+    const std::vector<uint8_t> rest = {
+        0x03, 0x00, 0x5D, 0x00, 0x00, 0x63, 0x00, 0x00, 0x63, 0x00, 0x00, 0x64, 0x00, 0x00,
+        0x6A, 0x00, 0x00, 0x21, 0xFE, 0x00, 0x00, 0x0F, 0x02, 0x02, 0x01, 0x22, 0xE5, 0x00,
+        0x0C, 0x00, 0x00, 0x32, 0x01, 0x01};
+    expected.insert(expected.end(), rest.begin(), rest.end());
+    EXPECT_EQ(CompileDADIVEV(*m), expected);
 }
