@@ -24,7 +24,7 @@ PSG     = 0x7F
 GGSTEREO = 0x06
 MAPPER1 = 0xFFFE
 MAPPER2 = 0xFFFF
-STEPSIZE = 17
+STEPSIZE = 14
 
 ; bits of `state`
 S_PLAYING = 0
@@ -40,20 +40,24 @@ W_TAKEN3 = 3            ; the game holds the noise channel
 W_DOUBLE = 5            ; this song's periods are doubled
 
 ; A lane: lines still to rest, read pointer and the bank for slot 2 while it reads (0 for a
-; song that is not banked). The five lanes (four channels and the global commands) lie in a
-; row so that entering a step walks them.
+; song that is not banked). The four lanes, one per channel (channel 0's also carries the
+; global commands), lie in a row so that entering a step walks them.
 L_REST = 0
 L_PTR = 1
 L_BANK = 3
 L_SIZE = 4
 
-; A channel: its fields in the order in which its update reads them.
-C_FLAGS = 0             ; bit 0 active, bit 1 new note, bit 2 noise control to rewrite,
-                        ; bit 3 the vibrato curve moves, bit 4 the "PV" offset is not 0,
-                        ; bit 5 the envelope moves, bit 6 period and attenuation to work
-                        ; out again (a note, a volume, a phase or the chip changed)
-C_VIB = 1               ; vibrato position; only its low five bits count
-C_CURVE = 2             ; pointer to the phase's vibrato curve
+; A channel: its fields in the order in which its update reads them. A note fills them all
+; from the instrument's image in the song, as they stand after the note's first frame.
+C_FLAGS = 0             ; bit 0 active, bit 1 (with bit 0 clear) the note has played this
+                        ; frame already and the update only sets bit 0, bit 2 noise control to
+                        ; rewrite, bit 3 the vibrato curve moves, bit 4 the "PV" offset is
+                        ; not 0, bit 5 the envelope moves, bit 6 period and attenuation to
+                        ; work out again (a volume, a phase or the chip changed), bit 7 the
+                        ; last phase
+C_POS = 1               ; vibrato position; only its low five bits count
+C_CURVE = 2             ; where the phase's fields end in the image: its curve when it moves,
+                        ; else the next phase
 C_PV = 4                ; the channel's "PV" offset
 C_BASE = 5              ; tone base period (10 bits), or the noise control byte
 C_LASTP = 7             ; period last written to the chip; 0xFFFF: none
@@ -63,17 +67,16 @@ C_VOLUME = 11
 C_LASTA = 12            ; attenuation last written, before the music attenuation (noise:
                         ; after it); 0xFF: none
 C_FRAMES = 13
-C_PHASE = 14
-C_INS = 15              ; the phase's delay, volume add and curve in the instrument record
-C_SIZE = 17
+C_SIZE = 14
+
+; bits of a phase's flags in an image, which the channel's flags take over
+F_KEEP = 0x15           ; what a new phase leaves: active, noise control, "PV" offset
 
         .area _DATA
 
 state:          .ds 1
 songbank:       .ds 1
 songptr:        .ds 2   ; the song's address (0x4000 for a banked song)
-insptr:         .ds 2
-curveptr:       .ds 2
 stepbank:       .ds 1   ; where the record of the step playing lies: its bank for slots 1
 stepaddr:       .ds 2   ; and 2 (0 when not banked) and its address
 loopbank:       .ds 1   ; the same for the loop step
@@ -83,11 +86,11 @@ loopcount:      .ds 2   ; steps from the loop step to the end
 songflags:      .ds 1
 speed:          .ds 1
 tick:           .ds 1   ; the song's tick plus 7: a line is due below 8
-line:           .ds 1
-steplines:      .ds 1
+linesleft:      .ds 1   ; lines of the step still to play, the one playing included
 stereo:         .ds 1
 pvmask:         .ds 1
-lanes:          .ds 5 * L_SIZE
+pvcur:          .ds 1   ; 0xFF when the "PV" offsets apply in this line's frames, else 0
+lanes:          .ds 4 * L_SIZE
 channels:       .ds 4 * C_SIZE
 musicatt:       .ds 1
 wflags:         .ds 1
@@ -152,16 +155,18 @@ start_common:
         or      a
         sbc     hl, de
         ld      (loopcount), hl
-        ex      de, hl                  ; the loop step's record: part 2 + 17 times its number
+        ex      de, hl                  ; the loop step's record: part 2 + 14 times its number
         xor     a
         ld      d, h
         ld      e, l
-        ld      b, #4
+        ld      b, #3
 1$:     add     hl, hl
         rla
         djnz    1$
-        add     hl, de
-        adc     a, b
+        sbc     hl, de                  ; no carry left by the shifts: 7 times
+        sbc     a, b
+        add     hl, hl
+        rla
         ld      e, 20(ix)               ; part 2 lies in the first bank
         ld      d, 21(ix)
         add     hl, de
@@ -175,36 +180,27 @@ start_common:
         call    record_at
         ld      (stepbank), a
         ld      (stepaddr), hl
-        ld      a, 11(ix)               ; instruments: 16 bytes each, after the header
         pop     ix
-        ld      hl, (songptr)
-        ld      de, #28
-        add     hl, de
-        ld      (insptr), hl
-        add     a, a
-        add     a, a
-        add     a, a
-        add     a, a
-        ld      e, a
-        ld      d, #0
-        rl      d
-        add     hl, de
-        ld      (curveptr), hl
 
         ; the chip and the song state to their starting values
         ld      a, #7
         ld      (tick), a               ; the song's tick 0
         xor     a
-        ld      (line), a
+        ld      (pvcur), a
         ld      (tempocount), a
         ld      (_tw_marker_count), a
         ld      a, #0x55
         ld      (pvmask), a
         ld      hl, #lanes
-        ld      b, #(5 * L_SIZE + 4 * C_SIZE)
+        ld      b, #(4 * L_SIZE + 4 * C_SIZE)
 2$:     ld      (hl), #0
         inc     hl
         djnz    2$
+        ld      a, #1                   ; every lane reads on the first line
+        ld      (lanes), a
+        ld      (lanes + L_SIZE), a
+        ld      (lanes + 2 * L_SIZE), a
+        ld      (lanes + 3 * L_SIZE), a
         call    silence
         ld      b, #0                   ; tone periods 0
 3$:     ld      a, (wflags)
@@ -233,9 +229,11 @@ start_common:
         jr      z, 5$
         set     W_DOUBLE, (hl)
 5$:     call    choose_tempo
-        push    ix
+        ld      hl, (stepaddr)
+        ld      a, (stepbank)
+        or      a
+        call    nz, map_a
         call    enter_step
-        pop     ix
         ld      hl, #state
         set     S_PLAYING, (hl)
         res     S_PAUSED, (hl)
@@ -500,10 +498,8 @@ frames:
 frame:
         call    advance
 update_all:
-        ld      a, (pvmask)
-        rrca
-        sbc     a, a
-        ld      c, a                    ; 0xFF when this frame's "PV" offsets apply
+        ld      a, (pvcur)
+        ld      c, a
         ld      b, #0x80
         ld      hl, #(channels + C_FLAGS)
         call    update_tone
@@ -533,12 +529,9 @@ advance:
 2$:     ld      (hl), a
         cp      #8
         ret     nc
-        ld      hl, #line
-        inc     (hl)
-        ld      a, (steplines)
-        cp      (hl)
+        ld      hl, #linesleft
+        dec     (hl)
         ret     nz
-        ld      (hl), #0
         ld      hl, (stepsleft)
         dec     hl
         ld      a, h
@@ -555,77 +548,72 @@ advance:
         add     hl, de
         ld      a, (stepbank)
         or      a
-        jr      z, 5$
+        jr      z, 6$
         bit     7, h                    ; past slot 1: the window moves on by a bank
         jr      z, 5$
         res     7, h
         set     6, h
         inc     a
 5$:     ld      (stepbank), a
-        ld      (stepaddr), hl
+        or      a
+        call    nz, map_a               ; the record through slots 1 and 2
+6$:     ld      (stepaddr), hl
         ; fall through
 
 ; ---------------------------------------------------------------- steps and lanes
 
-; Puts the five lanes at the start of the blocks of the step at `stepbank`:`stepaddr`. A
-; block's place is its offset within 64 KB, then its 16 KB page: for a banked song, bank
-; `songbank` + page in slot 2 at 0x8000 + offset % 16384; else the song's address plus the
-; offset.
+; Puts the four lanes at the start of the blocks of the step at `stepbank`:`stepaddr` (HL,
+; mapped). A block's place is its offset within 64 KB, then its 16 KB page: for a banked
+; song, bank `songbank` + page in slot 2 at 0x8000 + offset % 16384; else the song's address
+; plus the offset. Every lane rests 1 now: its blocks' lines add up to their steps' exactly.
 enter_step:
-        ld      a, (stepbank)
-        or      a
-        call    nz, map_a               ; the record through slots 1 and 2
-        ld      hl, (stepaddr)
         ld      a, (hl)
-        ld      (steplines), a
+        ld      (linesleft), a
         inc     hl
         inc     hl
-        ex      de, hl
-        ld      hl, #lanes
-        ld      b, #5
+        ld      de, #(lanes + L_PTR)
         ld      a, (stepbank)
         or      a
         jr      nz, 3$
-        ld      a, (songptr)
-        ld      c, a
-1$:     ld      (hl), #1                ; L_REST: the lane reads on the next line
+        ld      bc, (songptr)
+1$:     ld      a, (hl)
         inc     hl
-        ld      a, (de)
-        inc     de
         add     a, c
-        ld      (hl), a
+        ld      (de), a
+        inc     de
+        ld      a, (hl)
         inc     hl
-        ld      a, (songptr + 1)
-        ex      de, hl
-        adc     a, (hl)
-        inc     hl
-        inc     hl
-        ex      de, hl
-        ld      (hl), a
-        inc     hl
-        inc     hl                      ; L_BANK stays 0
-        djnz    1$
+        adc     a, b
+        ld      (de), a
+        inc     hl                      ; the page
+        inc     de                      ; L_BANK stays 0
+        inc     de
+        inc     de
+        ld      a, e
+        cp      #<(lanes + 4 * L_SIZE + L_PTR)
+        jr      nz, 1$
         ret
 3$:     ld      a, (songbank)
         ld      c, a
-4$:     ld      (hl), #1
+4$:     ld      a, (hl)
         inc     hl
-        ld      a, (de)
+        ld      (de), a
         inc     de
-        ld      (hl), a
+        ld      a, (hl)
         inc     hl
-        ld      a, (de)
-        inc     de
         and     #0x3F
         or      #0x80
-        ld      (hl), a
-        inc     hl
-        ld      a, (de)
+        ld      (de), a
         inc     de
-        add     a, c
-        ld      (hl), a
+        ld      a, (hl)
         inc     hl
-        djnz    4$
+        add     a, c
+        ld      (de), a
+        inc     de
+        inc     de
+        ld      a, e
+        cp      #<(lanes + 4 * L_SIZE + L_PTR)
+        jr      nz, 4$
         ld      a, c                    ; slot 1 back to the song's first bank
         ld      (MAPPER1), a
         ret
@@ -637,36 +625,42 @@ map_a:
         ld      (MAPPER2), a
         ret
 
-; Reads one line: rotates the "PV" mask, then runs every lane that is not resting.
+; Reads one line: rotates the "PV" mask, then runs every lane that is not resting. Channel
+; 0's lane goes first and begins with the line's global commands, so a mask that they set is
+; known to the notes of the line, which play their first frame at once.
 read_line:
         ld      hl, #pvmask
         rrc     (hl)
+        ld      a, (hl)
+        rrca
+        sbc     a, a
+        ld      (pvcur), a
         ld      hl, #lanes
         dec     (hl)                    ; lines to rest, this one included
         jr      nz, 1$
         ld      ix, #channels
+        ld      b, #0x80
         call    run_lane
 1$:     ld      hl, #(lanes + L_SIZE)
         dec     (hl)
         jr      nz, 2$
         ld      ix, #(channels + C_SIZE)
+        ld      b, #0xA0
         call    run_lane
 2$:     ld      hl, #(lanes + 2 * L_SIZE)
         dec     (hl)
         jr      nz, 3$
         ld      ix, #(channels + 2 * C_SIZE)
+        ld      b, #0xC0
         call    run_lane
 3$:     ld      hl, #(lanes + 3 * L_SIZE)
         dec     (hl)
-        jr      nz, 4$
-        ld      ix, #(channels + 3 * C_SIZE)
-        call    run_lane
-4$:     ld      hl, #(lanes + 4 * L_SIZE)
-        dec     (hl)                    ; the global lane, whose commands need no channel
         ret     nz
+        ld      ix, #(channels + 3 * C_SIZE)
 
-; HL = a lane record, IX = its channel. Runs the lane's commands up to and including the
-; next end of line.
+; HL = a lane record, IX = its channel, B = the channel's latch (0x80 OR its number << 5).
+; Runs the lane's commands up to and including the next end of line; a line's note is its
+; lane's last command before the end of line.
 run_lane:
         push    hl
         inc     hl
@@ -693,13 +687,12 @@ command:
         inc     hl
         ld      (hl), d
         ret
-2$:     jr      z, note_off
-        cp      #0x21
-        jr      z, tone_note
+2$:     jp      z, tone_note
+        cp      #0x22
+        jp      c, noise_note
+        jr      z, note_off
         cp      #0x30
         jr      nc, global
-        cp      #0x22
-        jr      z, noise_note
         cp      #0x23
         ld      a, (hl)                 ; pitch offset or channel volume
         inc     hl
@@ -721,7 +714,7 @@ pitch_offset:
         jr      command
 note_off:
         ld      a, C_FLAGS(ix)
-        and     #0xFE
+        and     #0xFC
         or      #0x40
         ld      C_FLAGS(ix), a
         jr      command
@@ -735,6 +728,9 @@ global:
         jr      z, marker
         ld      a, c
         ld      (pvmask), a
+        rrca
+        sbc     a, a
+        ld      (pvcur), a
         jr      command
 set_speed:
         ld      a, c
@@ -758,53 +754,111 @@ marker:
         ld      d, a
         ld      a, c
         ld      (de), a
-        jr      command
+        jp      command
 
+; A note plays its channel's first frame as it is read: the instrument's image holds the
+; channel's state after that frame and its vibrato value, the note its attenuation. The
+; update then leaves the channel alone for this frame.
 tone_note:
-        ld      a, (hl)
+        ld      e, (hl)                 ; the image
+        inc     hl
+        ld      d, (hl)
+        inc     hl
+        ld      a, (hl)                 ; volume
+        inc     hl
+        ld      C_VOLUME(ix), a
+        ld      c, (hl)                 ; the first attenuation
+        inc     hl
+        ld      C_LASTA(ix), c
+        push    hl
+        call    load_image
+        pop     hl
+        ld      a, (pvcur)              ; the first period: the base plus the first vibrato
+        and     C_PV(ix)                ; value plus the offset, both as one byte that wraps
+        add     a, e
+        ld      e, a
+        rla
+        sbc     a, a
+        ld      d, a
+        ld      a, (hl)                 ; the base period
         inc     hl
         ld      C_BASE(ix), a
+        add     a, e
+        ld      e, a
         ld      a, (hl)
         inc     hl
         ld      C_BASE+1(ix), a
-        ld      c, #0x41                ; active, period and attenuation to work out
-        jr      start_note
-noise_note:
-        ld      a, (hl)
-        inc     hl
-        ld      C_BASE(ix), a
-        ld      c, #0x43                ; and the noise control goes out with the note
-start_note:
-        ld      a, (hl)                 ; instrument
-        inc     hl
-        ld      b, (hl)
-        inc     hl
-        ld      C_VOLUME(ix), b
-        push    hl
-        add     a, a                    ; 16 bytes a record
-        add     a, a
-        add     a, a
-        add     a, a
-        ld      hl, (insptr)
-        add     a, l
-        ld      l, a
-        adc     a, h
-        sub     l
-        ld      h, a
-        ld      a, (hl)                 ; start volume
-        inc     hl
-        ld      C_ENV(ix), a
-        xor     a
-        ld      C_VIB(ix), a
-        ld      C_PHASE(ix), a
-        ld      C_INS(ix), l
-        ld      C_INS+1(ix), h
-        ld      a, C_FLAGS(ix)
-        and     #0x14                   ; the "PV" bit and a noise control still to write
-        or      c
-        call    load_phase
+        adc     a, d
+        and     #3
+        ld      d, a
+        push    hl                      ; the lane reads on after the note
+        ld      C_LASTP(ix), e
+        ld      C_LASTP+1(ix), d
+        call    write_period
+        ld      a, (wflags)
+        and     #((1 << W_MUSICATT) | (1 << W_TAKEN2))
+        ld      a, c
+        jr      nz, 1$
+        or      b
+        or      #0x10
+        out     (PSG), a
         pop     hl
         jp      command
+1$:     call    write_tone_att
+        pop     hl
+        jp      command
+
+noise_note:
+        ld      e, (hl)                 ; the image
+        inc     hl
+        ld      d, (hl)
+        inc     hl
+        ld      a, (hl)                 ; volume
+        inc     hl
+        ld      C_VOLUME(ix), a
+        ld      c, (hl)                 ; the first attenuation
+        inc     hl
+        ld      a, (hl)                 ; noise control
+        inc     hl
+        ld      C_BASE(ix), a
+        push    hl
+        call    load_image
+        push    ix
+        pop     hl
+        call    noise_control           ; a new note restarts the noise
+        ld      e, c
+        ld      bc, #C_LASTA
+        add     hl, bc
+        call    noise_att
+        pop     hl
+        jp      command
+
+; DE = an instrument's image (its offset in the song), IX = the channel: the channel's state
+; after a note's first frame. Gives E = the vibrato value of that frame. Keeps B and C.
+load_image:
+        ld      hl, (songptr)
+        add     hl, de
+        ld      a, C_FLAGS(ix)
+        and     #0x14                   ; the "PV" bit and a noise control still to write
+        or      (hl)
+        inc     hl
+        or      #0x02                   ; played; active from the update on
+        ld      C_FLAGS(ix), a
+        ld      a, (hl)
+        inc     hl
+        ld      C_ADD(ix), a
+        ld      a, (hl)
+        inc     hl
+        ld      C_ENV(ix), a
+        ld      a, (hl)
+        inc     hl
+        ld      C_FRAMES(ix), a
+        ld      e, (hl)
+        inc     hl
+        ld      C_CURVE(ix), l
+        ld      C_CURVE+1(ix), h
+        ld      C_POS(ix), #1
+        ret
 
 ; ---------------------------------------------------------------- channels
 ;
@@ -813,15 +867,17 @@ start_note:
 ; `forget_chip` makes the next frame write them all again.
 
 tone_idle:
-        inc     hl                      ; C_VIB
+        inc     hl                      ; C_POS
         inc     (hl)
-        ld      de, #(C_FRAMES - C_VIB)
+        ld      de, #(C_FRAMES - C_POS)
         add     hl, de
         dec     (hl)
         ret     nz
         jp      next_phase
 tone_off:
-        and     #0x20                   ; silent already, unless something changed
+        rra
+        jr      c, played
+        and     #0x10                   ; silent already, unless something changed
         ret     z
         res     6, (hl)
         ld      de, #(C_LASTA - C_FLAGS)
@@ -831,6 +887,11 @@ tone_off:
         ret     z
         ld      (hl), a
         jp      write_tone_att
+; HL = C_FLAGS of a channel whose note played this frame: active from the next on. Bit 1
+; stays set, as nothing looks at it while the channel is active.
+played:
+        inc     (hl)
+        ret
 
 ; HL = C_FLAGS of a tone channel, B = 0x80 OR its number << 5, C = 0xFF when the "PV"
 ; offsets apply this frame, else 0. Keeps B and C.
@@ -842,29 +903,29 @@ update_tone:
         jr      z, tone_idle            ; nothing moves: period and attenuation stay
         cp      #0x10
         jr      nz, 9$
-        inc     hl                      ; only the envelope moves: C_VIB
+        inc     hl                      ; only the envelope moves: C_POS
         inc     (hl)
-        ld      de, #(C_ADD - C_VIB)
+        ld      de, #(C_ADD - C_POS)
         add     hl, de
         jr      tone_att
 9$:     res     6, (hl)
         and     #0x0C                   ; a moving curve or a "PV" offset
         jr      nz, 1$
-        inc     hl                      ; C_VIB
+        inc     hl                      ; C_POS
         inc     (hl)
-        ld      de, #(C_BASE - C_VIB)
+        ld      de, #(C_BASE - C_POS)
         add     hl, de
         ld      e, (hl)
         inc     hl
         ld      d, (hl)                 ; DE = the period, the base as it is
         jr      2$
 1$:     ld      d, a
-        inc     hl                      ; C_VIB
+        inc     hl                      ; C_POS
         ld      a, (hl)
         inc     (hl)
         inc     hl                      ; C_CURVE
         bit     2, d
-        jr      z, 7$                   ; curve 0 stands still: its pointer is not kept
+        jr      z, 7$                   ; a curve that stands still is all zeros
         and     #31
         add     a, (hl)
         ld      e, a
@@ -1027,7 +1088,7 @@ update_noise:
         ld      a, (hl)
         rra
         jr      nc, noise_off
-        and     #3                      ; a new note, or the control to write again
+        and     #2                      ; the control to write again
         call    nz, noise_control
         ld      a, (hl)
         and     #0x60
@@ -1051,38 +1112,12 @@ update_noise:
         ld      d, a
         ld      a, (de)
         ld      e, a
-        ld      a, (wflags)
-        and     #0x0C
-        jr      nz, 4$
-1$:     ld      a, (musicatt)
-        add     a, e
-        cp      #16
-        jr      c, 2$
-        ld      a, #15
-2$:     inc     hl                      ; C_LASTA
-        cp      (hl)
-        jr      z, 3$
-        ld      (hl), a
-        or      #0xF0
-        out     (PSG), a
-3$:     inc     hl                      ; C_FRAMES
+        inc     hl                      ; C_LASTA
+        call    noise_att
+        inc     hl                      ; C_FRAMES
         dec     (hl)
         ret     nz
         jp      next_phase
-4$:     bit     3, a
-        jr      nz, 5$
-        push    hl                      ; tone channel 2 taken: held if it follows it
-        ld      bc, #(C_BASE - C_VOLUME)
-        add     hl, bc
-        ld      a, (hl)
-        pop     hl
-        cpl
-        and     #3
-        jr      nz, 1$
-        ld      e, #15
-        jr      1$
-5$:     inc     hl                      ; the game's
-        jr      3$
 noise_idle:
         ld      de, #(C_FRAMES - C_FLAGS)
         add     hl, de
@@ -1090,7 +1125,9 @@ noise_idle:
         ret     nz
         jp      next_phase
 noise_off:
-        and     #0x20                   ; silent already, unless something changed
+        rra
+        jp      c, played
+        and     #0x10                   ; silent already, unless something changed
         ret     z
         res     6, (hl)
         ld      de, #(C_LASTA - C_FLAGS)
@@ -1106,10 +1143,40 @@ noise_off:
         out     (PSG), a
         ret
 
+; E = the noise channel's attenuation from the table, HL = its C_LASTA: the attenuation goes
+; to the chip with the music attenuation added, silent while the noise follows a tone channel
+; 2 that the game holds, not at all while the game holds the noise. Keeps HL.
+noise_att:
+        ld      a, (wflags)
+        and     #0x0C
+        jr      nz, 3$
+1$:     ld      a, (musicatt)
+        add     a, e
+        cp      #16
+        jr      c, 2$
+        ld      a, #15
+2$:     cp      (hl)
+        ret     z
+        ld      (hl), a
+        or      #0xF0
+        out     (PSG), a
+        ret
+3$:     bit     3, a
+        ret     nz                      ; the game's
+        push    hl                      ; tone channel 2 taken: held if it follows it
+        ld      bc, #(C_BASE - C_LASTA)
+        add     hl, bc
+        ld      a, (hl)
+        pop     hl
+        cpl
+        and     #3
+        jr      nz, 1$
+        ld      e, #15
+        jr      1$
+
 ; HL = C_FLAGS of the noise channel, which has a new note or its control to write again.
-; Keeps HL.
+; Keeps HL, B and C.
 noise_control:
-        res     1, (hl)
         ld      a, (wflags)
         bit     3, a
         ret     nz
@@ -1131,62 +1198,35 @@ noise_control:
         out     (PSG), a
         ret
 
-; HL = C_FRAMES of a channel whose phase has run out: the next phase is loaded. Keeps C.
+; HL = C_FRAMES of a channel whose phase has run out: the next phase in the image takes over.
+; The last phase has no next: it would come back every 256 frames as it was. Keeps B and C.
 next_phase:
         ld      de, #-C_FRAMES
         add     hl, de
         push    hl
         pop     ix
-        push    bc
-        ld      l, C_INS(ix)
-        ld      h, C_INS+1(ix)
-        inc     hl
-        inc     hl
-        inc     hl
-        ld      a, C_PHASE(ix)
-        inc     a
-        cp      #4
-        jr      z, 1$                   ; phase 4 reloads every 256 frames from phase 3's place
-        ld      C_PHASE(ix), a
-        ld      C_INS(ix), l
-        ld      C_INS+1(ix), h
-1$:     ld      a, C_FLAGS(ix)
-        and     #0xD7
-        or      #0x40
-        call    load_phase
-        pop     bc
-        ret
-
-; HL = a phase's delay, volume add and curve in the instrument record, IX = the channel,
-; A = its flags without the moving-envelope and moving-curve bits, which this sets.
-load_phase:
-        ld      c, a
         ld      a, (hl)
+        rla
+        ret     c
+        ld      l, C_CURVE(ix)
+        ld      h, C_CURVE+1(ix)
+        and     #0x10                   ; a curve that moves lies between the phases
+        jr      z, 1$
+        ld      de, #32
+        add     hl, de
+1$:     ld      a, C_FLAGS(ix)
+        and     #F_KEEP
+        or      (hl)
         inc     hl
-        ld      C_FRAMES(ix), a
+        ld      C_FLAGS(ix), a
         ld      a, (hl)
         inc     hl
         ld      C_ADD(ix), a
-        or      a
-        jr      z, 1$
-        set     5, c
-1$:     ld      a, (hl)
-        or      a
-        jr      z, 2$                   ; curve 0 stands still: its pointer is not kept
-        set     3, c
-        rrca
-        rrca
-        rrca
-        ld      b, a
-        and     #0xE0
-        ld      l, a
-        xor     b
-        ld      h, a                    ; HL = 32 times the curve
-        ld      de, (curveptr)
-        add     hl, de
+        ld      a, (hl)
+        inc     hl
+        ld      C_FRAMES(ix), a
         ld      C_CURVE(ix), l
         ld      C_CURVE+1(ix), h
-2$:     ld      C_FLAGS(ix), c
         ret
 
 ; The attenuation for an index (envelope AND 0xF0) OR volume: 15 minus the output level.

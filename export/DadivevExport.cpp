@@ -1,5 +1,5 @@
-// Compiles the module into the console song format: instruments that the song plays,
-// renumbered; every song position cut into steps of 32 lines; each lane of a step compiled
+// Compiles the module into the console song format: an image of each instrument that the
+// song plays; every song position cut into steps of 32 lines; each lane of a step compiled
 // into a block of commands; equal blocks stored once.
 #include "export/DadivevExport.h"
 
@@ -68,17 +68,15 @@ public:
 
 private:
     void FindInstruments(const PlayOrder& order);
-    void BuildCurves();
+    std::vector<uint8_t> Image(const Instrument& ins) const;
     std::vector<uint8_t> CompileLane(const Pattern& pattern, int lane, int first, int count) const;
     void LineEvents(const PatternLine& line, int lane, std::vector<uint8_t>& out) const;
     uint16_t StoreBlock(std::vector<uint8_t>&& bytes);
 
     const Module& module;
     int instrumentCount = 0;
-    uint8_t renumbered[kInstruments] = {};
     int usedNumbers[kInstruments] = {};
-    std::vector<std::array<int8_t, kCurveSize>> curves;
-    uint8_t curveOf[kInstruments][5] = {};
+    uint16_t imageAt[kInstruments] = {};  // by tracker instrument number
     std::map<std::vector<uint8_t>, uint16_t> blockIndex;
     std::vector<const std::vector<uint8_t>*> blocks;
 };
@@ -94,34 +92,65 @@ void Compiler::FindInstruments(const PlayOrder& order) {
                 if (Player::IsPlayable(c, line.note[c])) used[line.instrument[c] & 15] = true;
         }
     }
-    for (int i = 0; i < kInstruments; ++i) {
-        if (!used[i]) continue;
-        renumbered[i] = static_cast<uint8_t>(instrumentCount);
-        usedNumbers[instrumentCount++] = i;
-    }
+    for (int i = 0; i < kInstruments; ++i)
+        if (used[i]) usedNumbers[instrumentCount++] = i;
 }
 
-// One 32-frame curve per distinct vibrato speed and strength; curve 0 is silence. The
-// player's table repeats every 32 positions, so 32 values say everything.
-void Compiler::BuildCurves() {
+// The instrument as a note finds it: the channel's state after the note's first frame (which
+// the note plays from the start volume and the first vibrato value), then the phases still to
+// come. The player's vibrato table repeats every 32 positions, so a phase's curve is its first
+// 32 values.
+// The attenuation with which a note starts.
+uint8_t FirstAttenuation(uint8_t startVolume, uint8_t volume) {
+    return static_cast<uint8_t>(15 - Player::kVolumeTable[(startVolume & 0xF0) | volume]);
+}
+
+std::vector<uint8_t> Compiler::Image(const Instrument& ins) const {
     const auto& table = Player::VibratoTable();
-    curves.push_back({});
-    for (int n = 0; n < instrumentCount; ++n) {
-        const Instrument& ins = module.instruments[usedNumbers[n]];
-        for (int phase = 0; phase < 5; ++phase) {
-            std::array<int8_t, kCurveSize> curve;
-            for (size_t p = 0; p < kCurveSize; ++p)
-                curve[p] = table[ins.vibSpeed[phase] & 3][ins.vibStrength[phase] & 15][p];
-            size_t k = 0;
-            while (k < curves.size() && curves[k] != curve) ++k;
-            if (k == curves.size()) curves.push_back(curve);
-            curveOf[n][phase] = static_cast<uint8_t>(k);
-        }
+    auto curve = [&](int phase) {
+        std::array<uint8_t, kCurveSize> values;
+        for (size_t p = 0; p < kCurveSize; ++p)
+            values[p] = static_cast<uint8_t>(table[ins.vibSpeed[phase] & 3][ins.vibStrength[phase] & 15][p]);
+        return values;
+    };
+    auto moves = [&](int phase) {
+        const auto values = curve(phase);
+        return std::any_of(values.begin(), values.end(), [](uint8_t v) { return v != 0; });
+    };
+    auto flags = [&](int phase) {
+        return static_cast<uint8_t>((moves(phase) ? kPhaseCurveMoves : 0) |
+                                    (ins.volumeAdd[phase] ? kPhaseEnvelopeMoves : 0) |
+                                    (phase == 4 ? kPhaseLast : 0));
+    };
+    auto delay = [&](int phase) { return phase < 4 ? ins.delay[phase] : uint8_t{0}; };
+    auto putCurve = [&](std::vector<uint8_t>& out, int phase) {
+        if (!moves(phase)) return;
+        const auto values = curve(phase);
+        out.insert(out.end(), values.begin(), values.end());
+    };
+
+    // A phase 0 of one frame ends with the first frame: the second plays phase 1.
+    const int second = delay(0) == 1 ? 1 : 0;
+    std::vector<uint8_t> out;
+    out.push_back(static_cast<uint8_t>(flags(second) | (second ? kPhaseBegins : 0)));
+    out.push_back(ins.volumeAdd[second]);
+    out.push_back(static_cast<uint8_t>(ins.startVolume + ins.volumeAdd[0]));
+    out.push_back(second ? delay(1) : static_cast<uint8_t>(delay(0) - 1));
+    out.push_back(curve(0)[0]);
+    putCurve(out, second);
+    for (int phase = second + 1; phase < 5; ++phase) {
+        out.push_back(static_cast<uint8_t>(flags(phase) | kPhaseBegins));
+        out.push_back(ins.volumeAdd[phase]);
+        out.push_back(delay(phase));
+        putCurve(out, phase);
     }
+    return out;
 }
 
 void Compiler::LineEvents(const PatternLine& line, int lane, std::vector<uint8_t>& out) const {
-    if (lane == kGlobalLane) {
+    // The global commands travel first in channel 0's lane: a replayer that reads that lane
+    // first knows the line's "PV" mask before any note.
+    if (lane == 0) {
         static constexpr uint8_t kCodes[5] = {0, kSpeed, kStereo, kMarker, kPvMask};
         for (int k = 0; k < kGlobalColumns; ++k) {
             const uint8_t cmd = line.globalCmd[k];
@@ -130,36 +159,38 @@ void Compiler::LineEvents(const PatternLine& line, int lane, std::vector<uint8_t
                 out.push_back(line.globalParam[k]);
             }
         }
-        return;
     }
+    // A note is its lane's last event in a line, so that a replayer can play its first
+    // frame at once: the "PV" offset goes before it, and a "VO" becomes its volume. (The
+    // noise channel's "PV" offset does nothing.)
     const int c = lane;
     const uint8_t note = line.note[c];
-    if (note != kNoteEmpty) {
-        if (!Player::IsPlayable(c, note)) {
-            out.push_back(kNoteOff);
-        } else {
-            const uint8_t ins = renumbered[line.instrument[c] & 15];
-            if (c == kNoiseChannel) {
-                out.push_back(kNoiseNote);
-                out.push_back(static_cast<uint8_t>(note - 23));
-            } else {
-                // The chip keeps ten bits, and so does every sum the replayer makes with it.
-                const uint16_t period = static_cast<uint16_t>((gNotePeriods[note] + line.detune[c]) & 0x3FF);
-                out.push_back(kToneNote);
-                PutU16(out, period);
-            }
-            out.push_back(ins);
-            out.push_back(line.volume[c]);
-        }
+    const bool playable = note != kNoteEmpty && Player::IsPlayable(c, note);
+    const bool vo = line.effect[c] == kEffectVO;
+    if (line.effect[c] == kEffectPV && c != kNoiseChannel) {
+        out.push_back(kPitchOffset);
+        out.push_back(line.effectParam[c]);
     }
-    if (line.effect[c] == kEffectPV) {
-        if (c != kNoiseChannel) {
-            out.push_back(kPitchOffset);
-            out.push_back(line.effectParam[c]);
-        }
-    } else if (line.effect[c] == kEffectVO) {
+    if (vo && !playable) {
         out.push_back(kChannelVolume);
         out.push_back(line.effectParam[c]);
+    }
+    if (note == kNoteEmpty) return;
+    if (!playable) {
+        out.push_back(kNoteOff);
+        return;
+    }
+    const uint8_t ins = line.instrument[c] & 15;
+    const uint8_t volume = vo ? line.effectParam[c] : line.volume[c];
+    out.push_back(c == kNoiseChannel ? kNoiseNote : kToneNote);
+    PutU16(out, imageAt[ins]);
+    out.push_back(volume);
+    out.push_back(FirstAttenuation(module.instruments[ins].startVolume, volume));
+    if (c == kNoiseChannel) {
+        out.push_back(static_cast<uint8_t>(note - 23));
+    } else {
+        // The chip keeps ten bits, and so does every sum the replayer makes with it.
+        PutU16(out, static_cast<uint16_t>((gNotePeriods[note] + line.detune[c]) & 0x3FF));
     }
 }
 
@@ -198,7 +229,13 @@ uint16_t Compiler::StoreBlock(std::vector<uint8_t>&& bytes) {
 std::vector<uint8_t> Compiler::Run() {
     const PlayOrder order = MakePlayOrder(module);
     FindInstruments(order);
-    BuildCurves();
+    std::vector<uint8_t> images;
+    const size_t imagesAt = kHeaderSize + 2 * static_cast<size_t>(instrumentCount);
+    for (int n = 0; n < instrumentCount; ++n) {
+        imageAt[usedNumbers[n]] = static_cast<uint16_t>(imagesAt + images.size());
+        const auto image = Image(module.instruments[usedNumbers[n]]);
+        images.insert(images.end(), image.begin(), image.end());
+    }
 
     // Steps: lines, position, five block numbers (turned into offsets once the blocks are
     // laid out).
@@ -229,7 +266,7 @@ std::vector<uint8_t> Compiler::Run() {
     out.push_back(module.initialSpeed);
     out.push_back(module.initialStereo);
     out.push_back(static_cast<uint8_t>(instrumentCount));
-    out.push_back(static_cast<uint8_t>(curves.size()));
+    out.push_back(0);
     out.push_back(0);
     PutU16(out, static_cast<uint32_t>(stepCount));
     PutU16(out, static_cast<uint32_t>(loopStep));
@@ -237,17 +274,8 @@ std::vector<uint8_t> Compiler::Run() {
     PutU32(out, 0);  // part offsets, patched below
     PutU32(out, 0);
 
-    for (int n = 0; n < instrumentCount; ++n) {
-        const Instrument& ins = module.instruments[usedNumbers[n]];
-        out.push_back(ins.startVolume);
-        for (int phase = 0; phase < 5; ++phase) {
-            out.push_back(phase < 4 ? ins.delay[phase] : 0);
-            out.push_back(ins.volumeAdd[phase]);
-            out.push_back(curveOf[n][phase]);
-        }
-    }
-    for (const auto& curve : curves)
-        for (int8_t v : curve) out.push_back(static_cast<uint8_t>(v));
+    for (int n = 0; n < instrumentCount; ++n) PutU16(out, imageAt[usedNumbers[n]]);
+    out.insert(out.end(), images.begin(), images.end());
 
     const size_t part2 = out.size();
     Patch(out, kOffPart2, static_cast<uint32_t>(part2), 4);

@@ -3,6 +3,7 @@
 // format and that description against the tracker's own player.
 #include "export/DadivevPlayer.h"
 
+#include <algorithm>
 #include <set>
 
 #include "app/Exceptions.h"
@@ -17,10 +18,11 @@ namespace {
     throw ParseException(std::string("DadivevPlayer::Load(): ") + what);
 }
 
-enum LaneKind { kToneLane = 0, kNoiseLane = 1, kGlobalKind = 2 };
+// Channel 0's lane also carries the global commands.
+enum LaneKind { kToneLane = 0, kNoiseLane = 1, kToneAndGlobalLane = 2 };
 
 LaneKind KindOfLane(int lane) {
-    if (lane == kGlobalLane) return kGlobalKind;
+    if (lane == 0) return kToneAndGlobalLane;
     return lane == kNoiseChannel ? kNoiseLane : kToneLane;
 }
 
@@ -28,12 +30,13 @@ LaneKind KindOfLane(int lane) {
 // belong there.
 int OperandBytes(uint8_t code, int kind) {
     if (code <= kEndOfLineLast) return 0;
-    if (kind == kGlobalKind) return (code >= kSpeed && code <= kPvMask) ? 1 : -1;
+    if (code >= kSpeed && code <= kPvMask) return kind == kToneAndGlobalLane ? 1 : -1;
+    const bool tone = kind != kNoiseLane;
     switch (code) {
         case kNoteOff: return 0;
-        case kToneNote: return kind == kToneLane ? 4 : -1;
-        case kNoiseNote: return kind == kNoiseLane ? 3 : -1;
-        case kPitchOffset: return kind == kToneLane ? 1 : -1;
+        case kToneNote: return tone ? 6 : -1;
+        case kNoiseNote: return kind == kNoiseLane ? 5 : -1;
+        case kPitchOffset: return tone ? 1 : -1;
         case kChannelVolume: return 1;
         default: return -1;
     }
@@ -43,8 +46,27 @@ int OperandBytes(uint8_t code, int kind) {
 
 DadivevPlayer::DadivevPlayer() { chip.Reset(); }
 
-const uint8_t* DadivevPlayer::InstrumentRecord(int n) const {
-    return &file[instrumentsAt + static_cast<size_t>(n) * kInstrumentSize];
+// Walks an image from its first byte to the end of its last phase, which must lie before the
+// song steps and within the first 16 KB page (where a banked console keeps it mapped). Gives
+// where the image ends.
+size_t DadivevPlayer::CheckImage(size_t at) const {
+    const size_t end = std::min<size_t>(stepsAt, kPageSize);
+    bool last = false;
+    auto phase = [&](size_t pos, size_t fields) {
+        if (pos >= end || end - pos < fields) Malformed("Bad instrument");
+        const uint8_t flags = file[pos];
+        if (flags & ~kPhaseFlagBits) Malformed("Bad instrument");
+        last = flags & kPhaseLast;
+        pos += fields;
+        if (flags & kPhaseCurveMoves) {
+            if (end - pos < kCurveSize) Malformed("Bad instrument");
+            pos += kCurveSize;
+        }
+        return pos;
+    };
+    size_t pos = phase(at, kImHeaderSize);
+    while (!last) pos = phase(pos, kPhSize);
+    return pos;
 }
 
 void DadivevPlayer::CheckBlock(size_t at, int kind, int lines) const {
@@ -59,14 +81,13 @@ void DadivevPlayer::CheckBlock(size_t at, int kind, int lines) const {
         if (operands < 0) Malformed("Unknown command");
         if (code <= kEndOfLineLast) covered += code + 1;
         if (end - pos - 1 < static_cast<size_t>(operands)) Malformed("Command cut short");
-        if (code == kToneNote) {
-            if (file[pos + 2] > 3) Malformed("Bad period");
-            if (file[pos + 3] >= instrumentCount) Malformed("Bad instrument");
+        if (code == kToneNote || code == kNoiseNote) {
+            const uint16_t image = ReadU16(&file[pos + 1]);
+            if (std::find(images.begin(), images.end(), image) == images.end()) Malformed("Bad instrument");
+            if (file[pos + 4] > 15) Malformed("Bad attenuation");
         }
-        if (code == kNoiseNote) {
-            if ((file[pos + 1] & 0xF8) != 0xE0) Malformed("Bad noise control");
-            if (file[pos + 2] >= instrumentCount) Malformed("Bad instrument");
-        }
+        if (code == kToneNote && file[pos + 6] > 3) Malformed("Bad period");
+        if (code == kNoiseNote && (file[pos + 5] & 0xF8) != 0xE0) Malformed("Bad noise control");
         pos += 1 + static_cast<size_t>(operands);
     }
     if (covered != lines) Malformed("Block does not fit its step");
@@ -85,30 +106,31 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
     initialSpeed = file[kOffSpeed];
     initialStereo = file[kOffStereo];
     instrumentCount = file[kOffInstrumentCount];
-    curveCount = file[kOffCurveCount];
     stepCount = ReadU16(&file[kOffStepCount]);
     loopStep = ReadU16(&file[kOffLoopStep]);
     blockCount = ReadU16(&file[kOffBlockCount]);
     if (instrumentCount > kMaxInstruments) Malformed("Too many instruments");
-    if (curveCount < 1 || curveCount > kMaxCurves) Malformed("Bad curve count");
     if (stepCount < 1 || loopStep >= stepCount) Malformed("Bad step count");
     if (blockCount < 1) Malformed("No blocks");
-    if (file[13] != 0) Malformed("Unknown flags");
+    if (file[kOffReserved] != 0 || file[kOffReserved + 1] != 0) Malformed("Unknown flags");
 
-    instrumentsAt = kHeaderSize;
-    curvesAt = instrumentsAt + instrumentCount * kInstrumentSize;
-    stepsAt = curvesAt + curveCount * kCurveSize;
+    const size_t imagesAt = kHeaderSize + 2 * static_cast<size_t>(instrumentCount);
+    stepsAt = ReadU32(&file[kOffPart2]);
     blocksAt = stepsAt + static_cast<size_t>(stepCount) * kStepSize;
-    if (ReadU32(&file[kOffPart2]) != stepsAt || ReadU32(&file[kOffPart3]) != blocksAt)
+    if (stepsAt < imagesAt || stepsAt > size || ReadU32(&file[kOffPart3]) != blocksAt)
         Malformed("Bad part offsets");
     if (size <= blocksAt) Malformed("File too short");
 
-    for (int n = 0; n < instrumentCount; ++n)
-        for (int phase = 0; phase < 5; ++phase) {
-            const uint8_t* p = InstrumentRecord(n) + kInsPhases + phase * kInsPhaseSize;
-            if (p[kInsCurve] >= curveCount) Malformed("Bad curve");
-            if (phase == 4 && p[kInsDelay] != 0) Malformed("Bad instrument");
-        }
+    // The images lie one after the other between the table and the steps.
+    images.clear();
+    size_t next = imagesAt;
+    for (int n = 0; n < instrumentCount; ++n) {
+        const size_t at = ReadU16(&file[kHeaderSize + 2 * n]);
+        if (at != next) Malformed("Bad instrument");
+        images.push_back(at);
+        next = CheckImage(at);
+    }
+    if (next != stepsAt) Malformed("Bad part offsets");
 
     // Each block is checked once for every kind of lane and step length that plays it.
     std::set<uint64_t> checked;
@@ -160,18 +182,20 @@ void DadivevPlayer::EnterStep() {
     }
 }
 
-void DadivevPlayer::StartNote(Channel& ch, uint8_t instrument, uint8_t volume) {
-    const uint8_t* ins = InstrumentRecord(instrument);
+// The state after the note's first frame, which the update plays from the image.
+void DadivevPlayer::StartNote(Channel& ch, size_t image, uint8_t volume, uint8_t attenuation) {
+    const uint8_t* im = &file[image];
     ch.active = 1;
     ch.newNote = 1;
-    ch.instrument = instrument;
+    ch.image = image;
     ch.volume = volume;
-    ch.envelope = ins[kInsStartVolume];
-    ch.phase = 0;
-    ch.phaseFrames = ins[kInsPhases + kInsDelay];
-    ch.volumeAdd = ins[kInsPhases + kInsVolumeAdd];
-    ch.curve = ins[kInsPhases + kInsCurve];
-    ch.vibPosition = 0;
+    ch.firstAttenuation = attenuation;
+    ch.flags = im[kImFlags];
+    ch.volumeAdd = im[kImVolumeAdd];
+    ch.envelope = im[kImEnvelope];
+    ch.phaseFrames = im[kImFrames];
+    ch.curve = image + kImHeaderSize;
+    ch.vibPosition = 1;
 }
 
 // Runs the lane's commands for one line unless it is resting.
@@ -193,16 +217,16 @@ void DadivevPlayer::RunLane(int lane) {
                 ln.rest = static_cast<uint8_t>(code + 1);
                 break;
             }
-            Channel* ch = lane < kChannels ? &channels[lane] : nullptr;
+            Channel* ch = &channels[lane];
             switch (code) {
                 case kNoteOff: ch->active = 0; break;
                 case kToneNote:
-                    ch->basePeriod = ReadU16(arg);
-                    StartNote(*ch, arg[2], arg[3]);
+                    ch->basePeriod = ReadU16(arg + 4);
+                    StartNote(*ch, ReadU16(arg), arg[2], arg[3]);
                     break;
                 case kNoiseNote:
-                    ch->control = arg[0];
-                    StartNote(*ch, arg[1], arg[2]);
+                    ch->control = arg[4];
+                    StartNote(*ch, ReadU16(arg), arg[2], arg[3]);
                     break;
                 case kPitchOffset:
                     if (lane < kToneChannels) pvOffset[lane] = arg[0];
@@ -227,32 +251,40 @@ void DadivevPlayer::ReadLine() {
 void DadivevPlayer::UpdateChannel(Channel& ch, int c, uint8_t offset) {
     if (!ch.active) {
         chip.SetAttenuation(c, 15);
+        return;
+    }
+    auto setPeriod = [&](uint8_t vibrato) {
+        const int8_t p = static_cast<int8_t>(static_cast<uint8_t>(vibrato + offset));
+        chip.SetPeriod(c, static_cast<uint16_t>((ch.basePeriod + p) & 0x3FF));
+    };
+    auto setAttenuation = [&](uint8_t envelope) {
+        chip.SetAttenuation(c, static_cast<uint8_t>(15 - Player::kVolumeTable[(envelope & 0xF0) | ch.volume]));
+    };
+    if (ch.newNote) {
+        // The note's first frame: the rest of the state is already as after it.
+        const uint8_t* im = &file[ch.image];
+        if (c == kNoiseChannel)
+            chip.Write(ch.control);
+        else
+            setPeriod(im[kImFirstVibrato]);
+        chip.SetAttenuation(c, ch.firstAttenuation);
         ch.newNote = 0;
         return;
     }
-    const uint8_t* ins = InstrumentRecord(ch.instrument);
-    if (c == kNoiseChannel) {
-        if (ch.newNote) chip.Write(ch.control);
-    } else {
-        const int8_t vib = static_cast<int8_t>(
-            file[curvesAt + static_cast<size_t>(ch.curve) * kCurveSize + (ch.vibPosition & 31)]);
-        const int8_t p = static_cast<int8_t>(static_cast<uint8_t>(vib) + offset);
-        chip.SetPeriod(c, static_cast<uint16_t>((ch.basePeriod + p) & 0x3FF));
-    }
-    const uint8_t out = Player::kVolumeTable[(ch.envelope & 0xF0) | ch.volume];
-    chip.SetAttenuation(c, static_cast<uint8_t>(15 - out));
-    ch.vibPosition = static_cast<uint8_t>((ch.vibPosition + 1) & 127);
+    if (c != kNoiseChannel)
+        setPeriod((ch.flags & kPhaseCurveMoves) ? file[ch.curve + (ch.vibPosition & 31)] : 0);
+    setAttenuation(ch.envelope);
+    ch.vibPosition = static_cast<uint8_t>(ch.vibPosition + 1);
     ch.envelope = static_cast<uint8_t>(ch.envelope + ch.volumeAdd);
     ch.phaseFrames = static_cast<uint8_t>(ch.phaseFrames - 1);
-    if (ch.phaseFrames == 0) {
-        ++ch.phase;
-        const uint8_t* phase = ins + kInsPhases + ch.phase * kInsPhaseSize;
-        ch.volumeAdd = phase[kInsVolumeAdd];
-        ch.curve = phase[kInsCurve];
-        ch.phaseFrames = phase[kInsDelay];  // 0 in phase 4, which reloads every 256 frames
-        if (ch.phase == 4) ch.phase = 3;
+    if (ch.phaseFrames == 0 && !(ch.flags & kPhaseLast)) {
+        // The last phase would come back every 256 frames as it was.
+        const size_t next = ch.curve + ((ch.flags & kPhaseCurveMoves) ? kCurveSize : 0);
+        ch.flags = file[next + kPhFlags];
+        ch.volumeAdd = file[next + kPhVolumeAdd];
+        ch.phaseFrames = file[next + kPhFrames];
+        ch.curve = next + kPhSize;
     }
-    ch.newNote = 0;
 }
 
 void DadivevPlayer::PlayFrame() {

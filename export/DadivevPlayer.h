@@ -47,18 +47,20 @@ private:
         uint8_t rest;
     };
     struct Channel {
-        uint8_t active, newNote, volume, instrument, control;
+        uint8_t active, newNote, volume, firstAttenuation, control;
         uint16_t basePeriod;
-        uint8_t phase, phaseFrames, envelope, volumeAdd, curve, vibPosition;
+        size_t image;  // of the last note
+        size_t curve;  // where the phase's fields end: its curve, or the next phase
+        uint8_t flags, phaseFrames, envelope, volumeAdd, vibPosition;
     };
 
+    size_t CheckImage(size_t at) const;
     void CheckBlock(size_t at, int laneKind, int lines) const;
     void EnterStep();
     void ReadLine();
     void RunLane(int lane);
-    void StartNote(Channel& ch, uint8_t instrument, uint8_t volume);
+    void StartNote(Channel& ch, size_t image, uint8_t volume, uint8_t attenuation);
     void UpdateChannel(Channel& ch, int c, uint8_t offset);
-    const uint8_t* InstrumentRecord(int n) const;
 
     std::vector<uint8_t> file;
     bool loaded = false;
@@ -66,12 +68,10 @@ private:
     uint8_t initialSpeed = 48;
     uint8_t initialStereo = 0xFF;
     int instrumentCount = 0;
-    int curveCount = 0;
     int stepCount = 0;
     int loopStep = 0;
     int blockCount = 0;
-    size_t instrumentsAt = 0;
-    size_t curvesAt = 0;
+    std::vector<size_t> images;  // where each instrument's image starts
     size_t stepsAt = 0;
     size_t blocksAt = 0;
 

@@ -178,55 +178,99 @@ TEST(Dadivev, OddSongShapesFollowThePlayer) {
     ExpectSameChipEveryFrame(*m, 2);
 }
 
-TEST(Dadivev, HeaderInstrumentsAndStepsAreLaidOutAsDocumented) {
+TEST(Dadivev, HeaderImagesAndStepsAreLaidOutAsDocumented) {
     auto m = NewModule(1, 1);
     m->initialSpeed = 40;
     m->initialStereo = 0xA5;
     m->SetPatternLength(0, 33);
+    // Instrument 3 stands still; instrument 9 has vibrato in phase 1 and a phase 0 of one
+    // frame, so the note's second frame already plays phase 1.
     m->instruments[9].startVolume = 0x91;
+    m->instruments[9].delay[0] = 1;
+    m->instruments[9].volumeAdd[0] = 0x10;
     m->instruments[9].vibSpeed[1] = 2;
     m->instruments[9].vibStrength[1] = 15;
-    Note(*m, 0, 0, 0, 69, 9, 12, -4);  // instrument 3 becomes 0, instrument 9 becomes 1
+    Note(*m, 0, 0, 0, 69, 9, 12, -4);
     Note(*m, 0, 2, 3, 252, 3, 7);
-    Note(*m, 0, 3, 1, 150, 5, 7);  // unplayable: instrument 5 is not kept
+    Note(*m, 0, 3, 1, 150, 5, 7);  // unplayable: instrument 5 gets no image
     Global(*m, 0, 32, 1, kGlobalCB, 0x77);
     const auto f = CompileDADIVEV(*m);
 
-    const std::vector<uint8_t> header = {'D', 'A', 'D', 'I', 'V', 'E', 'V', 2,
-                                         0x03, 40, 0xA5, 2, 2, 0,
-                                         2, 0,  // steps
-                                         0, 0,  // loop step
-                                         0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_GE(f.size(), 28u + 32 + 64 + 34);
-    EXPECT_TRUE(std::equal(header.begin(), header.begin() + 18, f.begin()));
-    EXPECT_EQ(U32LE(f, 20), 28u + 2 * 16 + 2 * 32);
-    EXPECT_EQ(U32LE(f, 24), 28u + 2 * 16 + 2 * 32 + 2 * 17);
+    const std::vector<uint8_t> header = {'D', 'A', 'D', 'I', 'V', 'E', 'V', 3, 0x03, 40, 0xA5, 2, 0, 0,
+                                         2, 0,   // steps
+                                         0, 0,   // loop step
+                                         6, 0};  // blocks: a 32-line step and a 1-line step
 
-    // Start volume, then delay, volume add and curve of each phase; phase 4 has no delay.
-    const std::vector<uint8_t> ins0 = {0xFF, 8, 0, 0, 8, 0, 0, 8, 0, 0, 8, 0, 0, 0, 0, 0};
-    const std::vector<uint8_t> ins1 = {0x91, 8, 0, 0, 8, 0, 1, 8, 0, 0, 8, 0, 0, 0, 0, 0};
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 28, f.begin() + 44), ins0);
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 44, f.begin() + 60), ins1);
-    // Curve 0 is silence; curve 1 is speed 2 at strength 15: 10, 28, 28, 10 scaled to 35.
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 60, f.begin() + 92), std::vector<uint8_t>(32, 0));
-    EXPECT_EQ(static_cast<int8_t>(f[92]), 12);
-    EXPECT_EQ(static_cast<int8_t>(f[93]), 35);
-    EXPECT_EQ(static_cast<int8_t>(f[96]), -12);
+    ASSERT_GE(f.size(), 32u);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin(), f.begin() + 20), header);
+    // Instrument 3's image after the table, 17 bytes; then instrument 9's.
+    EXPECT_EQ(f[28] | (f[29] << 8), 32);
+    EXPECT_EQ(f[30] | (f[31] << 8), 32 + 17);
+    const std::vector<uint8_t> still = {0x00, 0, 0xFF, 7, 0,  // 7 frames of phase 0 left
+                                        0x40, 0, 8, 0x40, 0, 8, 0x40, 0, 8, 0xC0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 32, f.begin() + 49), still);
+    // Instrument 9: envelope 0x91 + 0x10 after the first frame, which ended phase 0; phase 1
+    // (speed 2, strength 15: 10, 28, 28, 10 scaled to 35) with its curve, then phases 2-4.
+    const size_t ins9 = 49;
+    EXPECT_EQ(f[ins9], 0x08 | 0x40);
+    EXPECT_EQ(f[ins9 + 1], 0);
+    EXPECT_EQ(f[ins9 + 2], 0xA1);
+    EXPECT_EQ(f[ins9 + 3], 8);
+    EXPECT_EQ(f[ins9 + 4], 0);  // phase 0 has no vibrato
+    EXPECT_EQ(static_cast<int8_t>(f[ins9 + 5]), 12);
+    EXPECT_EQ(static_cast<int8_t>(f[ins9 + 6]), 35);
+    EXPECT_EQ(static_cast<int8_t>(f[ins9 + 9]), -12);
+    const std::vector<uint8_t> rest = {0x40, 0, 8, 0x40, 0, 8, 0xC0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + ins9 + 37, f.begin() + ins9 + 46), rest);
+    const size_t steps = ins9 + 46;
+    EXPECT_EQ(U32LE(f, 20), steps);
+    EXPECT_EQ(U32LE(f, 24), steps + 2 * 14);
 
-    const size_t steps = U32LE(f, 20);
     EXPECT_EQ(f[steps], 32);
     EXPECT_EQ(f[steps + 1], 0);
-    EXPECT_EQ(f[steps + 17], 1);
-    EXPECT_EQ(f[steps + 18], 0);
+    EXPECT_EQ(f[steps + 14], 1);
+    EXPECT_EQ(f[steps + 15], 0);
 
-    // Channel 0 of step 0: the note (period 254 - 4 = 250), then rest of 32 lines. The
-    // first block follows the steps directly, on page 0.
+    // Channel 0 of step 0: the note (image, volume 12, attenuation 15 - 7 at level 9, period
+    // 254 - 4 = 250), then rest of 32 lines. The first block follows the steps directly, on
+    // page 0.
     const size_t part3 = U32LE(f, 24);
     const size_t at = f[steps + 2] | (f[steps + 3] << 8);
     EXPECT_EQ(f[steps + 4], 0);
     EXPECT_EQ(at, part3);
-    const std::vector<uint8_t> expected = {0x21, 250, 0, 1, 12, 0x1F};
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + at, f.begin() + at + 6), expected);
+    const std::vector<uint8_t> expected = {0x20, 49, 0, 12, 8, 250, 0, 0x1F};
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + at, f.begin() + at + 8), expected);
+    // Step 1's channel 0 block starts with the marker, the global commands coming first.
+    const size_t at1 = f[steps + 16] | (f[steps + 17] << 8);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + at1, f.begin() + at1 + 3), std::vector<uint8_t>({0x32, 0x77, 0}));
+}
+
+TEST(Dadivev, LineEventsEndWithTheirNote) {
+    // "PV" goes ahead of the note, a "VO" on the note's line becomes its volume, a "VO" without
+    // a note stays a command, and the noise channel's "PV" is left out.
+    auto m = NewModule();
+    m->SetPatternLength(0, 4);
+    Note(*m, 0, 0, 1, 60, 0, 15);
+    Effect(*m, 0, 0, 1, kEffectPV, 0x12);
+    Note(*m, 0, 1, 1, 60, 0, 15);
+    Effect(*m, 0, 1, 1, kEffectVO, 6);
+    Effect(*m, 0, 2, 1, kEffectVO, 9);
+    Note(*m, 0, 3, 1, 150);  // unplayable: a note-off, after the "VO"
+    Effect(*m, 0, 3, 1, kEffectVO, 4);
+    Note(*m, 0, 0, 3, 250, 0, 15);
+    Effect(*m, 0, 0, 3, kEffectPV, 0x12);
+    const auto f = CompileDADIVEV(*m);
+    const size_t steps = U32LE(f, 20);
+    auto block = [&](int lane, size_t n) {
+        const size_t at = f[steps + 2 + 3 * lane] | (f[steps + 3 + 3 * lane] << 8);
+        return std::vector<uint8_t>(f.begin() + at, f.begin() + at + n);
+    };
+    const uint8_t period = gNotePeriods[60] & 0xFF, high = gNotePeriods[60] >> 8;
+    EXPECT_EQ(block(1, 25), std::vector<uint8_t>({0x23, 0x12, 0x20, 30, 0, 15, 0, period, high, 0,
+                                                  0x20, 30, 0, 6, 9, period, high, 0,
+                                                  0x24, 9, 0,
+                                                  0x24, 4, 0x22, 0}));
+    EXPECT_EQ(block(3, 7), std::vector<uint8_t>({0x21, 30, 0, 15, 0, 0xE3, 3}));
 }
 
 TEST(Dadivev, PeriodsKeepTheirTenBitsAndBlocksStayWithinAPage) {
@@ -236,8 +280,8 @@ TEST(Dadivev, PeriodsKeepTheirTenBitsAndBlocksStayWithinAPage) {
     Note(*m, 0, 0, 0, 119, 0, 15, -99);
     const auto f = CompileDADIVEV(*m);
     const size_t block = U32LE(f, 24);
-    ASSERT_EQ(f[block], 0x21);
-    EXPECT_EQ(f[block + 1] | (f[block + 2] << 8), (gNotePeriods[119] - 99) & 0x3FF);
+    ASSERT_EQ(f[block], 0x20);
+    EXPECT_EQ(f[block + 5] | (f[block + 6] << 8), (gNotePeriods[119] - 99) & 0x3FF);
 
     // Blocks of random notes beyond 16 KB: none crosses a page, and every step's two parts
     // of a block's place agree.
@@ -259,17 +303,17 @@ TEST(Dadivev, PeriodsKeepTheirTenBitsAndBlocksStayWithinAPage) {
     const int stepCount = g[14] | (g[15] << 8);
     int onLaterPages = 0;
     for (int s = 0; s < stepCount; ++s)
-        for (int lane = 0; lane < 5; ++lane) {
-            const uint8_t* p = &g[steps + s * 17 + 2 + 3 * lane];
+        for (int lane = 0; lane < 4; ++lane) {
+            const uint8_t* p = &g[steps + s * 14 + 2 + 3 * lane];
             EXPECT_EQ(p[1] >> 6, p[2] & 3);
             const size_t at = (static_cast<size_t>(p[2]) << 14) | ((p[1] & 0x3F) << 8) | p[0];
             // The block's last byte is its last end of line; it lies on the same page.
             size_t end = at;
             int lines = 0;
-            while (lines < g[steps + s * 17]) {
+            while (lines < g[steps + s * 14]) {
                 const uint8_t code = g[end++];
                 if (code < 0x20) lines += code + 1;
-                else end += code == 0x21 ? 4 : code == 0x22 ? 3 : 1;
+                else end += code == 0x20 ? 6 : code == 0x21 ? 5 : code == 0x22 ? 0 : 1;
             }
             EXPECT_EQ(at / 16384, (end - 1) / 16384) << s << " " << lane;
             if (p[2] > 0) ++onLaterPages;
@@ -290,8 +334,8 @@ TEST(Dadivev, RepeatedBlocksAreStoredOnce) {
     m->orderList[2] = 0;
     m->songLength = 3;
     const auto thrice = CompileDADIVEV(*m);
-    // Only four more steps of 17 bytes; no block is added.
-    EXPECT_EQ(thrice.size(), once.size() + 4 * 17);
+    // Only four more steps of 14 bytes; no block is added.
+    EXPECT_EQ(thrice.size(), once.size() + 4 * 14);
     DadivevPlayer a, b;
     a.Load(once);
     b.Load(thrice);
@@ -410,12 +454,18 @@ TEST(DadivevPlayer, NamesWhatIsWrong) {
         {8, 4, "DadivevPlayer::Load(): Unknown flags"},
         {11, 17, "DadivevPlayer::Load(): Too many instruments"},
         {16, 9, "DadivevPlayer::Load(): Bad step count"},
+        {12, 1, "DadivevPlayer::Load(): Unknown flags"},
+        {20, 40, "DadivevPlayer::Load(): Bad part offsets"},
         {firstBlock, 0x2F, "DadivevPlayer::Load(): Unknown command"},
-        {firstBlock + 2, 4, "DadivevPlayer::Load(): Bad period"},
+        {firstBlock + 6, 4, "DadivevPlayer::Load(): Bad period"},
+        {firstBlock + 4, 16, "DadivevPlayer::Load(): Bad attenuation"},
+        {firstBlock + 1, 31, "DadivevPlayer::Load(): Bad instrument"},  // not where an image starts
         {firstStep + 4, 1, "DadivevPlayer::Load(): Bad block offset"},
         {firstStep + 3, 0x40, "DadivevPlayer::Load(): Bad block offset"},
         {firstStep + 2, 0, "DadivevPlayer::Load(): Bad block offset"},
-        {28 + 13, 1, "DadivevPlayer::Load(): Bad instrument"},
+        {28, 31, "DadivevPlayer::Load(): Bad instrument"},  // the image table
+        {30, 0x01, "DadivevPlayer::Load(): Bad instrument"},  // a flag that means nothing
+        {44, 0x40, "DadivevPlayer::Load(): Bad instrument"},  // no last phase before the steps
         {18, 7, "DadivevPlayer::Load(): Bad block count"},
     };
     for (const Case& c : cases) {
@@ -449,16 +499,15 @@ TEST(Dadivev, TheDocumentedExampleIsWhatTheExporterWrites) {
     Note(*m, 0, 0, 0, 69, 5, 15);
     Global(*m, 0, 1, 0, kGlobalCB, 0x01);
     Note(*m, 0, 2, 3, 252, 5, 12);
-    std::vector<uint8_t> expected = {
-        0x44, 0x41, 0x44, 0x49, 0x56, 0x45, 0x56, 0x02, 0x00, 0x30, 0xFF, 0x01, 0x01, 0x00,
-        0x01, 0x00, 0x00, 0x00, 0x04, 0x00, 0x4C, 0x00, 0x00, 0x00, 0x5D, 0x00, 0x00, 0x00,
-        0xF0, 0x04, 0xF8, 0x00, 0x08, 0x00, 0x00, 0x08, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00,
-        0x00, 0x00};
-    expected.insert(expected.end(), 32, 0x00);
-    const std::vector<uint8_t> rest = {
-        0x03, 0x00, 0x5D, 0x00, 0x00, 0x63, 0x00, 0x00, 0x63, 0x00, 0x00, 0x64, 0x00, 0x00,
-        0x6A, 0x00, 0x00, 0x21, 0xFE, 0x00, 0x00, 0x0F, 0x02, 0x02, 0x01, 0x22, 0xE5, 0x00,
-        0x0C, 0x00, 0x00, 0x32, 0x01, 0x01};
-    expected.insert(expected.end(), rest.begin(), rest.end());
+    const std::vector<uint8_t> expected = {
+        0x44, 0x41, 0x44, 0x49, 0x56, 0x45, 0x56, 0x03, 0x00, 0x30, 0xFF, 0x01, 0x00, 0x00,
+        0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x2F, 0x00, 0x00, 0x00, 0x3D, 0x00, 0x00, 0x00,
+        0x1E, 0x00,
+        0x20, 0xF8, 0xE8, 0x03, 0x00,
+        0x40, 0x00, 0x08, 0x40, 0x00, 0x08, 0x40, 0x00, 0x08, 0xC0, 0x00, 0x00,
+        0x03, 0x00, 0x3D, 0x00, 0x00, 0x48, 0x00, 0x00, 0x48, 0x00, 0x00, 0x49, 0x00, 0x00,
+        0x20, 0x1E, 0x00, 0x0F, 0x00, 0xFE, 0x00, 0x00, 0x32, 0x01, 0x01,
+        0x02,
+        0x01, 0x21, 0x1E, 0x00, 0x0C, 0x03, 0xE5, 0x00};
     EXPECT_EQ(CompileDADIVEV(*m), expected);
 }
