@@ -794,8 +794,22 @@ tone_note:
         push    hl                      ; the lane reads on after the note
         ld      C_LASTP(ix), e
         ld      C_LASTP+1(ix), d
-        call    write_period
         ld      a, (wflags)
+        or      a
+        jr      nz, 2$
+        ld      a, e                    ; as it is, the usual case
+        and     #0x0F
+        or      b
+        out     (PSG), a
+        ld      a, e
+        and     #0xF0
+        or      d
+        rrca
+        rrca
+        rrca
+        rrca
+        out     (PSG), a
+3$:     ld      a, (wflags)
         and     #((1 << W_MUSICATT) | (1 << W_TAKEN2))
         ld      a, c
         jr      nz, 1$
@@ -807,6 +821,8 @@ tone_note:
 1$:     call    write_tone_att
         pop     hl
         jp      command
+2$:     call    write_slow
+        jr      3$
 
 noise_note:
         ld      e, (hl)                 ; the image
@@ -823,9 +839,20 @@ noise_note:
         ld      C_BASE(ix), a
         push    hl
         call    load_image
-        push    ix
+        ld      a, (wflags)
+        and     #((1 << W_MUSICATT) | (1 << W_TAKEN2) | (1 << W_TAKEN3))
+        jr      nz, 1$
+        ld      a, C_BASE(ix)           ; a new note restarts the noise
+        out     (PSG), a
+        ld      C_LASTA(ix), c
+        ld      a, c
+        or      #0xF0
+        out     (PSG), a
         pop     hl
-        call    noise_control           ; a new note restarts the noise
+        jp      command
+1$:     push    ix
+        pop     hl
+        call    noise_control
         ld      e, c
         ld      bc, #C_LASTA
         add     hl, bc
@@ -839,7 +866,7 @@ load_image:
         ld      hl, (songptr)
         add     hl, de
         ld      a, C_FLAGS(ix)
-        and     #0x14                   ; the "PV" bit and a noise control still to write
+        and     #0x10                   ; the "PV" bit stays; a noise note writes its control
         or      (hl)
         inc     hl
         or      #0x02                   ; played; active from the update on
