@@ -797,7 +797,7 @@ tone_note:
         ld      a, (wflags)
         or      a
         jr      nz, 2$
-        ld      a, e                    ; as it is, the usual case
+4$:     ld      a, e                    ; as it is, the usual case
         and     #0x0F
         or      b
         out     (PSG), a
@@ -821,7 +821,15 @@ tone_note:
 1$:     call    write_tone_att
         pop     hl
         jp      command
-2$:     call    write_slow
+2$:     cp      #(1 << W_DOUBLE)
+        jr      nz, 5$
+        sla     e                       ; doubled, the usual slow case
+        rl      d
+        bit     2, d
+        jr      z, 4$
+        ld      de, #0x3FF
+        jr      4$
+5$:     call    write_slow
         jr      3$
 
 noise_note:

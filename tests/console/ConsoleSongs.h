@@ -110,6 +110,42 @@ inline std::unique_ptr<Module> LongAndShortPatternsSong() {
     return m;
 }
 
+// The most work a line can ask for, one line per frame: a note on every channel, each with
+// an instrument whose phase 0 lasts one frame (so the note's second frame already plays
+// phase 1) and whose later phases move the curve and the envelope, "PV" offsets ahead of
+// the notes and a "PV" mask that applies them, a "VO" on the notes' line, two markers or a
+// speed and a stereo change, and every step ending on such a line. For the chip at half
+// clock, so that the tracker's pitch doubles every period.
+inline std::unique_ptr<Module> BusiestLinesSong() {
+    auto m = NewModule(0, 1);
+    for (int i = 0; i < 4; ++i) {
+        Instrument& ins = m->instruments[i];
+        ins.startVolume = static_cast<uint8_t>(0xF0 - 0x20 * i);
+        ins.delay[0] = 1;
+        for (int p = 1; p < 4; ++p) ins.delay[p] = static_cast<uint8_t>(2 + i + p);
+        for (int p = 0; p < 5; ++p) {
+            ins.volumeAdd[p] = static_cast<uint8_t>(p & 1 ? 0xFE : 0x01);
+            ins.vibSpeed[p] = static_cast<uint8_t>((p + i) & 3);
+            ins.vibStrength[p] = static_cast<uint8_t>(15 - p - i);
+        }
+    }
+    m->initialSpeed = 8;
+    m->SetPatternLength(0, 96);
+    for (int l = 0; l < 96; ++l) {
+        if (l % 3 == 2 && l % 32 != 31) continue;  // a line at rest now and then
+        for (int c = 0; c < 4; ++c) {
+            const uint8_t note = static_cast<uint8_t>(c == 3 ? 247 + (l + c) % 8 : 45 + (l * 7 + c * 13) % 75);
+            Note(*m, 0, l, c, note, static_cast<uint8_t>((l + c) & 3), static_cast<uint8_t>(15 - (l + c) % 16),
+                 static_cast<int8_t>((l * 5 + c) % 41 - 20));
+            if (c < 3) Effect(*m, 0, l, c, l & 1 ? kEffectPV : kEffectVO, static_cast<uint8_t>(l & 1 ? 0x70 + l : 9 + c));
+        }
+        Global(*m, 0, l, 0, l & 1 ? kGlobalCB : kGlobalPV, static_cast<uint8_t>(l & 1 ? l : 0xFF));
+        Global(*m, 0, l, 1, l & 1 ? kGlobalCB : kGlobalST, static_cast<uint8_t>(l & 1 ? l + 1 : 0x5A + l));
+    }
+    Global(*m, 0, 63, 0, kGlobalSP, 8);
+    return m;
+}
+
 inline std::vector<std::unique_ptr<Module>> CraftedSongs() {
     std::vector<std::unique_ptr<Module>> songs;
     songs.push_back(EveryFeatureSong());

@@ -41,6 +41,32 @@ TEST(ConsoleBare, CraftedSongsFromRamPlayAsTheTracker) {
     }
 }
 
+TEST(ConsoleRom, BusiestLinesPlayAsTheTracker) {
+    auto m = BusiestLinesSong();
+    ExpectSame(RunRom(*m, RomSystem::kMasterSystem), 150);
+    ExpectSame(RunRom(*m, RomSystem::kGameGear), 150);
+    ExpectSame(RunBare(*m, true), 150);
+    // The reference replayer too, with every marker of the pass.
+    int cb = 0;
+    for (int l = 0; l < 96; ++l)
+        for (int k = 0; k < kGlobalColumns; ++k) cb += m->patterns[0].lines[l].globalCmd[k] == kGlobalCB;
+    const auto file = CompileDADIVEV(*m);
+    DadivevPlayer reference;
+    reference.Load(file);
+    auto player = std::make_unique<Player>();
+    player->Bind(*m);
+    player->Start(0, 0, 0);
+    int markers = 0;
+    for (int f = 0; f < 96; ++f) {
+        reference.PlayFrame();
+        player->PlayFrame();
+        ASSERT_EQ(Difference(player->chip.Registers(), reference.Chip().Registers(), false, true), "") << f;
+        markers += static_cast<int>(reference.Markers().size());
+    }
+    EXPECT_EQ(markers, cb);
+    EXPECT_GT(cb, 60);
+}
+
 TEST(ConsoleRom, RandomSongsPlayAsTheTracker) {
     for (int song = 0; song < 40; ++song) {
         SCOPED_TRACE(song);
