@@ -1,17 +1,24 @@
 // tracker-shots DIR [SONG]: starts the tracker headless at 800x600 and at 640x480 with the
 // demo song (or SONG) and saves tracker-*.png pictures of the main window, with a menu
-// open, with the preferences dialog, and of the pattern view following the song.
+// open, with the preferences dialog, of the pattern view following the song, of the
+// instrument editor on an instrument that uses every phase, of the macro manager and of
+// the Macro menu's slots.
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "app/Exceptions.h"
 #include "app/Paths.h"
+#include "app/shell/Commands.h"
+#include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/EditorBinding.h"
+#include "app/shell/InstrumentDialog.h"
+#include "app/shell/MacroBinding.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
 
@@ -20,6 +27,46 @@ namespace {
 void Save(const std::string& path) {
     DRELM_SaveScreenshot(path.c_str());
     std::printf("%s\n", path.c_str());
+}
+
+// An instrument whose graph shows every phase: a rise, a fall, a held level with vibrato,
+// a slower fall with more vibrato, and the rest of the note falling through zero.
+void EveryPhaseInstrument(Instrument& i) {
+    std::memset(&i, 0, sizeof i);
+    std::strcpy(i.name, "Every phase");
+    i.startVolume = 0x80;
+    const uint8_t delays[4] = {6, 10, 16, 20};
+    const uint8_t adds[5] = {0x14, 0xF8, 0x00, 0xFC, 0xFF};
+    const uint8_t speeds[5] = {0, 0, 1, 2, 3};
+    const uint8_t strengths[5] = {0, 0, 8, 12, 15};
+    std::memcpy(i.delay, delays, 4);
+    std::memcpy(i.volumeAdd, adds, 5);
+    std::memcpy(i.vibSpeed, speeds, 5);
+    std::memcpy(i.vibStrength, strengths, 5);
+}
+
+// Four stored macros, three of them bound to hotkeys.
+void SomeMacros() {
+    Macros& m = TrackerMacros();
+    const char* names[] = {"Note and down", "Octave up", "Clear 4 lines", "Drum fill"};
+    const char* texts[] = {"Enters C-1 and moves one line down", "Transposes the frame", "",
+                           "Kick and snare over eight lines"};
+    Macro macro;
+    for (int k = 0; k < 4; ++k) {
+        ClearMacro(macro);
+        std::strcpy(macro.name, names[k]);
+        std::strcpy(macro.description, texts[k]);
+        macro.commandCount = 2;
+        macro.commands[0].code = kCmdMove;
+        macro.commands[0].d = 1;
+        macro.commands[1].code = kCmdClear;
+        m.Store(macro);
+    }
+    m.Activate(0, 0);
+    m.Activate(1, 1);
+    m.Activate(3, 4);
+    m.changed = false;  // nothing of this is saved
+    gEditor.view.Invalidate(kRedrawMenus);
 }
 
 void Shoot(const std::string& dir, const std::string& song, int width, int height) {
@@ -37,12 +84,22 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
     gShell.options.messageBox = [](const char*, const char* text) {
         std::fprintf(stderr, "%s\n", text);
     };
-    int modalFrames = 0;
+    // Each dialog is saved on its third frame and closed with Escape on its fourth.
+    struct Dialog {
+        int window;
+        const char* picture;
+        int frames;
+    } dialogs[] = {{kPreferencesWindow, "preferences", 0},
+                   {kInstrumentEditorWindow, "instrument-editor", 0},
+                   {kMacroManagerWindow, "macro-manager", 0}};
     gShell.options.modalHook = [&] {
-        if (++modalFrames == 3) Save(name("preferences"));
-        if (modalFrames == 4) {
-            DRELM_InjectKey(SDL_SCANCODE_ESCAPE, true);
-            DRELM_InjectKey(SDL_SCANCODE_ESCAPE, false);
+        for (Dialog& d : dialogs) {
+            if (!gShell.gui->FindWindow(d.window)) continue;
+            if (++d.frames == 3) Save(name(d.picture));
+            if (d.frames == 4) {
+                DRELM_InjectKey(SDL_SCANCODE_ESCAPE, true);
+                DRELM_InjectKey(SDL_SCANCODE_ESCAPE, false);
+            }
         }
     };
     gShell.options.passHook = [&](int pass) {
@@ -71,7 +128,28 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
             for (int i = 0; i < 40; ++i) gShell.player.PlayFrame();
         }
         if (pass == 11) Save(name("pattern"));
-        if (pass == 12) gShell.quit = true;
+        if (pass == 12) {
+            StopPlayback();
+            EveryPhaseInstrument(gModule.instruments[7]);
+            OpenInstrumentEditor(7);
+        }
+        if (pass == 13) {
+            SomeMacros();
+            DispatchMenu(kMenuMacroManage);
+        }
+        if (pass == 14) {
+            gShell.gui->OpenMenu(2);
+            gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
+            gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
+            gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
+        }
+        // Input handed to the GUI directly does not wake an idle loop: a redraw is asked.
+        if (pass == 14 || pass == 15) InvalidateEditor();
+        if (pass == 16) {
+            Save(name("macro-menu"));
+            gShell.gui->OpenMenu(-1);
+        }
+        if (pass == 17) gShell.quit = true;
     };
     Run({"tonweave", song});
     SetUserDirectory("");
