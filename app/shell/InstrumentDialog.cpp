@@ -55,6 +55,10 @@ GUI_GadgetDesc Label(int row, int column, int columns, const char* text) {
     return Desc(GT_LABEL, row, column, columns, text);
 }
 
+// The test notes' octave, kept from one opening to the next. It starts where every key of
+// the keyboard gadget is playable on a tone channel.
+uint8_t gTestOctave = 2;
+
 const char* const kRowLabels[kPhases] = {"#0:", "#1:", "#2:", "#3:", "#4:"};
 
 // Everything the open dialog works on.
@@ -235,6 +239,7 @@ void LevelField(GUI& gui, GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
 void NumberField(GUI& gui, GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
     if (e.gadget == kInsOctave) {
         dialog.editor.octave = uint8_t(std::clamp(e.value, 0, 8));
+        gTestOctave = dialog.editor.octave;
     } else {
         int phase = -1;
         PhaseField field = kPhaseDelay;
@@ -407,7 +412,7 @@ void OpenInstrumentEditor(int instrument) {
     auto dialog = std::make_unique<Dialog>();
     dialog->voices = std::make_unique<TestVoices>(gShell.player, *gShell.soundMutex);
     dialog->editor.Begin(gModule, instrument);
-    dialog->editor.octave = uint8_t(std::clamp(gEditor.view.octave - 2, 0, 8));
+    dialog->editor.octave = gTestOctave;
     const std::vector<GUI_GadgetDesc> d = Descriptions(*dialog, gui.ScreenHeight());
     const int width = std::min(780, gui.ScreenWidth() - 20);
     GUI_Window* w = gui.OpenWindow(kInstrumentEditorWindow, "Instrument Editor", width, d);
