@@ -107,7 +107,7 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
         if (pass == 3) Save(name("main"));
         if (pass == 3) gShell.gui->OpenMenu(1);
         if (pass == 5) {
-            for (int i = 0; i < 3; ++i)
+            for (int i = 0; i < 1; ++i)
                 gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
             gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
         }
@@ -144,7 +144,7 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
             gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
         }
         // Input handed to the GUI directly does not wake an idle loop: a redraw is asked.
-        if (pass == 14 || pass == 15) InvalidateEditor();
+        if (pass == 5 || pass == 6 || pass == 14 || pass == 15) InvalidateEditor();
         if (pass == 16) {
             Save(name("macro-menu"));
             gShell.gui->OpenMenu(-1);
