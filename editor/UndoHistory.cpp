@@ -470,7 +470,9 @@ void UndoHistory::ApplyOrderStep(const UndoStep& s, bool forward) {
             if (insert) InsertOrderEntry(*module, s.a, s.c);
             else RemoveOrderEntry(*module, s.a);
             if (!forward) module->repeatPosition = static_cast<uint8_t>(s.d);
-            SelectPosition(std::min<int>(s.a, module->songLength - 1));
+            // Taking an insertion back returns to the position the user inserted after.
+            const int position = !forward && s.b == 0 ? s.before.songPosition : s.a;
+            SelectPosition(std::min<int>(position, module->songLength - 1));
             break;
         }
         case kUndoOrderList:
@@ -564,7 +566,8 @@ void UndoHistory::ApplySongStep(const UndoStep& s, bool forward) {
             RemoveOrderEntry(*module, s.a);
             pattern.used = 0;
         }
-        SelectPosition(std::min<int>(s.a, module->songLength - 1));
+        const int position = forward ? s.a : s.before.songPosition;
+        SelectPosition(std::min<int>(position, module->songLength - 1));
         return;
     }
     if (forward) {

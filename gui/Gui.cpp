@@ -150,7 +150,9 @@ void GUI_Window::SetValue(int n, int value) {
                 GUI_FormatNumber(GUI_ParseFormat(g->desc.text), g->value, g->desc.scale));
             return;
         case GT_SELECTBOX:
-            if (!g->choices.empty()) g->value = std::clamp(value, 0, int(g->choices.size()) - 1);
+            // -1 shows no choice (a setting the user has yet to make).
+            if (!g->choices.empty())
+                g->value = value < 0 ? -1 : std::min(value, int(g->choices.size()) - 1);
             return;
         case GT_CHECKBOX:
         case GT_CHECKBUTTON:
@@ -202,7 +204,7 @@ void GUI_Window::SetChoices(int n, const std::string& choices) {
     GUI_Gadget* g = Gadget(n);
     if (!g) return;
     g->choices = Split(choices.c_str(), '\n');
-    g->value = std::clamp(g->value, 0, int(g->choices.size()) - 1);
+    g->value = g->value < 0 ? -1 : std::min(g->value, int(g->choices.size()) - 1);
 }
 
 void GUI_Window::SetEnabled(int n, bool on) {
@@ -342,7 +344,7 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
             case GT_SELECTBOX:
                 g.choices = Split(d.text, '\n');
                 if (g.choices.empty()) g.choices.push_back("");
-                g.value = std::clamp(d.value, 0, int(g.choices.size()) - 1);
+                g.value = d.value < 0 ? -1 : std::min(d.value, int(g.choices.size()) - 1);
                 break;
             case GT_TEXTLINE:
             case GT_TEXTFIELD: {

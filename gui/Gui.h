@@ -28,7 +28,7 @@ enum GUI_GadgetKind : uint8_t {
     GT_CHECKBUTTON,        // a push button that stays on or off
     GT_SELECTBUTTON,       // a push button, one of a group (same `group`)
     GT_CHECKBOX,
-    GT_SELECTBOX,    // a cycle of choices: `text` holds them separated by "\n"
+    GT_SELECTBOX,    // a cycle of choices: `text` holds them separated by "\n"; value -1 none
     GT_TEXTLINE,     // one line of text (`text` "%20s") or a number (`text` "%3D")
     GT_TEXTFIELD,    // several lines of text; GUI_READONLY for showing text
     GT_LIST,         // followed by its GT_LIST_COL and GT_LIST_ENTRY descriptions
@@ -281,6 +281,7 @@ public:
     void SetMenuEnabled(int command, bool enabled);
     void SetMenuLabel(int command, const std::string& label);
     bool MenuChecked(int command) const;
+    bool MenuEnabled(int command) const;
     int MenuBarHeight() const;
     bool MenuOpen() const;
     // Opens the drop-down of bar title `index` (for tests and keyboard access); -1 closes.

@@ -505,7 +505,11 @@ void GUI::Activate(GUI_Window& w, GUI_Gadget& g, int modifiers) {
             return;
         case GT_SELECTBOX: {
             int n = std::max<int>(1, int(g.choices.size()));
-            g.value = (modifiers & DRELM_MOD_SHIFT) ? (g.value + n - 1) % n : (g.value + 1) % n;
+            // From no choice, forward gives the first and backward the last.
+            if (g.value < 0)
+                g.value = (modifiers & DRELM_MOD_SHIFT) ? n - 1 : 0;
+            else
+                g.value = (modifiers & DRELM_MOD_SHIFT) ? (g.value + n - 1) % n : (g.value + 1) % n;
             Post(GUI_EVENT_ACTIVATED, &w, g.number, g.value);
             return;
         }

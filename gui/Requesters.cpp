@@ -1,6 +1,7 @@
 // Message, question and file requesters.
 #include "gui/Requesters.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -17,6 +18,25 @@ bool IsReturn(const GUI_Event& e) {
 bool IsEscape(const GUI_Event& e) { return e.type == GUI_EVENT_KEY && e.key == DRELM_KEY_ESCAPE; }
 
 int RequesterWidth(GUI& gui, int wanted) { return std::min(wanted, gui.ScreenWidth() - 40); }
+
+// Whether saving to `path` would replace a file, readable or not: a file that cannot be
+// read is still somebody's file. A dangling link names no file yet.
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+// Whether `name` ends with `extension`, letters compared in either case ("SONG.VGM" has
+// ".vgm").
+bool HasExtension(const std::string& name, const std::string& extension) {
+    if (name.size() <= extension.size()) return false;
+    const size_t start = name.size() - extension.size();
+    for (size_t i = 0; i < extension.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[start + i])) !=
+            std::tolower(static_cast<unsigned char>(extension[i])))
+            return false;
+    return true;
+}
 
 bool CanRead(const std::string& path) {
     std::error_code ec;
@@ -175,8 +195,10 @@ struct FileRequester {
             return false;
         }
         if (request.save) {
-            std::string base = std::filesystem::path(path).filename().string();
-            if (!request.extension.empty() && base.find('.') == std::string::npos)
+            // A name that does not end with the extension gets it, so that the file shows
+            // under the pattern of its kind ("my.song" becomes "my.song.quavex").
+            const std::string base = std::filesystem::path(path).filename().string();
+            if (!request.extension.empty() && !HasExtension(base, request.extension))
                 path += request.extension;
         } else if (!CanRead(path)) {
             return false;  // loading a file that cannot be opened is refused
@@ -333,7 +355,7 @@ bool GUI_FileRequester(GUI& gui, GUI_FileRequest& request) {
     for (;;) {
         bool cancelled = false;
         if (!r.RunOnce(cancelled, typed)) return false;
-        if (request.save && CanRead(r.candidate)) {
+        if (request.save && Exists(r.candidate)) {
             // Only one requester window exists at a time, so the question replaces the
             // file requester, which comes back when the answer is "No".
             std::string name = std::filesystem::path(r.candidate).filename().string();

@@ -1,14 +1,17 @@
 // The one table from GUI events to commands. The first matching row wins, so specific
 // rows stand before general ones. A feature that is not built yet has a row that says so;
 // building it means replacing that row's handler.
+#include "app/shell/ClipboardBinding.h"
 #include "app/shell/Commands.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/EditMenu.h"
+#include "app/shell/FileCommands.h"
 #include "app/shell/InstrumentDialog.h"
 #include "app/shell/MacroBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
+#include "app/shell/PatternDialogs.h"
 
 namespace {
 
@@ -22,14 +25,16 @@ const DispatchRow kTable[] = {
     EventRow(GUI_EVENT_QUIT, CommandQuit),
 
     // File menu.
-    MenuRow(kMenuNewModule, kNotYet),
-    MenuRow(kMenuLoadModule, kNotYet, "Couldn't load module."),
+    MenuRow(kMenuNewModule, CommandNewModule),
+    MenuRow(kMenuLoadModule, CommandLoadModule, "Couldn't load module."),
     MenuRangeRow(kMenuRecentFirst, kMenuRecentLast, CommandLoadRecent, "Couldn't load module."),
-    MenuRow(kMenuSaveModule, kNotYet, "Couldn't save module."),
-    MenuRow(kMenuSaveModuleAs, kNotYet, "Couldn't save module."),
-    MenuRow(kMenuExportDadivev, kNotYet, "Couldn't export module."),
-    MenuRow(kMenuExportVgm, kNotYet, "Couldn't export module."),
-    MenuRow(kMenuExportMid, kNotYet, "Couldn't export module."),
+    MenuRow(kMenuSaveModule, CommandSaveModule, "Couldn't save module."),
+    MenuRow(kMenuSaveModuleAs, CommandSaveModuleAs, "Couldn't save module."),
+    MenuRow(kMenuExportDadivev, CommandExportDadivev, "Couldn't export module."),
+    MenuRow(kMenuExportVgm, CommandExportVgm, "Couldn't export module."),
+    MenuRow(kMenuExportMid, CommandExportMid, "Couldn't export module."),
+    MenuRow(kMenuExportSmsRom, CommandExportSmsRom, "Couldn't export module."),
+    MenuRow(kMenuExportGgRom, CommandExportGgRom, "Couldn't export module."),
     MenuRow(kMenuPreferences, CommandPreferences),
     MenuRow(kMenuQuit, CommandQuit),
 
@@ -38,9 +43,9 @@ const DispatchRow kTable[] = {
     MenuRow(kMenuRedo, CommandRedo),
     MenuRangeRow(kMenuClipboardSystem, kMenuClipboardLast, CommandClipboardChoice),
     MenuRow(kMenuClear, CommandClear),
-    MenuRow(kMenuCut, kNotYet),
-    MenuRow(kMenuCopy, kNotYet),
-    MenuRow(kMenuPaste, kNotYet),
+    MenuRow(kMenuCut, CommandCut),
+    MenuRow(kMenuCopy, CommandCopy),
+    MenuRow(kMenuPaste, CommandPaste),
     MenuRangeRow(kMenuDouble, kMenuHalfResize, CommandResize),
     MenuRow(kMenuGradient, CommandGradient),
     MenuRangeRow(kMenuWrapVolume, kMenuPasteDelete, CommandEditingOption),
@@ -53,7 +58,7 @@ const DispatchRow kTable[] = {
     MenuRangeRow(kMenuMacroRunFirst, kMenuMacroRunTemporary, CommandMacroRun),
 
     // Extras and Help.
-    MenuRow(kMenuMultiPatternSettings, kNotYet),
+    MenuRow(kMenuMultiPatternSettings, CommandMultiPatternSettings),
     MenuRow(kMenuChangeInstruments, CommandChangeInstruments),
     MenuRow(kMenuCopyChannels, CommandCopyChannels),
     MenuRow(kMenuReadme, CommandReadme),
@@ -61,11 +66,12 @@ const DispatchRow kTable[] = {
 
     // Main window: pattern list.
     GadgetRow(kMain, kMainPatternList, CommandSelectPosition, GUI_EVENT_LIST),
-    GadgetRow(kMain, kMainInsert, kNotYet),
-    GadgetRow(kMain, kMainRemove, kNotYet),
-    GadgetRow(kMain, kMainMakeNew, kNotYet),
-    GadgetRow(kMain, kMainDeleteOld, kNotYet),
-    GadgetRow(kMain, kMainOverview, kNotYet),
+    GadgetRow(kMain, kMainPatternList, CommandChoosePositionPattern, GUI_EVENT_LIST_ACTIVATED),
+    GadgetRow(kMain, kMainInsert, CommandInsertPosition),
+    GadgetRow(kMain, kMainRemove, CommandRemovePosition),
+    GadgetRow(kMain, kMainMakeNew, CommandMakePattern),
+    GadgetRow(kMain, kMainDeleteOld, CommandDeletePattern),
+    GadgetRow(kMain, kMainOverview, CommandPatternOverview),
     // Transport.
     GadgetRow(kMain, kMainPlay, CommandPlay),
     GadgetRow(kMain, kMainCursorPlay, CommandCursorPlay),
@@ -80,10 +86,10 @@ const DispatchRow kTable[] = {
     GadgetRow(kMain, kMainOctave, CommandValueField, kNumber),
     GadgetRow(kMain, kMainVolume, CommandValueField, kNumber),
     // Settings.
-    GadgetRow(kMain, kMainPatternSettings, kNotYet),
-    GadgetRow(kMain, kMainPatternResize, kNotYet),
-    GadgetRow(kMain, kMainModuleSettings, kNotYet),
-    GadgetRow(kMain, kMainModuleInfo, kNotYet),
+    GadgetRow(kMain, kMainPatternSettings, CommandPatternSettings),
+    GadgetRow(kMain, kMainPatternResize, CommandPatternResize),
+    GadgetRow(kMain, kMainModuleSettings, CommandModuleSettings),
+    GadgetRow(kMain, kMainModuleInfo, CommandModuleInfo),
     // The pattern area's mouse events go to the editor.
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_DOWN),
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_MOVE),
@@ -96,6 +102,8 @@ const DispatchRow kTable[] = {
 
     // Keys: the menu shortcuts and the shell's own.
     KeyRow(DRELM_KEY_RETURN, kKeyAlt, CommandFullScreen),
+    KeyRow(DRELM_KEY_PAGEUP, kKeyCtrl, CommandPreviousPositionPattern),
+    KeyRow(DRELM_KEY_PAGEDOWN, kKeyCtrl, CommandNextPositionPattern),
     ShortcutRow(DRELM_KEY_N, kKeyCtrl, kMenuNewModule),
     ShortcutRow(DRELM_KEY_O, kKeyCtrl, kMenuLoadModule),
     ShortcutRow(DRELM_KEY_S, kKeyCtrl, kMenuSaveModule),
@@ -118,8 +126,8 @@ const DispatchRow kTable[] = {
     ShortcutRow(DRELM_KEY_GRAVE, kKeyCtrl, kMenuMacroRunTemporary),
     // The instruments: the editor, and the current instrument down and up.
     KeyRow(DRELM_KEY_I, kKeyCtrl, CommandInstrumentEditor),
-    KeyRow(DRELM_KEY_PAGEUP, kKeyCtrl, CommandPreviousInstrument),
-    KeyRow(DRELM_KEY_PAGEDOWN, kKeyCtrl, CommandNextInstrument),
+    KeyRow(DRELM_KEY_LEFTBRACKET, kKeyCtrl, CommandPreviousInstrument),
+    KeyRow(DRELM_KEY_RIGHTBRACKET, kKeyCtrl, CommandNextInstrument),
 };
 
 }  // namespace

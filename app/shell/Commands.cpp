@@ -6,6 +6,7 @@
 #include "app/Exceptions.h"
 #include "app/Preferences.h"
 #include "app/shell/EditorBinding.h"
+#include "app/shell/FileCommands.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
@@ -174,7 +175,7 @@ bool LoadModulePath(const std::string& path) {
         loaded = std::make_unique<Module>();
         ImportOptions start;
         start.SetChip(gModule.chipType, gModule.frequencyDivider);
-        StandardImportHandler importer(ImportDialogs{}, start);
+        StandardImportHandler importer(TrackerImportDialogs(), start);
         if (!loaded->Load(path, &importer)) return false;
     } catch (const CPUException&) {
         throw;

@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 
 #include "app/Exceptions.h"
+#include "app/shell/EditMenu.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
@@ -81,7 +82,9 @@ void DispatchEvent(const GUI_Event& event) {
         // Holding these keys down must not cut, paste or interpolate again and again.
         const bool once = row->menu == kMenuCut || row->menu == kMenuCopy ||
                           row->menu == kMenuPaste || row->menu == kMenuGradient;
-        if (!(once && event.repeat)) DispatchMenu(row->menu);
+        // With "Edit" off the pattern keys only move and sound; the menu still edits.
+        const bool locked = !gEditor.editMode && IsPatternEditingMenu(row->menu);
+        if (!(once && event.repeat) && !locked) DispatchMenu(row->menu);
         return;
     }
     if (row->handler) RunGuarded(*row, event);

@@ -80,3 +80,16 @@ void CommandDetune(const GUI_Event& e) {
             break;
     }
 }
+
+bool IsPatternEditingMenu(int command) {
+    switch (command) {
+        case kMenuClear:
+        case kMenuCut:
+        case kMenuPaste:
+        case kMenuGradient:
+            return true;
+        default:
+            return (command >= kMenuDouble && command <= kMenuHalfResize) ||
+                   (command >= kMenuTransposeOctaveUp && command <= kMenuDetuneReset);
+    }
+}

@@ -12,3 +12,7 @@ void CommandGradient(const GUI_Event& event);
 void CommandResize(const GUI_Event& event);
 void CommandTranspose(const GUI_Event& event);
 void CommandDetune(const GUI_Event& event);
+
+// Whether menu entry `command` changes the pattern (its shortcut keys are then ignored
+// while "Edit" is off).
+bool IsPatternEditingMenu(int command);

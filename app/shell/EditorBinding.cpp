@@ -8,6 +8,7 @@
 
 #include "app/Exceptions.h"
 #include "app/Preferences.h"
+#include "app/shell/ClipboardBinding.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/MacroBinding.h"
 #include "app/shell/MainWindow.h"
@@ -121,6 +122,7 @@ void SetupEditor(GUI& gui) {
     v.BindPlayer(&gShell.player, gShell.soundMutex.get());
     v.Setup(gModule, *gEditor.undo, gui.ScreenWidth(), gui.ScreenHeight());
     v.hooks.showMessage = ShowMessage;
+    SetupClipboards(v);
     v.wrapVolume = gPreferences.wrapVolume;
     gEditor.editMode = true;
     gEditor.settingsChanged = false;
@@ -225,7 +227,10 @@ void UpdateEditor() {
     if (!gEditor.undo || !gShell.gui) return;
     GUI& gui = *gShell.gui;
     PatternView& v = gEditor.view;
-    if (v.dirty & kRedrawOrderList) RefreshPatternList(gui);
+    if (v.dirty & kRedrawOrderList)
+        RefreshPatternList(gui);
+    else
+        KeepPatternListScroll(gui);
     if (v.dirty & kRedrawValues) RefreshValueFields(gui);
     if (v.dirty & kRedrawTitle) RefreshTitle();
     if (v.dirty & kRedrawMenus) RefreshEditMenu(gui);

@@ -9,6 +9,7 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/MidiBinding.h"
+#include "app/shell/Recovery.h"
 #include "app/shell/Shell.h"
 #include "gui/Requesters.h"
 
@@ -85,6 +86,7 @@ void SyncWithSoundThread() {
     if ((lineRead || movedPattern || stopped) && gShell.gui)
         RefreshPlayerFields(*gShell.gui, speed, stereo);
     UpdateEditor();
+    RecoveryTick();
 }
 
 void RestoreDisplay() {

@@ -165,7 +165,22 @@ void RefreshPatternList(GUI& gui) {
         rows.push_back(line);
     }
     w->SetListEntries(kMainPatternList, rows);
-    w->SetListSelection(kMainPatternList, std::clamp<int>(gEditor.view.songPosition, 0, length - 1));
+    // The list shows the rows from the view's orderListScroll (which undo and following the
+    // song set), moved only as far as the song position needs to be seen.
+    PatternView& v = gEditor.view;
+    GUI_Gadget* list = w->Gadget(kMainPatternList);
+    if (list && list->visibleRows > 0) v.orderListRows = list->visibleRows;
+    if (list)
+        list->scrollTop =
+            std::clamp<int>(v.orderListScroll, 0, std::max(0, length - list->visibleRows));
+    w->SetListSelection(kMainPatternList, std::clamp<int>(v.songPosition, 0, length - 1));
+    if (list) v.orderListScroll = int16_t(list->scrollTop);
+}
+
+void KeepPatternListScroll(GUI& gui) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    const GUI_Gadget* list = w ? w->Gadget(kMainPatternList) : nullptr;
+    if (list) gEditor.view.orderListScroll = int16_t(list->scrollTop);
 }
 
 void RefreshPlayerFields(GUI& gui, int speed, int stereo) {

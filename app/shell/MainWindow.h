@@ -56,6 +56,8 @@ Quelm::Rect PatternArea(GUI& gui);
 // the player (the caller holds the sound mutex when the song plays).
 void RefreshMainWindow(GUI& gui);
 void RefreshPatternList(GUI& gui);
+// Where the user scrolled the pattern list, into the view.
+void KeepPatternListScroll(GUI& gui);
 // Speed and stereo fields from the player's live values.
 void RefreshPlayerFields(GUI& gui, int speed, int stereo);
 // The transport marks: "Edit" and "Test mode".

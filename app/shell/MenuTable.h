@@ -54,7 +54,9 @@ enum MenuCommand : int {
     kMenuCopyChannels = 65,
     kMenuReadme = 66,
     kMenuProgramInfo = 67,
-    kMenuCommandCount = 68
+    kMenuExportSmsRom = 68,  // cartridge images that play the song on the console
+    kMenuExportGgRom = 69,
+    kMenuCommandCount = 70
 };
 
 // The menu tree with the recent files and the option marks of the preferences.

@@ -17,6 +17,7 @@
 #include "app/shell/MidiBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
+#include "app/shell/Recovery.h"
 #include "module/Module.h"
 #include "sound/sdl/SdlAudioDevice.h"
 
@@ -173,7 +174,9 @@ int Run(const std::vector<std::string>& arguments) {
     if (Init()) {
         try {
             LoadTrackerMacros();
+            RecoveryStart();
             LoadCommandLineModule(arguments);
+            OfferRecovery();
             MainLoop();
         } catch (...) {
             crashed = true;
@@ -183,6 +186,10 @@ int Run(const std::vector<std::string>& arguments) {
                 CrashSave(Now());
             } catch (...) {
             }
+        }
+        try {
+            RecoveryEnd(gShell.quit && !gShell.terminateRequested.load(), crashed);
+        } catch (...) {
         }
     }
     Quit();

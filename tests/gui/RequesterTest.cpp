@@ -1,5 +1,6 @@
 // The message, question and file requesters, answered from inside their modal loops with
 // injected input.
+#include <sys/fsuid.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -276,4 +277,53 @@ TEST(FileList, RootHasNoParentEntryAndUnreadableDirectoryKeepsTheFixedOnes) {
     EXPECT_EQ(missing[0].kind, GUI_FileEntry::kParent);
     EXPECT_EQ(missing[1].kind, GUI_FileEntry::kRoot);
     EXPECT_EQ(missing[2].kind, GUI_FileEntry::kHome);
+}
+
+// Somebody's file that this user may not read is still a file that saving would replace.
+TEST_F(FileRequesterTest, SavingAsksAlsoBeforeReplacingAFileThatCannotBeRead) {
+    const fs::path secret = root / "secret.vgm";
+    std::ofstream(secret) << "not yours";
+    fs::permissions(secret, fs::perms::none);
+    GUI_FileRequest r;
+    r.title = "Export module as VGM";
+    r.save = true;
+    r.directory = root.string();
+    r.patterns = {"*.vgm"};
+    r.extension = ".vgm";
+    std::string question;
+    Script({[&] {
+                Type("secret");
+                Press(SDL_SCANCODE_RETURN, 13);
+            },
+            [&] {
+                ASSERT_NE(Requester(), nullptr);
+                question = Requester()->gadgets[0].label;
+                Click(At(1));  // "No"
+            },
+            [&] { Click(At(5)); }});  // "Cancel"
+    // The tests run as root, who reads everything: this thread looks at the files as a
+    // user without rights would.
+    setfsuid(65534);
+    const bool chosen = GUI_FileRequester(*gui, r);
+    setfsuid(0);
+    EXPECT_EQ(question, "The file secret.vgm already exists. Shall it be overwritten?");
+    EXPECT_FALSE(chosen);
+}
+
+TEST_F(FileRequesterTest, TheExtensionIsAddedUnlessTheNameEndsWithItInAnyCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"LOUD.VGM", "LOUD.VGM"}, {"quiet.vgm", "quiet.vgm"}, {"my.song", "my.song.vgm"}};
+    for (const auto& [typed, saved] : cases) {
+        GUI_FileRequest r;
+        r.title = "Export module as VGM";
+        r.save = true;
+        r.directory = (root / "songs").string();
+        r.extension = ".vgm";
+        Script({[&] {
+            Type(typed);
+            Press(SDL_SCANCODE_RETURN, 13);
+        }});
+        ASSERT_TRUE(GUI_FileRequester(*gui, r)) << typed;
+        EXPECT_EQ(r.result, (root / "songs" / saved).string());
+    }
 }

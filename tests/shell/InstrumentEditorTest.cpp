@@ -384,10 +384,10 @@ TEST_F(ShellTest, InstrumentSelectorChoosesTheCurrentInstrumentForEnteredNotes) 
              note,
              [&] { Click(minus()); },
              note,
-             [] { PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_PAGEDOWN); },
+             [] { PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_RIGHTBRACKET); },
              note,
              [] {
-                 for (int i = 0; i < 5; ++i) PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_PAGEUP);
+                 for (int i = 0; i < 5; ++i) PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_LEFTBRACKET);
              },
              note,
              [&] {

@@ -1,72 +1,34 @@
 // tracker-shots DIR [SONG]: starts the tracker headless at 800x600 and at 640x480 with the
 // demo song (or SONG) and saves tracker-*.png pictures of the main window, with a menu
 // open, with the preferences dialog, of the pattern view following the song, of the
-// instrument editor on an instrument that uses every phase, of the macro manager and of
-// the Macro menu's slots.
+// song and file dialogs, of the instrument editor and the macro manager, and of the Macro
+// menu's slots.
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "app/Exceptions.h"
 #include "app/Paths.h"
-#include "app/shell/Commands.h"
-#include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
 #include "app/shell/EditorBinding.h"
-#include "app/shell/InstrumentDialog.h"
-#include "app/shell/MacroBinding.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
+#include "tools/tracker-shots/DialogShots.h"
+
+// The instrument editor and the macro manager, in InstrumentMacroShots.cpp, with the
+// macros they show.
+std::vector<DialogShot> InstrumentMacroDialogShots();
+// The pattern dialogs, in PatternDialogShots.cpp.
+void ShootPatternDialogs(const std::string& dir, const std::string& song, int width, int height);
 
 namespace {
 
 void Save(const std::string& path) {
     DRELM_SaveScreenshot(path.c_str());
     std::printf("%s\n", path.c_str());
-}
-
-// An instrument whose graph shows every phase: a rise, a fall, a held level with vibrato,
-// a slower fall with more vibrato, and the rest of the note falling through zero.
-void EveryPhaseInstrument(Instrument& i) {
-    std::memset(&i, 0, sizeof i);
-    std::strcpy(i.name, "Every phase");
-    i.startVolume = 0x80;
-    const uint8_t delays[4] = {6, 10, 16, 20};
-    const uint8_t adds[5] = {0x14, 0xF8, 0x00, 0xFC, 0xFF};
-    const uint8_t speeds[5] = {0, 0, 1, 2, 3};
-    const uint8_t strengths[5] = {0, 0, 8, 12, 15};
-    std::memcpy(i.delay, delays, 4);
-    std::memcpy(i.volumeAdd, adds, 5);
-    std::memcpy(i.vibSpeed, speeds, 5);
-    std::memcpy(i.vibStrength, strengths, 5);
-}
-
-// Four stored macros, three of them bound to hotkeys.
-void SomeMacros() {
-    Macros& m = TrackerMacros();
-    const char* names[] = {"Note and down", "Octave up", "Clear 4 lines", "Drum fill"};
-    const char* texts[] = {"Enters C-1 and moves one line down", "Transposes the frame", "",
-                           "Kick and snare over eight lines"};
-    Macro macro;
-    for (int k = 0; k < 4; ++k) {
-        ClearMacro(macro);
-        std::strcpy(macro.name, names[k]);
-        std::strcpy(macro.description, texts[k]);
-        macro.commandCount = 2;
-        macro.commands[0].code = kCmdMove;
-        macro.commands[0].d = 1;
-        macro.commands[1].code = kCmdClear;
-        m.Store(macro);
-    }
-    m.Activate(0, 0);
-    m.Activate(1, 1);
-    m.Activate(3, 4);
-    m.changed = false;  // nothing of this is saved
-    gEditor.view.Invalidate(kRedrawMenus);
 }
 
 void Shoot(const std::string& dir, const std::string& song, int width, int height) {
@@ -84,22 +46,15 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
     gShell.options.messageBox = [](const char*, const char* text) {
         std::fprintf(stderr, "%s\n", text);
     };
-    // Each dialog is saved on its third frame and closed with Escape on its fourth.
-    struct Dialog {
-        int window;
-        const char* picture;
-        int frames;
-    } dialogs[] = {{kPreferencesWindow, "preferences", 0},
-                   {kInstrumentEditorWindow, "instrument-editor", 0},
-                   {kMacroManagerWindow, "macro-manager", 0}};
+    std::vector<DialogShot> dialogs = SongDialogShots(home);
+    for (DialogShot& d : InstrumentMacroDialogShots()) dialogs.push_back(std::move(d));
+    int modalFrames = 0;
+    std::string shot = "preferences";
     gShell.options.modalHook = [&] {
-        for (Dialog& d : dialogs) {
-            if (!gShell.gui->FindWindow(d.window)) continue;
-            if (++d.frames == 3) Save(name(d.picture));
-            if (d.frames == 4) {
-                DRELM_InjectKey(SDL_SCANCODE_ESCAPE, true);
-                DRELM_InjectKey(SDL_SCANCODE_ESCAPE, false);
-            }
+        if (++modalFrames == 3) Save(name(shot.c_str()));
+        if (modalFrames == 4) {
+            DRELM_InjectKey(SDL_SCANCODE_ESCAPE, true);
+            DRELM_InjectKey(SDL_SCANCODE_ESCAPE, false);
         }
     };
     gShell.options.passHook = [&](int pass) {
@@ -127,29 +82,32 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
             gShell.player.Start(0, 0, 1);
             for (int i = 0; i < 40; ++i) gShell.player.PlayFrame();
         }
-        if (pass == 11) Save(name("pattern"));
-        if (pass == 12) {
-            StopPlayback();
-            EveryPhaseInstrument(gModule.instruments[7]);
-            OpenInstrumentEditor(7);
+        if (pass == 11) {
+            Save(name("pattern"));
+            std::lock_guard<std::recursive_mutex> lock(*gShell.soundMutex);
+            gShell.player.Stop();
         }
-        if (pass == 13) {
-            SomeMacros();
-            DispatchMenu(kMenuMacroManage);
+        // One dialog a pass, each pictured on its third frame and then cancelled.
+        const int dialog = pass - 12;
+        if (dialog >= 0 && dialog < int(dialogs.size())) {
+            shot = dialogs[size_t(dialog)].name;
+            modalFrames = 0;
+            dialogs[size_t(dialog)].open();
         }
-        if (pass == 14) {
+        // The Macro menu's "Run" submenu with the slots the manager's macros are bound to.
+        const int menu = dialog - int(dialogs.size());
+        if (menu == 0) {
             gShell.gui->OpenMenu(2);
-            gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
-            gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
-            gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
+            for (int key : {DRELM_KEY_DOWN, DRELM_KEY_DOWN, DRELM_KEY_RIGHT})
+                gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, key});
         }
-        // Input handed to the GUI directly does not wake an idle loop: a redraw is asked.
-        if (pass == 5 || pass == 6 || pass == 14 || pass == 15) InvalidateEditor();
-        if (pass == 16) {
+        if (menu == 2) {
             Save(name("macro-menu"));
             gShell.gui->OpenMenu(-1);
         }
-        if (pass == 17) gShell.quit = true;
+        if (menu == 3) gShell.quit = true;
+        // Input handed to the GUI directly does not wake an idle loop: a redraw is asked.
+        if (pass == 5 || pass == 6 || menu == 0 || menu == 1) InvalidateEditor();
     };
     Run({"tonweave", song});
     SetUserDirectory("");
@@ -170,5 +128,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     Shoot(dir, song, 800, 600);
     Shoot(dir, song, 640, 480);
+    ShootPatternDialogs(dir, song, 800, 600);
+    ShootPatternDialogs(dir, song, 640, 480);
     return 0;
 }

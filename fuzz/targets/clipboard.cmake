@@ -1,0 +1,1 @@
+tw_fuzz_target(clipboard LINK tw_editor tonweave_engine)

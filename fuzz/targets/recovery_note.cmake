@@ -1,0 +1,1 @@
+tw_fuzz_target(recovery_note)
