@@ -51,9 +51,9 @@ void ReopenTrackerMidi(const std::string& device) {
 
 void CloseTrackerMidi() {
     gDialogSink = nullptr;
-    if (gMidi) gMidi->Close();
     // The entry refers to the sound mutex, which is gone by now.
     gEntry.reset();
+    gMidi.reset();
 }
 
 void HandleMidiInput() {

@@ -25,7 +25,7 @@ std::vector<std::string> TrackerMidiDevices();
 void OpenTrackerMidi();
 // After the preferences changed the device: closes and opens `device` ("" for none).
 void ReopenTrackerMidi(const std::string& device);
-// Shutdown, after the macros are saved.
+// Shutdown, after the macros are saved: the device is closed and the queue released.
 void CloseTrackerMidi();
 
 // Main loop step 4: every queued note goes into the pattern (or sounds only, in test mode

@@ -99,7 +99,7 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
         if (menu == 0) {
             gShell.gui->OpenMenu(2);
             for (int key : {DRELM_KEY_DOWN, DRELM_KEY_DOWN, DRELM_KEY_RIGHT})
-                gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, key});
+                gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, uint8_t(key)});
         }
         if (menu == 2) {
             Save(name("macro-menu"));
