@@ -60,6 +60,55 @@ std::string FormatInstrumentRow(const Instrument& instrument) {
     return text;
 }
 
+namespace {
+
+// Reads blanks, digits, blanks; false when there are no digits or too many.
+bool ReadNumber(const std::string& text, size_t& i, int& value) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    size_t digits = 0;
+    value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 3) {
+        value = value * 10 + (text[i++] - '0');
+        ++digits;
+    }
+    while (i < text.size() && text[i] == ' ') ++i;
+    return digits > 0;
+}
+
+// "[-] level [. sixteenths]" as a signed number of sixteenths.
+bool ParseLevel(const std::string& text, bool allowNegative, int& sixteenths) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative && !allowNegative) return false;
+    if (negative) ++i;
+    int level = 0, fraction = 0;
+    if (!ReadNumber(text, i, level) || level > 15) return false;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        if (!ReadNumber(text, i, fraction) || fraction > 15) return false;
+    }
+    if (i != text.size()) return false;
+    sixteenths = (negative ? -1 : 1) * (level * 16 + fraction);
+    return true;
+}
+
+}  // namespace
+
+bool ParseStartVolume(const std::string& text, uint8_t& value) {
+    int v = 0;
+    if (!ParseLevel(text, false, v)) return false;
+    value = static_cast<uint8_t>(v);
+    return true;
+}
+
+bool ParseVolumeAdd(const std::string& text, uint8_t& value) {
+    int v = 0;
+    if (!ParseLevel(text, true, v) || v < -128 || v > 127) return false;
+    value = static_cast<uint8_t>(static_cast<int8_t>(v));
+    return true;
+}
+
 std::string InstrumentClipboardText(const Instrument& instrument) {
     uint8_t block[kInstrumentClipboardBytes] = {0, 0, 0, 0};
     std::memcpy(block + 4, &instrument, sizeof instrument);

@@ -32,6 +32,11 @@ void ClampInstrument(Instrument& instrument);
 std::string FormatStartVolume(uint8_t value);
 std::string FormatVolumeAdd(uint8_t value);
 std::string FormatInstrumentRow(const Instrument& instrument);
+// What the user typed into those fields: "level.sixteenths" (blanks allowed around the
+// numbers, the sixteenths may be left out), a leading "-" for a falling volume add. False
+// for anything else or a value out of range (start volume 0..15.15, volume add -8.0..7.15).
+bool ParseStartVolume(const std::string& text, uint8_t& value);
+bool ParseVolumeAdd(const std::string& text, uint8_t& value);
 
 // The clipboard text for `instrument`: the format line, then base64 of the version (0),
 // the sound system (0), both u16 little-endian, and the 53-byte record.

@@ -46,12 +46,13 @@ MidiEntryResult MidiNoteEntry::Handle(const MidiEvent& e, const MidiEntryView& v
     const uint8_t note = static_cast<uint8_t>(std::min(noteValue, 155));
     const int instrument = std::clamp(view.instrument, 0, kInstruments - 1);
     const uint8_t volume = static_cast<uint8_t>(std::clamp(view.volume, 0, 15));
-    if (view.testMode || !view.following) {
+    const bool soundOnly = view.testMode || writeProtected;
+    if (soundOnly || !view.following) {
         const uint32_t frames = module.chipType == 1 ? 50 : 60;
         player.StartTestNote(channel == kNoiseChannel ? 1 : 0, channel,
                              module.instruments[instrument], volume, note, 0, frames);
     }
-    if (view.testMode) return result;
+    if (soundOnly) return result;
 
     Pattern& pattern = module.patterns[view.pattern & 255];
     if (line < 0 || line >= pattern.length) return result;

@@ -69,6 +69,10 @@ public:
     // Forgets a chord in progress (with MidiInput::Drain when a mode is entered or left).
     void Reset() { moveWhenReleased = false; }
 
+    // Set while the tracker's "Edit" switch is off: keys sound as in test mode but write
+    // nothing, as the computer keyboard's note keys do then.
+    bool writeProtected = false;
+
 private:
     MidiInput& midi;
     Module& module;

@@ -25,7 +25,7 @@ GUI_GadgetDesc Desc(GUI_GadgetKind kind, int row, int column, int columns, const
 }
 
 GUI_GadgetDesc Number(int row, int column, const char* label, int max, int value) {
-    GUI_GadgetDesc d = Desc(GT_TEXTLINE, row, column, 1, label);
+    GUI_GadgetDesc d = Desc(GT_TEXTLINE, row, column, 2, label);
     d.text = "%3D";
     d.max = max;
     d.value = value;
@@ -42,15 +42,16 @@ GUI_GadgetDesc Choice(int row, int column, int columns, const char* choices, con
 // numbers 0..4 in both.
 enum SharedGadget : int { kList = 0, kSelectAll, kRangeChoice, kStartLine, kEndLine };
 
-void AddShared(std::vector<GUI_GadgetDesc>& d) {
+// `rows`: the rows the right-hand column takes; the list is as tall, "Select all" below it.
+void AddShared(std::vector<GUI_GadgetDesc>& d, int rows) {
     GUI_GadgetDesc list = Desc(GT_LIST, 0, 0, 2, nullptr);
-    list.rows = 6;
-    list.height = 9;
+    list.rows = int16_t(rows);
+    list.height = int16_t(rows + rows / 2);
     d.push_back(list);
-    d.push_back(Desc(GT_BUTTON, 6, 0, 2, "Select all"));
+    d.push_back(Desc(GT_BUTTON, rows, 0, 2, "Select all"));
     d.push_back(Choice(0, 2, 2, "Change all lines\nUse line range", nullptr));
     d.push_back(Number(1, 2, "Start line:", 255, 0));
-    d.push_back(Number(1, 3, "End line:", 255, 255));
+    d.push_back(Number(2, 2, "End line:", 255, 255));
 }
 
 struct SharedState {
@@ -109,24 +110,24 @@ enum ChangeGadget : int {
 
 std::vector<GUI_GadgetDesc> ChangeInstrumentsDescriptions() {
     std::vector<GUI_GadgetDesc> d;
-    AddShared(d);
-    GUI_GadgetDesc mask = Desc(GT_FRAME_LABEL, 2, 2, 2, "Channel mask");
+    AddShared(d, 9);
+    GUI_GadgetDesc mask = Desc(GT_FRAME_LABEL, 3, 2, 2, "Channel mask");
     mask.rows = 3;
     d.push_back(mask);
     const char* names[] = {"Channel 0", "Channel 1", "Channel 2", "Channel 3"};
     for (int c = 0; c < 4; ++c) {
-        GUI_GadgetDesc box = Desc(GT_CHECKBOX, 2 + c / 2, 2 + c % 2, 1, names[c]);
+        GUI_GadgetDesc box = Desc(GT_CHECKBOX, 3 + c / 2, 2 + c % 2, 1, names[c]);
         box.flags = GUI_CHECKED;
         d.push_back(box);
     }
-    d.push_back(Desc(GT_BUTTON, 4, 2, 2, "Toggle all"));
-    d.push_back(Number(5, 2, "Instrument #1:", 15, 0));
-    d.push_back(Number(5, 3, "Instrument #2:", 15, 1));
-    d.push_back(Choice(6, 2, 2, "Change #1 to #2\nExchange #1 and #2\nChange all to #2", nullptr));
-    GUI_GadgetDesc apply = Desc(GT_BUTTON, 7, 0, 2, "Apply");
+    d.push_back(Desc(GT_BUTTON, 5, 2, 2, "Toggle all"));
+    d.push_back(Number(6, 2, "Instrument #1:", 15, 0));
+    d.push_back(Number(7, 2, "Instrument #2:", 15, 1));
+    d.push_back(Choice(8, 2, 2, "Change #1 to #2\nExchange #1 and #2\nChange all to #2", nullptr));
+    GUI_GadgetDesc apply = Desc(GT_BUTTON, 10, 0, 2, "Apply");
     apply.flags = GUI_DEFAULT;
     d.push_back(apply);
-    GUI_GadgetDesc cancel = Desc(GT_BUTTON, 7, 2, 2, "Cancel");
+    GUI_GadgetDesc cancel = Desc(GT_BUTTON, 10, 2, 2, "Cancel");
     cancel.flags = GUI_CANCEL;
     d.push_back(cancel);
     return d;
@@ -157,10 +158,10 @@ enum CopyGadget : int {
 
 std::vector<GUI_GadgetDesc> CopyChannelsDescriptions() {
     std::vector<GUI_GadgetDesc> d;
-    AddShared(d);
-    d.push_back(Number(2, 2, "Channel #1:", 3, 0));
-    d.push_back(Number(2, 3, "Channel #2:", 3, 1));
-    d.push_back(Choice(3, 2, 2, "Copy #1 to #2\nExchange #1 and #2", nullptr));
+    AddShared(d, 6);
+    d.push_back(Number(3, 2, "Channel #1:", 3, 0));
+    d.push_back(Number(4, 2, "Channel #2:", 3, 1));
+    d.push_back(Choice(5, 2, 2, "Copy #1 to #2\nExchange #1 and #2", nullptr));
     GUI_GadgetDesc apply = Desc(GT_BUTTON, 7, 0, 2, "Apply");
     apply.flags = GUI_DEFAULT;
     d.push_back(apply);

@@ -7,6 +7,8 @@
 #include "app/shell/Dispatcher.h"
 #include "app/shell/EditMenu.h"
 #include "app/shell/FileCommands.h"
+#include "app/shell/InstrumentDialog.h"
+#include "app/shell/MacroBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/PatternDialogs.h"
@@ -51,9 +53,9 @@ const DispatchRow kTable[] = {
     MenuRangeRow(kMenuDetuneUp, kMenuDetuneReset, CommandDetune),
 
     // Macro menu.
-    MenuRow(kMenuMacroManage, kNotYet),
-    MenuRangeRow(kMenuMacroRecord, kMenuMacroStop, kNotYet),
-    MenuRangeRow(kMenuMacroRunFirst, kMenuMacroRunTemporary, kNotYet),
+    MenuRow(kMenuMacroManage, CommandMacroManager),
+    MenuRangeRow(kMenuMacroRecord, kMenuMacroStop, CommandMacroRecording),
+    MenuRangeRow(kMenuMacroRunFirst, kMenuMacroRunTemporary, CommandMacroRun),
 
     // Extras and Help.
     MenuRow(kMenuMultiPatternSettings, CommandMultiPatternSettings),
@@ -93,6 +95,10 @@ const DispatchRow kTable[] = {
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_MOVE),
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_UP),
     GadgetRow(kMain, kMainPatternArea, CommandPatternAreaMouse, GUI_EVENT_IMAGE_WHEEL),
+    // The instrument selector.
+    GadgetRow(kMain, kMainInstrument, CommandInstrumentSelector, GUI_EVENT_IMAGE_DOWN),
+    GadgetRow(kMain, kMainInstrument, CommandInstrumentSelector, GUI_EVENT_IMAGE_UP),
+    GadgetRow(kMain, kMainInstrument, CommandInstrumentSelector, GUI_EVENT_IMAGE_WHEEL),
 
     // Keys: the menu shortcuts and the shell's own.
     KeyRow(DRELM_KEY_RETURN, kKeyAlt, CommandFullScreen),
@@ -117,6 +123,11 @@ const DispatchRow kTable[] = {
     ShortcutRow(DRELM_KEY_KP_MULTIPLY, kKeyPlain, kMenuDetuneInvert),
     ShortcutRow(DRELM_KEY_KP_DIVIDE, kKeyPlain, kMenuDetuneReset),
     ShortcutRow(DRELM_KEY_GRAVE, kKeyAlt, kMenuMacroRunTemporary),
+    ShortcutRow(DRELM_KEY_GRAVE, kKeyCtrl, kMenuMacroRunTemporary),
+    // The instruments: the editor, and the current instrument down and up.
+    KeyRow(DRELM_KEY_I, kKeyCtrl, CommandInstrumentEditor),
+    KeyRow(DRELM_KEY_LEFTBRACKET, kKeyCtrl, CommandPreviousInstrument),
+    KeyRow(DRELM_KEY_RIGHTBRACKET, kKeyCtrl, CommandNextInstrument),
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/Preferences.h"
 #include "app/shell/ClipboardBinding.h"
 #include "app/shell/Dispatcher.h"
+#include "app/shell/MacroBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
@@ -102,6 +103,7 @@ void RefreshEditMenu(GUI& gui) {
     gui.SetMenuEnabled(kMenuUndo, undo.CanUndo() && !following);
     gui.SetMenuEnabled(kMenuRedo, undo.CanRedo() && !following);
     UpdateMenuMarks(gui);
+    RefreshMacroMenu(gui);
 }
 
 }  // namespace
@@ -236,7 +238,9 @@ void UpdateEditor() {
 }
 
 bool EditorWantsRedraw() {
-    const uint32_t drawn = kRedrawOverlay | kRedrawLines | kRedrawRange | kRedrawTitles;
+    // The instrument selector clears flag 16 when it has been drawn.
+    const uint32_t drawn =
+        kRedrawOverlay | kRedrawLines | kRedrawRange | kRedrawTitles | kRedrawInstruments;
     return gEditor.undo && ((gEditor.view.dirty & drawn) || gEditor.composeNeeded);
 }
 

@@ -8,6 +8,7 @@
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
+#include "app/shell/MidiBinding.h"
 #include "app/shell/Recovery.h"
 #include "app/shell/Shell.h"
 #include "gui/Requesters.h"
@@ -38,7 +39,7 @@ void MainLoopPass() {
         DispatchEvent(e);
     }
     if (busy && gShell.gui) KeepKeysForEditor(*gShell.gui, fieldDone);
-    // Queued MIDI-in messages are handled here once MIDI input exists.
+    HandleMidiInput();
     DRELM_UpdateInput();
     SyncWithSoundThread();
     busy = busy || gShell.wasPlaying || gShell.pass - gShell.lastDrawnPass >= kIdleRedrawPasses ||

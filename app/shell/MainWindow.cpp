@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "app/shell/EditorBinding.h"
+#include "app/shell/InstrumentDialog.h"
 #include "app/shell/Shell.h"
 #include "module/Module.h"
 
 namespace {
 
 // The grid has 13 equal columns: list 2, list buttons 2, transport 2, fields 4,
-// settings 3, so that every label fits at 640 pixels as well as at 800.
+// settings 3, so that every label fits at 640 pixels as well as at 800. The instrument
+// selector takes the pattern list's last row: no other row has room at 640 pixels.
 constexpr int kListColumn = 0;
 constexpr int kListButtonColumn = 2;
 constexpr int kTransportColumn = 4;
@@ -57,8 +59,8 @@ std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {
     list.row = 0;
     list.column = kListColumn;
     list.columns = 2;
-    list.rows = kRowsAbove;
-    list.height = 5;
+    list.rows = kRowsAbove - 1;
+    list.height = 4;
     d.push_back(list);
     const char* listButtons[] = {"Insert", "Remove", "Make new...", "Delete old...", "Overview"};
     for (int i = 0; i < 5; ++i) d.push_back(Button(i, kListButtonColumn, 2, listButtons[i]));
@@ -85,6 +87,14 @@ std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {
         if (gShell.gui) DrawPatternArea(PatternArea(*gShell.gui));
     };
     d.push_back(image);
+    GUI_GadgetDesc instrument;
+    instrument.kind = GT_IMAGE;
+    instrument.row = kRowsAbove - 1;
+    instrument.column = kListColumn;
+    instrument.columns = 2;
+    instrument.height = 24;
+    instrument.draw = DrawMainInstrumentSelector;
+    d.push_back(instrument);
     return d;
 }
 

@@ -30,6 +30,7 @@ enum MainGadget : int {
     kMainModuleInfo,
     kMainTestMode,
     kMainPatternArea,
+    kMainInstrument,  // the current instrument: minus, number and name (opens the editor), plus
     kMainGadgetCount
 };
 

@@ -14,7 +14,14 @@ constexpr uint32_t kChoice = GUI_MENU_SELECTABLE;
 const GUI_MenuDesc kSeparator1 = {1, nullptr, -1, nullptr, kSep};
 const GUI_MenuDesc kSeparator2 = {2, nullptr, -1, nullptr, kSep};
 
-const char* const kMacroSlotEmpty = "--";
+// The twelve macro slots as they show before any macro is bound; flag 256 brings the
+// names in.
+const char* const kMacroSlotEmpty[] = {"1: --", "2: --", "3: --",  "4: --",  "5: --",  "6: --",
+                                       "7: --", "8: --", "9: --", "10: --", "11: --", "12: --"};
+const char* const kMacroSlotShortcut[] = {"CTRL + F1", "CTRL + F2",  "CTRL + F3",  "CTRL + F4",
+                                          "CTRL + F5", "CTRL + F6",  "CTRL + F7",  "CTRL + F8",
+                                          "CTRL + F9", "CTRL + F10", "CTRL + F11", "CTRL + F12"};
+constexpr uint32_t kOff = GUI_MENU_DISABLED;
 constexpr const char* kRecentEmpty = "--";
 
 // The fixed part of the tree; the recent files and the macro slots are filled in by
@@ -84,11 +91,11 @@ const GUI_MenuDesc kMenuTree[] = {
     {2, "Start recording...", kMenuMacroRecord, nullptr, 0},
     {2, "Start recording temporary", kMenuMacroRecordTemporary, nullptr, 0},
     kSeparator2,
-    {2, "Stop recording", kMenuMacroStop, nullptr, 0},
+    {2, "Stop recording", kMenuMacroStop, nullptr, kOff},
     {1, "Run", -1, nullptr, 0},
     {2, nullptr, kMenuMacroRunFirst, nullptr, 0},  // the twelve macro slots
     kSeparator2,
-    {2, "Run temporary", kMenuMacroRunTemporary, "Alt + ^", 0},
+    {2, "Run temporary", kMenuMacroRunTemporary, "Alt + ^", kOff},
     kSeparator1,
     {1, "Manage...", kMenuMacroManage, nullptr, 0},
 
@@ -126,7 +133,8 @@ std::vector<GUI_MenuDesc> BuildMenu() {
             }
         } else if (d.label == nullptr && d.command == kMenuMacroRunFirst) {
             for (int i = 0; i <= kMenuMacroRunLast - kMenuMacroRunFirst; ++i)
-                menu.push_back({d.level, kMacroSlotEmpty, kMenuMacroRunFirst + i, nullptr, 0});
+                menu.push_back({d.level, kMacroSlotEmpty[i], kMenuMacroRunFirst + i,
+                                kMacroSlotShortcut[i], kOff});
         } else {
             menu.push_back(d);
         }
@@ -143,7 +151,8 @@ void InstallMenu(GUI& gui) {
 const char* MenuLabel(int command) {
     if (command >= kMenuRecentFirst && command <= kMenuRecentLast)
         return RecentLabel(command - kMenuRecentFirst);
-    if (command >= kMenuMacroRunFirst && command <= kMenuMacroRunLast) return kMacroSlotEmpty;
+    if (command >= kMenuMacroRunFirst && command <= kMenuMacroRunLast)
+        return kMacroSlotEmpty[command - kMenuMacroRunFirst];
     for (const GUI_MenuDesc& d : kMenuTree)
         if (d.command == command && d.label != nullptr) return d.label;
     return "";

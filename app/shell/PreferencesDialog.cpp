@@ -6,6 +6,7 @@
 #include "app/Preferences.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/EditorBinding.h"
+#include "app/shell/MidiBinding.h"
 #include "app/shell/Shell.h"
 #include "editor/MidiIn.h"
 #include "gui/Requesters.h"
@@ -141,7 +142,7 @@ void Fill(GUI_Window& w) {
     w.SetValue(kPrefsVolume, gDraft.volume);
     // The ports found now; the configured one stays listed while it is absent, so that
     // "Okay" does not drop it.
-    std::vector<std::string> devices = ListMidiInputDevices();
+    std::vector<std::string> devices = TrackerMidiDevices();
     if (devices.empty() || devices[0] != kNoDevice) devices.insert(devices.begin(), kNoDevice);
     if (!p.midiInDevice.empty() && MidiDeviceListIndex(devices, p.midiInDevice) == 0)
         devices.push_back(p.midiInDevice);
@@ -156,12 +157,13 @@ bool Apply() {
     Preferences& p = gPreferences;
     const PreferenceResolution chosen =
         gDraft.resolution == 0 ? PreferenceResolution{640, 480} : PreferenceResolution{800, 600};
-    const bool later = gDraft.fullscreen != p.fullscreen || !(chosen == p.windowedResolution) ||
-                       gDraft.midiDevice != p.midiInDevice;
+    const bool later = gDraft.fullscreen != p.fullscreen || !(chosen == p.windowedResolution);
+    const bool midiChanged = gDraft.midiDevice != p.midiInDevice;
     p.fullscreen = gDraft.fullscreen;
     p.windowedResolution = chosen;
     p.fullscreenResolution = chosen;
     p.midiInDevice = gDraft.midiDevice;
+    if (midiChanged) ReopenTrackerMidi(p.midiInDevice);
     p.tactAsLines = gDraft.tactAsLines;
     std::copy(std::begin(gDraft.colors), std::end(gDraft.colors), p.colors);
     p.UpdateColors16();
@@ -212,9 +214,8 @@ bool Handle(GUI& gui, GUI_Window& w, const GUI_Event& e) {
             case kPrefsOkay:
                 if (Apply())
                     GUI_MessageRequester(gui,
-                                         "The changes of the resolution, the full screen mode and "
-                                         "the MIDI input device take effect the next time "
-                                         "Tonweave starts.");
+                                         "The changes of the resolution and the full screen mode "
+                                         "take effect the next time Tonweave starts.");
                 return true;
             case kPrefsCancel:
                 return true;

@@ -13,6 +13,8 @@
 #include "app/shell/Commands.h"
 #include "app/shell/CrashSave.h"
 #include "app/shell/EditorBinding.h"
+#include "app/shell/MacroBinding.h"
+#include "app/shell/MidiBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Recovery.h"
@@ -92,7 +94,8 @@ void LatePhase() {
     gShell.player.ReloadSettings();
     SetupEditor(gui);
     OpenMainWindow(gui);
-    // MIDI input opens here once it exists; the device name stays in the preferences.
+    BindMacros();
+    OpenTrackerMidi();
     // The note-to-period tables are made at compile time.
     std::unique_ptr<AudioDevice> device;
     if (gShell.options.sound) device = std::make_unique<SdlAudioDevice>();
@@ -104,6 +107,7 @@ void LatePhase() {
     gui.SetModalHooks(
         [] {
             if (gShell.options.modalHook) gShell.options.modalHook();
+            PollMidiForDialog();
             SyncWithSoundThread();
             // A request to end the process closes every dialog on its way to the main
             // loop, as a cancel would, so the tracker quits in order.
@@ -178,7 +182,7 @@ int Run(const std::vector<std::string>& arguments) {
     bool crashed = false;
     if (Init()) {
         try {
-            // The macros load here once they exist (an empty store until then).
+            LoadTrackerMacros();
             RecoveryStart();
             LoadCommandLineModule(arguments);
             OfferRecovery();
@@ -215,7 +219,16 @@ void Quit() {
         } catch (const Exception& e) {
             ReportException("Couldn't save the configuration file.", e);
         }
-        // The macros are saved here once they exist; MIDI input closes after them.
+        try {
+            SaveTrackerMacros();
+        } catch (const Exception& e) {
+            ReportException("Couldn't save the macros.", e);
+        }
+        try {
+            CloseTrackerMidi();
+        } catch (const Exception& e) {
+            ReportException("Couldn't close the MIDI input.", e);
+        }
         try {
             if (gShell.gui) {
                 ShutdownEditor();

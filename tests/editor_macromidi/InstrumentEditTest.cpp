@@ -200,6 +200,39 @@ TEST(InstrumentEditor, FieldTexts) {
     EXPECT_STREQ(editor.TypeName(), "Noise");
 }
 
+TEST(InstrumentEditor, TypedLevelsReadBackEveryShownTextAndRefuseTheRest) {
+    // Every value the fields show reads back as itself.
+    for (int v = 0; v < 256; ++v) {
+        uint8_t back = 0;
+        ASSERT_TRUE(ParseStartVolume(FormatStartVolume(uint8_t(v)), back)) << v;
+        EXPECT_EQ(back, v);
+        ASSERT_TRUE(ParseVolumeAdd(FormatVolumeAdd(uint8_t(v)), back)) << v;
+        EXPECT_EQ(back, v);
+    }
+    struct Case {
+        const char* text;
+        bool ok;
+        uint8_t value;
+    };
+    const Case starts[] = {{"15.15", true, 255}, {"3", true, 0x30},   {" 2 . 9 ", true, 0x29},
+                           {"16.0", false, 0},   {"1.16", false, 0},  {"-1.0", false, 0},
+                           {"", false, 0},       {"1.", false, 0},    {"1.2.3", false, 0},
+                           {"x", false, 0},      {"0001", false, 0},  {"1 2", false, 0}};
+    for (const Case& c : starts) {
+        uint8_t v = 77;
+        EXPECT_EQ(ParseStartVolume(c.text, v), c.ok) << c.text;
+        EXPECT_EQ(v, c.ok ? c.value : 77) << c.text;
+    }
+    const Case adds[] = {{"-8.0", true, 0x80}, {"- 0. 1", true, 0xFF}, {"7.15", true, 0x7F},
+                         {"8.0", false, 0},    {"-8.1", false, 0},     {"--1", false, 0},
+                         {"-", false, 0},      {"0", true, 0}};
+    for (const Case& c : adds) {
+        uint8_t v = 77;
+        EXPECT_EQ(ParseVolumeAdd(c.text, v), c.ok) << c.text;
+        EXPECT_EQ(v, c.ok ? c.value : 77) << c.text;
+    }
+}
+
 TEST(InstrumentGraph, ScaleMarkersAndColoursOfEveryPhase) {
     Instrument i;
     ResetInstrumentRecord(i);

@@ -147,6 +147,23 @@ TEST(MidiNotes, TestModeSoundsAndLeavesThePatternAlone) {
     EXPECT_TRUE(rig.undoLines.empty());
 }
 
+TEST(MidiNotes, WithEditOffKeysSoundAndWriteNothingEvenWhileFollowing) {
+    Rig rig;
+    rig.entry->writeProtected = true;
+    rig.view.Frame(0, 0, 0);
+    rig.Key(62, true);
+    EXPECT_EQ(rig.player.testNoteActive[0], 1);
+    EXPECT_EQ(rig.Line(0).note[0], 255);
+    rig.Key(62, false);
+    rig.view.following = true;
+    rig.view.playLine = 9;
+    rig.Key(64, true);
+    EXPECT_EQ(rig.Line(9).note[0], 255);
+    EXPECT_EQ(rig.player.channels[0].note, 64) << "it sounds although the song plays";
+    EXPECT_TRUE(rig.undoLines.empty());
+    EXPECT_EQ(rig.view.cursorLine, 0);
+}
+
 TEST(MidiNotes, TheTwoTimesDividerEntersOneOctaveUpAndPalSoundsFiftyFrames) {
     Rig rig;
     rig.module->frequencyDivider = 1;

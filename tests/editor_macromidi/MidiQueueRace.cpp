@@ -25,6 +25,9 @@ public:
 
 }  // namespace
 
+// MidiEntryRace.cpp: the main loop's note entry against the device and sound threads.
+int RunMidiEntryRace();
+
 int main() {
     MidiInput midi(std::make_unique<NullPort>());
     if (!midi.Open("Test keyboard")) {
@@ -67,5 +70,5 @@ int main() {
     }
     std::printf("%ld sent, %ld popped (%ld on, %ld off): no races reported\n", sent.load(), popped,
                 ons, offs);
-    return 0;
+    return RunMidiEntryRace();
 }

@@ -94,18 +94,18 @@ const Entry kExpected[] = {
     {2, "-", -1, ""},
     {2, "Stop recording", 49, ""},
     {1, "Run", -1, ""},
-    {2, "--", 50, ""},
-    {2, "--", 51, ""},
-    {2, "--", 52, ""},
-    {2, "--", 53, ""},
-    {2, "--", 54, ""},
-    {2, "--", 55, ""},
-    {2, "--", 56, ""},
-    {2, "--", 57, ""},
-    {2, "--", 58, ""},
-    {2, "--", 59, ""},
-    {2, "--", 60, ""},
-    {2, "--", 61, ""},
+    {2, "1: --", 50, "CTRL + F1"},
+    {2, "2: --", 51, "CTRL + F2"},
+    {2, "3: --", 52, "CTRL + F3"},
+    {2, "4: --", 53, "CTRL + F4"},
+    {2, "5: --", 54, "CTRL + F5"},
+    {2, "6: --", 55, "CTRL + F6"},
+    {2, "7: --", 56, "CTRL + F7"},
+    {2, "8: --", 57, "CTRL + F8"},
+    {2, "9: --", 58, "CTRL + F9"},
+    {2, "10: --", 59, "CTRL + F10"},
+    {2, "11: --", 60, "CTRL + F11"},
+    {2, "12: --", 61, "CTRL + F12"},
     {2, "-", -1, ""},
     {2, "Run temporary", 62, "Alt + ^"},
     {1, "-", -1, ""},
@@ -212,7 +212,8 @@ TEST_F(ShellTest, EveryMenuEntryGivesItsCommandOrSaysItIsNotAvailableYet) {
             parents.push_back(d.label);
             continue;
         }
-        // The recent files are empty and disabled in a fresh start.
+        // The recent files, the empty macro slots, "Stop recording" and "Run temporary"
+        // are disabled in a fresh start.
         if (d.flags & GUI_MENU_DISABLED) continue;
         title[d.command] = bar;
         path[d.command] = std::vector<std::string>(parents.begin() + 1, parents.end());
@@ -287,7 +288,10 @@ TEST_F(ShellTest, EveryMenuEntryGivesItsCommandOrSaysItIsNotAvailableYet) {
                                  kMenuExportVgm,
                                  kMenuExportMid,
                                  kMenuExportSmsRom,
-                                 kMenuExportGgRom};
+                                 kMenuExportGgRom,
+                                 kMenuMacroManage,
+                                 kMenuMacroRecord,
+                                 kMenuMacroRecordTemporary};
     for (const auto& [command, hover] : path) {
         if (command == kMenuQuit) continue;
         SCOPED_TRACE(command);

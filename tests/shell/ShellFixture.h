@@ -79,6 +79,9 @@ protected:
             const std::string text = RequesterText(*w);
             if (requesters.empty() || requesterSeen != w) requesters.push_back(text);
             requesterSeen = w;
+        } else {
+            // A requester that closed and a new one opened later are two.
+            requesterSeen = nullptr;
         }
         if (!modalSteps.empty()) {
             auto step = modalSteps.front();

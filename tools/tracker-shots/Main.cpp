@@ -1,7 +1,8 @@
 // tracker-shots DIR [SONG]: starts the tracker headless at 800x600 and at 640x480 with the
 // demo song (or SONG) and saves tracker-*.png pictures of the main window, with a menu
-// open, with the preferences dialog, of the pattern view following the song, and of the
-// song and file dialogs.
+// open, with the preferences dialog, of the pattern view following the song, of the
+// song and file dialogs, of the instrument editor and the macro manager, and of the Macro
+// menu's slots.
 #include <SDL.h>
 
 #include <cstdio>
@@ -17,6 +18,9 @@
 #include "app/shell/Shell.h"
 #include "tools/tracker-shots/DialogShots.h"
 
+// The instrument editor and the macro manager, in InstrumentMacroShots.cpp, with the
+// macros they show.
+std::vector<DialogShot> InstrumentMacroDialogShots();
 // The pattern dialogs, in PatternDialogShots.cpp.
 void ShootPatternDialogs(const std::string& dir, const std::string& song, int width, int height);
 
@@ -42,7 +46,8 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
     gShell.options.messageBox = [](const char*, const char* text) {
         std::fprintf(stderr, "%s\n", text);
     };
-    const std::vector<DialogShot> dialogs = SongDialogShots(home);
+    std::vector<DialogShot> dialogs = SongDialogShots(home);
+    for (DialogShot& d : InstrumentMacroDialogShots()) dialogs.push_back(std::move(d));
     int modalFrames = 0;
     std::string shot = "preferences";
     gShell.options.modalHook = [&] {
@@ -57,7 +62,7 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
         if (pass == 3) Save(name("main"));
         if (pass == 3) gShell.gui->OpenMenu(1);
         if (pass == 5) {
-            for (int i = 0; i < 3; ++i)
+            for (int i = 0; i < 1; ++i)
                 gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_DOWN});
             gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, DRELM_KEY_RIGHT});
         }
@@ -89,7 +94,20 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
             modalFrames = 0;
             dialogs[size_t(dialog)].open();
         }
-        if (dialog == int(dialogs.size())) gShell.quit = true;
+        // The Macro menu's "Run" submenu with the slots the manager's macros are bound to.
+        const int menu = dialog - int(dialogs.size());
+        if (menu == 0) {
+            gShell.gui->OpenMenu(2);
+            for (int key : {DRELM_KEY_DOWN, DRELM_KEY_DOWN, DRELM_KEY_RIGHT})
+                gShell.gui->HandleInput(DRELM_Event{DRELM_EVENT_KEY_DOWN, 0, 0, uint8_t(key)});
+        }
+        if (menu == 2) {
+            Save(name("macro-menu"));
+            gShell.gui->OpenMenu(-1);
+        }
+        if (menu == 3) gShell.quit = true;
+        // Input handed to the GUI directly does not wake an idle loop: a redraw is asked.
+        if (pass == 5 || pass == 6 || menu == 0 || menu == 1) InvalidateEditor();
     };
     Run({"tonweave", song});
     SetUserDirectory("");

@@ -30,6 +30,8 @@ const Shot kShots[] = {
     {"pattern-overview", GUI_EVENT_ACTIVATED, kMainOverview},
     {"position-pattern", GUI_EVENT_LIST_ACTIVATED, kMainPatternList},
     {"multi-pattern-settings", GUI_EVENT_MENU, kMenuMultiPatternSettings},
+    {"change-instruments", GUI_EVENT_MENU, kMenuChangeInstruments},
+    {"copy-channels", GUI_EVENT_MENU, kMenuCopyChannels},
 };
 
 }  // namespace

@@ -1,0 +1,1 @@
+tw_fuzz_target(instrument_clipboard LINK tw_editor tonweave_engine)
