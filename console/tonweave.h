@@ -2,7 +2,7 @@
  *
  * Link console/tonweave.s (assembled with sdasz80) into the game, start a song exported
  * from the tracker as ".dadivev" data, and call tw_frame() once per frame from the
- * vertical-blank interrupt. The replayer uses about 125 bytes of RAM in the game's data
+ * vertical-blank interrupt. The replayer uses about 105 bytes of RAM in the game's data
  * area and writes only to the sound chip (port 0x7F) and, when asked, to the Game Gear's
  * stereo port 0x06. See docs/console.md.
  */

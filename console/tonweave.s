@@ -69,8 +69,9 @@ C_LASTA = 12            ; attenuation last written, before the music attenuation
 C_FRAMES = 13
 C_SIZE = 14
 
-; bits of a phase's flags in an image, which the channel's flags take over
-F_KEEP = 0x15           ; what a new phase leaves: active, noise control, "PV" offset
+; A new phase's flags in the image replace the channel's, but for these: active, noise
+; control to rewrite, "PV" offset not 0.
+F_KEEP = 0x15
 
         .area _DATA
 
@@ -1209,7 +1210,7 @@ noise_att:
         ld      e, #15
         jr      1$
 
-; HL = C_FLAGS of the noise channel, which has a new note or its control to write again.
+; HL = C_FLAGS of the noise channel, whose control is to be written (again).
 ; Keeps HL, B and C.
 noise_control:
         ld      a, (wflags)

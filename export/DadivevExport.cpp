@@ -237,7 +237,7 @@ std::vector<uint8_t> Compiler::Run() {
         images.insert(images.end(), image.begin(), image.end());
     }
 
-    // Steps: lines, position, five block numbers (turned into offsets once the blocks are
+    // Steps: lines, position, four block numbers (turned into offsets once the blocks are
     // laid out).
     std::vector<uint8_t> steps;
     size_t stepCount = 0;
