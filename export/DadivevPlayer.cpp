@@ -3,8 +3,10 @@
 // format and that description against the tracker's own player.
 #include "export/DadivevPlayer.h"
 
+#include <cstring>
 #include <set>
 
+#include "app/ByteReader.h"
 #include "app/Exceptions.h"
 #include "export/DadivevFormat.h"
 #include "sound/Player.h"
@@ -43,49 +45,78 @@ int OperandBytes(uint8_t code, int kind) {
 
 DadivevPlayer::DadivevPlayer() { chip.Reset(); }
 
-const uint8_t* DadivevPlayer::InstrumentRecord(int n) const {
-    return &file[instrumentsAt + static_cast<size_t>(n) * kInstrumentSize];
+ByteReader DadivevPlayer::Bytes() const { return ByteReader(file.data(), file.size()); }
+
+uint8_t DadivevPlayer::Byte(size_t offset) const {
+    uint8_t value;
+    Bytes().ReadU8At(offset, value);  // zero outside the file; Load makes sure it is inside
+    return value;
+}
+
+uint8_t DadivevPlayer::InstrumentByte(int n, size_t field) const {
+    return Byte(instrumentsAt + static_cast<size_t>(n) * kInstrumentSize + field);
+}
+
+ByteReader DadivevPlayer::Block(int block) const {
+    uint32_t start = 0, next = 0;
+    const ByteReader whole = Bytes();
+    whole.ReadU32LEAt(blocksAt + 4 * static_cast<size_t>(block), start);
+    size_t end = file.size();
+    if (block + 1 < blockCount && whole.ReadU32LEAt(blocksAt + 4 * (block + 1), next))
+        end = blocksAt + next;
+    const size_t from = blocksAt + start;
+    return whole.Slice(from, end > from ? end - from : 0);
 }
 
 void DadivevPlayer::CheckBlock(int block, int kind, int lines) const {
-    const uint8_t* offsets = &file[blocksAt];
-    size_t pos = blocksAt + ReadU32(offsets + 4 * block);
-    const size_t end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
-                                              : file.size();
+    ByteReader in = Block(block);
     int covered = 0;
-    while (pos < end) {
-        const uint8_t code = file[pos];
+    uint8_t code;
+    while (in.ReadU8(code)) {
         const int operands = OperandBytes(code, kind);
         if (operands < 0) Malformed("Unknown command");
         if (covered >= lines) Malformed("Block longer than its step");
         if (code <= kEndOfLineLast) covered += code + 1;
-        if (end - pos - 1 < static_cast<size_t>(operands)) Malformed("Command cut short");
-        if (code == kToneNote && file[pos + 3] >= instrumentCount) Malformed("Bad instrument");
+        uint8_t arg[4] = {};
+        if (in.ReadBytes(arg, static_cast<size_t>(operands)) != static_cast<size_t>(operands))
+            Malformed("Command cut short");
+        if (code == kToneNote && arg[2] >= instrumentCount) Malformed("Bad instrument");
         if (code == kNoiseNote) {
-            if ((file[pos + 1] & 0xF8) != 0xE0) Malformed("Bad noise control");
-            if (file[pos + 2] >= instrumentCount) Malformed("Bad instrument");
+            if ((arg[0] & 0xF8) != 0xE0) Malformed("Bad noise control");
+            if (arg[1] >= instrumentCount) Malformed("Bad instrument");
         }
-        pos += 1 + static_cast<size_t>(operands);
     }
     if (covered != lines) Malformed("Block does not fit its step");
 }
 
-void DadivevPlayer::Load(const uint8_t* data, size_t size) {
-    loaded = false;
-    file.assign(data, data + size);
-    if (size < kHeaderSize) Malformed("File too short");
-    for (size_t i = 0; i < sizeof kMagic; ++i)
-        if (file[i] != static_cast<uint8_t>(kMagic[i])) Malformed("Not a DADIVEV file");
-    if (file[kOffVersion] != kVersion) Malformed("Unknown version");
-    flags = file[kOffFlags];
+// The header, with the offsets of the parts it implies.
+void DadivevPlayer::ReadHeader(const ByteReader& in) {
+    uint8_t magic[sizeof kMagic];
+    ByteReader head = in.Slice(0, kHeaderSize);
+    if (head.Remaining() < kHeaderSize) Malformed("File too short");
+    head.ReadBytes(magic, sizeof magic);
+    if (std::memcmp(magic, kMagic, sizeof kMagic) != 0) Malformed("Not a DADIVEV file");
+    uint8_t version, count;
+    uint16_t steps, loop, blocks;
+    uint32_t part2, part3;
+    head.ReadU8At(kOffVersion, version);
+    head.ReadU8At(kOffFlags, flags);
+    head.ReadU8At(kOffSpeed, initialSpeed);
+    head.ReadU8At(kOffStereo, initialStereo);
+    head.ReadU8At(kOffInstrumentCount, count);
+    instrumentCount = count;
+    head.ReadU8At(kOffCurveCount, count);
+    curveCount = count;
+    head.ReadU16LEAt(kOffStepCount, steps);
+    head.ReadU16LEAt(kOffLoopStep, loop);
+    head.ReadU16LEAt(kOffBlockCount, blocks);
+    head.ReadU32LEAt(kOffPart2, part2);
+    head.ReadU32LEAt(kOffPart3, part3);
+    stepCount = steps;
+    loopStep = loop;
+    blockCount = blocks;
+    if (version != kVersion) Malformed("Unknown version");
     if (flags & ~(kFlagPal | kFlagDivider2x)) Malformed("Unknown flags");
-    initialSpeed = file[kOffSpeed];
-    initialStereo = file[kOffStereo];
-    instrumentCount = file[kOffInstrumentCount];
-    curveCount = file[kOffCurveCount];
-    stepCount = ReadU16(&file[kOffStepCount]);
-    loopStep = ReadU16(&file[kOffLoopStep]);
-    blockCount = ReadU16(&file[kOffBlockCount]);
     if (instrumentCount > kMaxInstruments) Malformed("Too many instruments");
     if (curveCount < 1 || curveCount > kMaxCurves) Malformed("Bad curve count");
     if (stepCount < 1 || loopStep >= stepCount) Malformed("Bad step count");
@@ -95,18 +126,25 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
     curvesAt = instrumentsAt + instrumentCount * kInstrumentSize;
     stepsAt = curvesAt + curveCount * kCurveSize;
     blocksAt = stepsAt + static_cast<size_t>(stepCount) * kStepSize;
-    if (ReadU32(&file[kOffPart2]) != stepsAt || ReadU32(&file[kOffPart3]) != blocksAt)
-        Malformed("Bad part offsets");
+    if (part2 != stepsAt || part3 != blocksAt) Malformed("Bad part offsets");
+}
+
+void DadivevPlayer::Load(const uint8_t* data, size_t size) {
+    loaded = false;
+    file.assign(data, data + size);
+    const ByteReader in = Bytes();
+    ReadHeader(in);
     const size_t table = static_cast<size_t>(blockCount) * 4;
     if (size < blocksAt || size - blocksAt < table) Malformed("File too short");
 
     for (int n = 0; n < instrumentCount; ++n)
         for (int phase = 0; phase < 5; ++phase)
-            if (InstrumentRecord(n)[kInsCurve + phase] >= curveCount) Malformed("Bad curve");
+            if (InstrumentByte(n, kInsCurve + phase) >= curveCount) Malformed("Bad curve");
 
     size_t previous = table;
     for (int b = 0; b < blockCount; ++b) {
-        const size_t offset = ReadU32(&file[blocksAt + 4 * b]);
+        uint32_t offset = 0;
+        in.ReadU32LEAt(blocksAt + 4 * static_cast<size_t>(b), offset);
         if (offset < previous || offset > size - blocksAt) Malformed("Bad block offset");
         previous = offset;
     }
@@ -114,15 +152,18 @@ void DadivevPlayer::Load(const uint8_t* data, size_t size) {
     // Each block is checked once for every kind of lane and step length that plays it.
     std::set<uint32_t> checked;
     for (int s = 0; s < stepCount; ++s) {
-        const uint8_t* record = &file[stepsAt + s * kStepSize];
-        if (record[0] < 1 || record[0] > kLinesPerStep) Malformed("Bad step length");
+        const ByteReader record = in.Slice(stepsAt + static_cast<size_t>(s) * kStepSize, kStepSize);
+        uint8_t lines = 0;
+        record.ReadU8At(0, lines);
+        if (lines < 1 || lines > kLinesPerStep) Malformed("Bad step length");
         for (int lane = 0; lane < kLanes; ++lane) {
-            const int block = ReadU16(record + 2 + 2 * lane);
+            uint16_t block = 0;
+            record.ReadU16LEAt(2 + 2 * static_cast<size_t>(lane), block);
             if (block >= blockCount) Malformed("Bad block number");
             const int kind = KindOfLane(lane);
-            const uint32_t key = static_cast<uint32_t>(block) * 128 + kind * 32 + (record[0] - 1);
+            const uint32_t key = static_cast<uint32_t>(block) * 128 + kind * 32 + (lines - 1);
             if (!checked.insert(key).second) continue;
-            CheckBlock(block, kind, record[0]);
+            CheckBlock(block, kind, lines);
         }
     }
     loaded = true;
@@ -147,28 +188,26 @@ void DadivevPlayer::Start() {
 }
 
 void DadivevPlayer::EnterStep() {
-    const uint8_t* record = &file[stepsAt + static_cast<size_t>(step) * kStepSize];
-    const uint8_t* offsets = &file[blocksAt];
+    const ByteReader record =
+        Bytes().Slice(stepsAt + static_cast<size_t>(step) * kStepSize, kStepSize);
     for (int lane = 0; lane < kLanes; ++lane) {
-        const int block = ReadU16(record + 2 + 2 * lane);
-        lanes[lane].pos = blocksAt + ReadU32(offsets + 4 * block);
-        lanes[lane].end = block + 1 < blockCount ? blocksAt + ReadU32(offsets + 4 * (block + 1))
-                                                 : file.size();
+        uint16_t block = 0;
+        record.ReadU16LEAt(2 + 2 * static_cast<size_t>(lane), block);
+        lanes[lane].block = Block(block);
         lanes[lane].rest = 0;
     }
 }
 
 void DadivevPlayer::StartNote(Channel& ch, uint8_t instrument, uint8_t volume) {
-    const uint8_t* ins = InstrumentRecord(instrument);
     ch.active = 1;
     ch.newNote = 1;
     ch.instrument = instrument;
     ch.volume = volume;
-    ch.envelope = ins[kInsStartVolume];
+    ch.envelope = InstrumentByte(instrument, kInsStartVolume);
     ch.phase = 0;
-    ch.phaseFrames = ins[kInsDelay];
-    ch.volumeAdd = ins[kInsVolumeAdd];
-    ch.curve = ins[kInsCurve];
+    ch.phaseFrames = InstrumentByte(instrument, kInsDelay);
+    ch.volumeAdd = InstrumentByte(instrument, kInsVolumeAdd);
+    ch.curve = InstrumentByte(instrument, kInsCurve);
     ch.vibPosition = 0;
 }
 
@@ -178,15 +217,15 @@ void DadivevPlayer::RunLane(int lane) {
     if (ln.rest == 0) {
         const int kind = KindOfLane(lane);
         ln.rest = 255;  // a block that runs out rests to the end of its step
-        while (ln.pos < ln.end) {
-            const uint8_t code = file[ln.pos];
+        uint8_t code;
+        while (ln.block.ReadU8(code)) {
             const int operands = OperandBytes(code, kind);
-            if (operands < 0 || ln.end - ln.pos - 1 < static_cast<size_t>(operands)) {
-                ln.pos = ln.end;  // cannot happen after Load's checks; stay inside the block
+            uint8_t arg[4] = {};
+            if (operands < 0 || ln.block.ReadBytes(arg, static_cast<size_t>(operands)) !=
+                                    static_cast<size_t>(operands)) {
+                ln.block.Skip(ln.block.Remaining());  // cannot happen after Load's checks
                 break;
             }
-            const uint8_t* arg = &file[ln.pos + 1];
-            ln.pos += 1 + static_cast<size_t>(operands);
             if (code <= kEndOfLineLast) {
                 ln.rest = static_cast<uint8_t>(code + 1);
                 break;
@@ -195,7 +234,7 @@ void DadivevPlayer::RunLane(int lane) {
             switch (code) {
                 case kNoteOff: ch->active = 0; break;
                 case kToneNote:
-                    ch->basePeriod = ReadU16(arg);
+                    ch->basePeriod = static_cast<uint16_t>(arg[0] | arg[1] << 8);
                     StartNote(*ch, arg[2], arg[3]);
                     break;
                 case kNoiseNote:
@@ -228,12 +267,11 @@ void DadivevPlayer::UpdateChannel(Channel& ch, int c, uint8_t offset) {
         ch.newNote = 0;
         return;
     }
-    const uint8_t* ins = InstrumentRecord(ch.instrument);
     if (c == kNoiseChannel) {
         if (ch.newNote) chip.Write(ch.control);
     } else {
         const int8_t vib = static_cast<int8_t>(
-            file[curvesAt + static_cast<size_t>(ch.curve) * kCurveSize + (ch.vibPosition & 31)]);
+            Byte(curvesAt + static_cast<size_t>(ch.curve) * kCurveSize + (ch.vibPosition & 31)));
         const int8_t p = static_cast<int8_t>(static_cast<uint8_t>(vib) + offset);
         chip.SetPeriod(c, static_cast<uint16_t>((ch.basePeriod + p) & 0x3FF));
     }
@@ -244,13 +282,13 @@ void DadivevPlayer::UpdateChannel(Channel& ch, int c, uint8_t offset) {
     ch.phaseFrames = static_cast<uint8_t>(ch.phaseFrames - 1);
     if (ch.phaseFrames == 0) {
         ++ch.phase;
-        ch.volumeAdd = ins[kInsVolumeAdd + ch.phase];
-        ch.curve = ins[kInsCurve + ch.phase];
+        ch.volumeAdd = InstrumentByte(ch.instrument, kInsVolumeAdd + ch.phase);
+        ch.curve = InstrumentByte(ch.instrument, kInsCurve + ch.phase);
         if (ch.phase == 4) {
             ch.phaseFrames = 0;
             ch.phase = 3;
         } else {
-            ch.phaseFrames = ins[kInsDelay + ch.phase];
+            ch.phaseFrames = InstrumentByte(ch.instrument, kInsDelay + ch.phase);
         }
     }
     ch.newNote = 0;
@@ -267,7 +305,7 @@ void DadivevPlayer::PlayFrame() {
     }
     tick = static_cast<int16_t>(tick - 8);
     if (tick <= 0) {
-        const int lines = file[stepsAt + static_cast<size_t>(step) * kStepSize];
+        const int lines = Byte(stepsAt + static_cast<size_t>(step) * kStepSize);
         if (++line >= lines) {
             line = 0;
             if (++step >= stepCount) {

@@ -7,11 +7,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/ByteReader.h"
 #include "sound/PsgChip.h"
 
 class DadivevPlayer {
 public:
     DadivevPlayer();
+    // The lanes read the player's own copy of the file, so a copy of the player would read
+    // the original's.
+    DadivevPlayer(const DadivevPlayer&) = delete;
+    DadivevPlayer& operator=(const DadivevPlayer&) = delete;
 
     // Takes a copy of the file and checks it whole (header, parts, every block as the lanes
     // that use it read it, and that its lines add up to its step's). Throws ParseException ("DadivevPlayer::Load(): ...") when it is
@@ -41,8 +46,7 @@ public:
 
 private:
     struct Lane {
-        size_t pos;  // read position in `file`
-        size_t end;  // end of the block
+        ByteReader block;  // the rest of the block the lane reads, within `file`
         uint8_t rest;
     };
     struct Channel {
@@ -51,13 +55,18 @@ private:
         uint8_t phase, phaseFrames, envelope, volumeAdd, curve, vibPosition;
     };
 
+    // Every byte of the file is read through these, never by indexing it.
+    ByteReader Bytes() const;
+    uint8_t Byte(size_t offset) const;
+    uint8_t InstrumentByte(int n, size_t field) const;
+    ByteReader Block(int block) const;
+    void ReadHeader(const ByteReader& in);
     void CheckBlock(int block, int laneKind, int lines) const;
     void EnterStep();
     void ReadLine();
     void RunLane(int lane);
     void StartNote(Channel& ch, uint8_t instrument, uint8_t volume);
     void UpdateChannel(Channel& ch, int c, uint8_t offset);
-    const uint8_t* InstrumentRecord(int n) const;
 
     std::vector<uint8_t> file;
     bool loaded = false;

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <memory>
 
+#include "app/ByteReader.h"
 #include "app/Exceptions.h"
-#include "import/ByteReader.h"
 #include "import/Importers.h"
 #include "import/NoteSearch.h"
 #include "sound/PsgChip.h"
