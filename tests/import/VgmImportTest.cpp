@@ -222,3 +222,60 @@ TEST(VgmImport, LongLogStopsWhenTheModuleIsFull) {
     EXPECT_EQ(m.songLength, 256);
     EXPECT_EQ(SongLines(m), 65536);
 }
+
+TEST(VgmImport, DamagedCompressedDataIsAnErrorNotAShorterSong) {
+    // More than the first read step of the reader, so the damage is met in a later read.
+    Bytes commands;
+    for (int i = 0; i < 20000; ++i) commands = commands + Tone(0, 100 + i % 900) + kFrameNtsc;
+    const Bytes plain = VgmFile(commands);
+    ASSERT_GT(plain.size(), 64u * 1024);
+    const std::string path = TempPath("damaged.vgz");
+    gzFile g = gzopen(path.c_str(), "wb");
+    ASSERT_NE(g, nullptr);
+    gzwrite(g, plain.data(), static_cast<unsigned>(plain.size()));
+    gzclose(g);
+    // A second gzip member whose first deflate block has the reserved block type.
+    Bytes packed = ReadFile(path);
+    const Bytes member = {0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 0xFF, 0x07, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    packed.insert(packed.end(), member.begin(), member.end());
+    ASSERT_TRUE(WriteFile(path, packed));
+    auto target = std::make_unique<Module>();
+    target->title = "keep";
+    try {
+        ImportVgmFile(*target, path, VgmOkay(0));
+        ADD_FAILURE() << "damaged data gave a song";
+    } catch (const FileIOException& e) {
+        EXPECT_STREQ(e.Message(), "ReadVgmFile(): Can't read file");
+    }
+    EXPECT_EQ(target->title, "keep");
+    // Without the damaged member the same log reads whole.
+    packed.resize(packed.size() - member.size());
+    ASSERT_TRUE(WriteFile(path, packed));
+    EXPECT_EQ(ReadVgmFile(path), plain);
+    std::remove(path.c_str());
+}
+
+TEST(VgmImport, ALogOverTheSizeLimitIsRefusedWithASentence) {
+    const Bytes plain = VgmFile(Tone(0, 300) + Volume(0, 0) + kFrameNtsc + kFrameNtsc);
+    for (bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "plain");
+        const std::string path = TempPath(compressed ? "limit.vgz" : "limit.vgm");
+        if (compressed) {
+            gzFile g = gzopen(path.c_str(), "wb");
+            ASSERT_NE(g, nullptr);
+            gzwrite(g, plain.data(), static_cast<unsigned>(plain.size()));
+            gzclose(g);
+        } else {
+            ASSERT_TRUE(WriteFile(path, plain));
+        }
+        EXPECT_EQ(ReadVgmFile(path, plain.size()), plain);  // exactly at the limit
+        try {
+            ReadVgmFile(path, plain.size() - 1);
+            ADD_FAILURE() << "a log over the limit was cut to it";
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.Message(), "The VGM log is too large.");
+        }
+        std::remove(path.c_str());
+    }
+    EXPECT_EQ(kMaxVgmLogBytes, size_t{256} << 20);
+}
