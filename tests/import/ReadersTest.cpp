@@ -8,7 +8,6 @@
 #include "import/NoteSearch.h"
 #include "import/StringInfoTable.h"
 #include "module/Module.h"
-#include "sound/NoteTable.h"
 
 TEST(NoteSearch, FrequencyToNoteAndDetune) {
     // Note 48 is 130.83133 Hz; at NTSC 1x its period is the table's, so no detune.
@@ -21,14 +20,17 @@ TEST(NoteSearch, FrequencyToNoteAndDetune) {
     // Half a semitone rounds up; just below rounds down.
     EXPECT_EQ(FrequencyToNote(130.83133 * std::pow(2.0, 0.51 / 12), 0, 0).note, 49);
     EXPECT_EQ(FrequencyToNote(130.83133 * std::pow(2.0, 0.49 / 12), 0, 0).note, 48);
-    // Detune is the period difference at the chip's clock, rounded, within -99..99.
+    // Detune is the period difference at the chip's clock, rounded, within -99..99: at PAL
+    // 3546893 / 32 / 130.83133 = 847.2 against note 48's 855; 0.45 of a semitone above it at
+    // NTSC, 3579545 / 32 / 134.2766 = 833.1.
     const NoteAndDetune pal = FrequencyToNote(130.83133, 1, 0);
     EXPECT_EQ(pal.note, 48);
-    EXPECT_EQ(pal.detune,
-              static_cast<int>(std::lround(3546893.0 / 32 / 130.83133 - gNotePeriods[48])));
-    EXPECT_EQ(
-        FrequencyToNote(130.83133 * std::pow(2.0, 0.45 / 12), 0, 0).detune,
-        std::lround(3579545.0 / 32 / (130.83133 * std::pow(2.0, 0.45 / 12)) - gNotePeriods[48]));
+    EXPECT_EQ(pal.detune, -8);
+    const NoteAndDetune sharp = FrequencyToNote(130.83133 * std::pow(2.0, 0.45 / 12), 0, 0);
+    EXPECT_EQ(sharp.note, 48);
+    EXPECT_EQ(sharp.detune, -22);
+    EXPECT_EQ(FrequencyToNote(37.0, 0, 0).detune, -24);   // 3023.3 against note 26's 3047
+    EXPECT_EQ(FrequencyToNote(1000.0, 0, 0).detune, -1);  // 111.9 against note 83's 113
     EXPECT_EQ(FrequencyToNote(1.0, 0, 0).note, 0);
     EXPECT_EQ(FrequencyToNote(1.0, 0, 0).detune, 99);
     EXPECT_EQ(FrequencyToNote(1e9, 0, 0).note, 155);

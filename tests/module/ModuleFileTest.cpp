@@ -13,6 +13,7 @@
 #include "app/Exceptions.h"
 #include "module/Module.h"
 #include "sound/NoteTable.h"
+#include "tools/module-seeds/ModuleSeeds.h"
 
 namespace {
 
@@ -673,4 +674,19 @@ TEST(ModuleFile, SpecialFilesAreRefusedWithoutBlocking) {
     ASSERT_EQ(mkfifo(dir.File("pipe.quavex").c_str(), 0600), 0);
     EXPECT_THROW(NewModule()->Load(dir.File("pipe.quavex")), Exception);
     EXPECT_THROW(NewModule()->Load("/dev/null"), Exception);
+}
+
+// The committed seeds of the module loader's fuzz target are what tools/module-seeds makes,
+// so a change of the file writer shows here instead of leaving the seeds stale.
+TEST(ModuleFile, FuzzSeedsAreWhatTheSeedToolWrites) {
+    ScratchDirectory dir;
+    WriteModuleSeeds(dir.Path());
+    const std::string committed = std::string(TW_SOURCE_DIR) + "/fuzz/corpus/module/";
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(ReadAll(entry.path().string()), ReadAll(committed + name)) << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 12u);
 }
