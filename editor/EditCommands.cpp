@@ -269,13 +269,13 @@ KeyResult PatternView::HandleKey(uint8_t scanCode, uint32_t modifiers, bool repe
     switch (action.kind) {
         case KeyActionKind::None: return {};
         case KeyActionKind::Command:
-            if (following && IsEditingCode(action.cmd.code)) return handled;
+            if ((following || writeProtected) && IsEditingCode(action.cmd.code)) return handled;
             ExecuteCommand(action.cmd);
             return handled;
         case KeyActionKind::Note: {
             const uint8_t note = static_cast<uint8_t>(action.value);
             SoundNote(note);
-            if (testMode) return handled;
+            if (testMode || writeProtected) return handled;
             if (following) {
                 RecordLiveNote(note);
             } else {
@@ -289,10 +289,10 @@ KeyResult PatternView::HandleKey(uint8_t scanCode, uint32_t modifiers, bool repe
             return handled;
         }
         case KeyActionKind::InsertLine:
-            if (!following) InsertLine(action.columnsOnly);
+            if (!following && !writeProtected) InsertLine(action.columnsOnly);
             return handled;
         case KeyActionKind::DeleteLine:
-            if (!following) DeleteLine(action.columnsOnly);
+            if (!following && !writeProtected) DeleteLine(action.columnsOnly);
             return handled;
         case KeyActionKind::Undo: Undo(); return handled;
         case KeyActionKind::Redo: Redo(); return handled;

@@ -117,6 +117,8 @@ public:
     std::recursive_mutex* playerLock = nullptr;
     EditorHooks hooks;
     bool wrapVolume = false;        // "Wrap volume"
+    // Keys may move the cursor and sound notes but not change the pattern.
+    bool writeProtected = false;
     int orderListRows = 8;          // rows of the order list, for centring the position
 
     // Start-up: binds the module and history, lays the view out for the screen and puts

@@ -281,6 +281,7 @@ public:
     void SetMenuEnabled(int command, bool enabled);
     void SetMenuLabel(int command, const std::string& label);
     bool MenuChecked(int command) const;
+    bool MenuEnabled(int command) const;
     int MenuBarHeight() const;
     bool MenuOpen() const;
     // Opens the drop-down of bar title `index` (for tests and keyboard access); -1 closes.

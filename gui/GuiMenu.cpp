@@ -69,6 +69,11 @@ bool GUI::MenuChecked(int command) const {
     return n && (n->flags & GUI_MENU_CHECKED);
 }
 
+bool GUI::MenuEnabled(int command) const {
+    GUI_MenuNode* n = FindCommand(impl->menu, command);
+    return n && !(n->flags & GUI_MENU_DISABLED);
+}
+
 int GUI::MenuBarHeight() const {
     if (impl->menu.empty()) return 0;
     const GUI_SkinPart* bar = skin.Part(kPartMenuBar);

@@ -4,6 +4,7 @@
 #include "app/shell/Commands.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/Dispatcher.h"
+#include "app/shell/EditMenu.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 
@@ -31,17 +32,18 @@ const DispatchRow kTable[] = {
     MenuRow(kMenuQuit, CommandQuit),
 
     // Edit menu.
-    MenuRow(kMenuUndo, kNotYet),
-    MenuRow(kMenuRedo, kNotYet),
+    MenuRow(kMenuUndo, CommandUndo),
+    MenuRow(kMenuRedo, CommandRedo),
     MenuRangeRow(kMenuClipboardSystem, kMenuClipboardLast, CommandClipboardChoice),
-    MenuRow(kMenuClear, kNotYet),
+    MenuRow(kMenuClear, CommandClear),
     MenuRow(kMenuCut, kNotYet),
     MenuRow(kMenuCopy, kNotYet),
     MenuRow(kMenuPaste, kNotYet),
-    MenuRangeRow(kMenuDouble, kMenuGradient, kNotYet),
+    MenuRangeRow(kMenuDouble, kMenuHalfResize, CommandResize),
+    MenuRow(kMenuGradient, CommandGradient),
     MenuRangeRow(kMenuWrapVolume, kMenuPasteDelete, CommandEditingOption),
-    MenuRangeRow(kMenuTransposeOctaveUp, kMenuTransposeNoteDown, kNotYet),
-    MenuRangeRow(kMenuDetuneUp, kMenuDetuneReset, kNotYet),
+    MenuRangeRow(kMenuTransposeOctaveUp, kMenuTransposeNoteDown, CommandTranspose),
+    MenuRangeRow(kMenuDetuneUp, kMenuDetuneReset, CommandDetune),
 
     // Macro menu.
     MenuRow(kMenuMacroManage, kNotYet),
@@ -50,8 +52,8 @@ const DispatchRow kTable[] = {
 
     // Extras and Help.
     MenuRow(kMenuMultiPatternSettings, kNotYet),
-    MenuRow(kMenuChangeInstruments, kNotYet),
-    MenuRow(kMenuCopyChannels, kNotYet),
+    MenuRow(kMenuChangeInstruments, CommandChangeInstruments),
+    MenuRow(kMenuCopyChannels, CommandCopyChannels),
     MenuRow(kMenuReadme, CommandReadme),
     MenuRow(kMenuProgramInfo, CommandProgramInfo),
 

@@ -5,7 +5,7 @@
 
 #include "app/Exceptions.h"
 #include "app/Preferences.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
@@ -22,7 +22,7 @@ void StartSong(int line, int patternOnly) {
     Player& p = gShell.player;
     p.StopAllTestNotes();
     const int length = std::clamp<int>(gModule.songLength, 1, 256);
-    const int position = std::clamp(EditValues().songPosition, 0, length - 1);
+    const int position = std::clamp<int>(gEditor.view.songPosition, 0, length - 1);
     p.Start(line, position, patternOnly);
     // The next hand-over shows the playing pattern whole and starts following.
     gShell.followedPosition = -1;
@@ -48,7 +48,7 @@ void CommandNotAvailable(const GUI_Event& event) {
 
 void CommandPlay(const GUI_Event&) { StartSong(0, 0); }
 
-void CommandCursorPlay(const GUI_Event&) { StartSong(EditValues().cursorLine, 0); }
+void CommandCursorPlay(const GUI_Event&) { StartSong(gEditor.view.cursorLine, 0); }
 
 void CommandPatternPlay(const GUI_Event&) { StartSong(0, 1); }
 
@@ -73,26 +73,26 @@ bool IsPlaying() {
 }
 
 void CommandEditMode(const GUI_Event&) {
-    EditValues().editMode = !EditValues().editMode;
+    gEditor.editMode = !gEditor.editMode;
     if (gShell.gui) RefreshModeButtons(*gShell.gui);
 }
 
 void CommandTestMode(const GUI_Event&) {
-    EditValues().testMode = !EditValues().testMode;
+    gEditor.view.testMode = !gEditor.view.testMode;
     if (gShell.gui) RefreshModeButtons(*gShell.gui);
 }
 
 void CommandValueField(const GUI_Event& e) {
-    EditorValues& v = EditValues();
+    PatternView& v = gEditor.view;
     switch (e.gadget) {
         case kMainStep:
-            v.step = e.value;
+            v.step = uint8_t(std::clamp(e.value, 0, 16));
             break;
         case kMainOctave:
-            v.octave = e.value + 2;
+            v.octave = uint8_t(std::clamp(e.value, 0, 8) + 2);
             break;
         case kMainVolume:
-            v.volume = e.value;
+            v.volume = uint8_t(std::clamp(e.value, 0, 15));
             break;
         case kMainSpeed: {
             std::lock_guard<std::recursive_mutex> lock(SoundMutex());
@@ -111,9 +111,7 @@ void CommandValueField(const GUI_Event& e) {
 
 void CommandSelectPosition(const GUI_Event& e) {
     if (e.value < 0) return;
-    const int length = std::clamp<int>(gModule.songLength, 1, 256);
-    EditValues().songPosition = std::clamp(e.value, 0, length - 1);
-    if (Editor().followPosition) Editor().followPosition(EditValues().songPosition, 0);
+    SelectSongPosition(e.value);
 }
 
 void CommandClipboardChoice(const GUI_Event& e) {
@@ -165,9 +163,7 @@ void CommandRestoreDisplay(const GUI_Event&) { RestoreDisplay(); }
 
 void CommandFullScreen(const GUI_Event&) { ToggleFullScreen(); }
 
-void CommandPatternAreaMouse(const GUI_Event& e) {
-    if (Editor().areaMouse) Editor().areaMouse(e);
-}
+void CommandPatternAreaMouse(const GUI_Event& e) { PatternAreaMouse(e); }
 
 bool LoadModulePath(const std::string& path) {
     StopPlayback();
@@ -196,9 +192,7 @@ bool LoadModulePath(const std::string& path) {
         gShell.player.ReloadSettings();
         gShell.followedPosition = -1;
     }
-    EditValues().songPosition = 0;
-    EditValues().cursorLine = 0;
-    if (Editor().reset) Editor().reset();
+    ResetEditorForModule();
     gPreferences.AddRecentModule(path);
     if (gShell.gui) {
         UpdateRecentMenu(*gShell.gui);

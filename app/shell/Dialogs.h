@@ -9,6 +9,8 @@
 constexpr int kPreferencesWindow = 20;
 constexpr int kReadmeWindow = 21;
 constexpr int kProgramInfoWindow = 22;
+constexpr int kChangeInstrumentsWindow = 23;
+constexpr int kCopyChannelsWindow = 24;
 
 // Gadget numbers of the "Preferences" dialog.
 enum PreferencesGadget : int {
@@ -34,6 +36,9 @@ const char* ColourName(int index);
 void CommandPreferences(const GUI_Event& event);
 void CommandReadme(const GUI_Event& event);
 void CommandProgramInfo(const GUI_Event& event);
+// "Change instruments..." and "Copy channels..." of the Extras menu.
+void CommandChangeInstruments(const GUI_Event& event);
+void CommandCopyChannels(const GUI_Event& event);
 
 // The text of "readme.txt" beside the program (read as bytes), or a sentence saying that
 // it is missing.

@@ -4,7 +4,9 @@
 #include <sys/mman.h>
 
 #include "app/Exceptions.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditMenu.h"
+#include "app/shell/EditorBinding.h"
+#include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
 #include "gui/Requesters.h"
 
@@ -63,22 +65,26 @@ const DispatchRow* FindRow(const GUI_Event& event) {
 void DispatchEvent(const GUI_Event& event) {
     const DispatchRow* row = FindRow(event);
     if (row == nullptr) {
-        if (event.type == GUI_EVENT_KEY && Editor().key) {
-            GUI_Event e = event;
-            DispatchRow editorRow = {GUI_EVENT_KEY,
-                                     -1,
-                                     -1,
-                                     -1,
-                                     kKeyAnyModifiers,
-                                     [](const GUI_Event& k) { Editor().key(k); },
-                                     -1,
-                                     nullptr};
-            RunGuarded(editorRow, e);
+        if (event.type == GUI_EVENT_KEY) {
+            const DispatchRow editorRow = {GUI_EVENT_KEY,
+                                           -1,
+                                           -1,
+                                           -1,
+                                           kKeyAnyModifiers,
+                                           [](const GUI_Event& k) { EditorKey(k); },
+                                           -1,
+                                           nullptr};
+            RunGuarded(editorRow, event);
         }
         return;
     }
     if (row->menu >= 0) {
-        DispatchMenu(row->menu);
+        // Holding these keys down must not cut, paste or interpolate again and again.
+        const bool once = row->menu == kMenuCut || row->menu == kMenuCopy ||
+                          row->menu == kMenuPaste || row->menu == kMenuGradient;
+        // With "Edit" off the pattern keys only move and sound; the menu still edits.
+        const bool locked = !gEditor.editMode && IsPatternEditingMenu(row->menu);
+        if (!(once && event.repeat) && !locked) DispatchMenu(row->menu);
         return;
     }
     if (row->handler) RunGuarded(*row, event);

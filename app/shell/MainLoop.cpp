@@ -5,7 +5,7 @@
 #include "app/Exceptions.h"
 #include "app/Preferences.h"
 #include "app/shell/Dispatcher.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
@@ -28,15 +28,20 @@ void MainLoopPass() {
     gui.Pump();
     bool busy = gui.InputSerial() != inputBefore;
     GUI_Event e;
+    bool fieldDone = false;
     while (!gShell.quit && gui.GetEvent(e)) {
         busy = true;
+        if (e.window == kMainWindowNumber &&
+            (e.type == GUI_EVENT_NUMBER || e.type == GUI_EVENT_TEXT_ENTERED))
+            fieldDone = true;
         DispatchEvent(e);
     }
+    if (busy && gShell.gui) KeepKeysForEditor(*gShell.gui, fieldDone);
     // Queued MIDI-in messages are handled here once MIDI input exists.
     DRELM_UpdateInput();
     SyncWithSoundThread();
     busy = busy || gShell.wasPlaying || gShell.pass - gShell.lastDrawnPass >= kIdleRedrawPasses ||
-           (Editor().wantsRedraw && Editor().wantsRedraw());
+           EditorWantsRedraw();
     if (busy) {
         gui.Draw();
         DRELM_NextFrame();
@@ -48,7 +53,7 @@ void MainLoopPass() {
 
 void SyncWithSoundThread() {
     if (!gShell.soundMutex) return;
-    bool movedPattern = false, steppedLine = false, stopped = false, lineRead = false;
+    bool movedPattern = false, stopped = false, lineRead = false, playing = false;
     int position = 0, line = 0, speed = 0, stereo = 0;
     {
         std::lock_guard<std::recursive_mutex> lock(*gShell.soundMutex);
@@ -57,45 +62,34 @@ void SyncWithSoundThread() {
         line = p.line;
         speed = p.speed;
         stereo = p.stereo;
-        if (p.playing) {
+        playing = p.playing != 0;
+        if (playing) {
             // A move to another song position shows the new pattern whole; a line step
-            // only moves the play bar.
+            // only moves the play bar and the lines that scroll in.
             if (position != gShell.followedPosition) {
                 movedPattern = true;
                 gShell.followedPosition = position;
-                p.lineAdvanced = 0;
-            } else if (p.lineAdvanced) {
-                steppedLine = true;
-                p.lineAdvanced = 0;
             }
         } else if (gShell.wasPlaying) {
             stopped = true;
-            p.lineAdvanced = 0;
         }
+        p.lineAdvanced = 0;
         lineRead = p.lineRead != 0;
         p.lineRead = 0;
-        gShell.wasPlaying = p.playing != 0;
+        gShell.wasPlaying = playing;
     }
-    EditorSeam& editor = Editor();
-    if (movedPattern) {
-        EditValues().songPosition = position;
-        EditValues().cursorLine = line;
-        if (editor.followPosition) editor.followPosition(position, line);
-        if (gShell.gui) RefreshPatternList(*gShell.gui);
-    } else if (steppedLine) {
-        EditValues().cursorLine = line;
-        if (editor.followLine) editor.followLine(line);
-    }
+    EditorFollow(playing, position, line);
+    if (movedPattern && gShell.gui) RefreshPatternList(*gShell.gui);
     if (stopped) gShell.followedPosition = -1;
     if ((lineRead || movedPattern || stopped) && gShell.gui)
         RefreshPlayerFields(*gShell.gui, speed, stereo);
-    if (editor.update) editor.update();
+    UpdateEditor();
 }
 
 void RestoreDisplay() {
     if (!gShell.gui) return;
     gShell.gui->RestoreDevice();
-    if (Editor().invalidate) Editor().invalidate();
+    InvalidateEditor();
 }
 
 void ToggleFullScreen() {
@@ -111,5 +105,5 @@ void ToggleFullScreen() {
     gShell.gui->RestoreDevice();
     // The windows keep their places; the main window is laid out for the new size.
     OpenMainWindow(*gShell.gui);
-    if (Editor().invalidate) Editor().invalidate();
+    InvalidateEditor();
 }

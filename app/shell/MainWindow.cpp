@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/Shell.h"
 #include "module/Module.h"
 
@@ -65,7 +65,7 @@ std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {
     const char* transport[] = {"Play", "Cursor play", "Pat. play", "Stop"};
     for (int i = 0; i < 4; ++i) d.push_back(Button(i, kTransportColumn, 2, transport[i]));
     d.push_back(Button(4, kTransportColumn, 2, "Edit", GT_CHECKBUTTON));
-    const EditorValues& v = EditValues();
+    const PatternView& v = gEditor.view;
     d.push_back(Field(0, "Step:", "%2D", 0, 16, v.step));
     d.push_back(Field(1, "Speed:", "%2D.%3D", 8, 255, 48, 8));
     d.push_back(Field(2, "GG stereo:", "%2X", 0, 255, 255, 16));
@@ -82,8 +82,7 @@ std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {
     image.columns = 13;
     image.height = int16_t(area.height);
     image.draw = [](const Quelm::Rect&) {
-        if (Editor().drawPatternArea && gShell.gui)
-            Editor().drawPatternArea(PatternArea(*gShell.gui));
+        if (gShell.gui) DrawPatternArea(PatternArea(*gShell.gui));
     };
     d.push_back(image);
     return d;
@@ -118,8 +117,20 @@ GUI_Window* OpenMainWindow(GUI& gui) {
     const std::vector<GUI_GadgetDesc> d =
         Descriptions(PatternAreaFor(gui.ScreenWidth(), gui.ScreenHeight()));
     GUI_Window* w = gui.OpenMainWindow(kMainWindowNumber, rect, d.data(), int(d.size()));
-    if (w) RefreshMainWindow(gui);
+    if (w) {
+        gui.SetFocus(w, -1);
+        RefreshMainWindow(gui);
+    }
     return w;
+}
+
+void KeepKeysForEditor(GUI& gui, bool fieldDone) {
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    const int focus = gui.Focus(w);
+    if (focus < 0) return;
+    const GUI_Gadget* g = w->Gadget(focus);
+    const bool typing = g && (g->desc.kind == GT_TEXTLINE || g->desc.kind == GT_TEXTFIELD);
+    if (!typing || fieldDone) gui.SetFocus(w, -1);
 }
 
 Quelm::Rect PatternArea(GUI& gui) {
@@ -144,7 +155,7 @@ void RefreshPatternList(GUI& gui) {
         rows.push_back(line);
     }
     w->SetListEntries(kMainPatternList, rows);
-    w->SetListSelection(kMainPatternList, std::clamp(EditValues().songPosition, 0, length - 1));
+    w->SetListSelection(kMainPatternList, std::clamp<int>(gEditor.view.songPosition, 0, length - 1));
 }
 
 void RefreshPlayerFields(GUI& gui, int speed, int stereo) {
@@ -157,15 +168,15 @@ void RefreshPlayerFields(GUI& gui, int speed, int stereo) {
 void RefreshModeButtons(GUI& gui) {
     GUI_Window* w = gui.FindWindow(kMainWindowNumber);
     if (!w) return;
-    w->SetChecked(kMainEdit, EditValues().editMode);
-    w->SetChecked(kMainTestMode, EditValues().testMode);
+    w->SetChecked(kMainEdit, gEditor.editMode);
+    w->SetChecked(kMainTestMode, gEditor.view.testMode != 0);
 }
 
 void RefreshMainWindow(GUI& gui) {
     GUI_Window* w = gui.FindWindow(kMainWindowNumber);
     if (!w) return;
     RefreshPatternList(gui);
-    const EditorValues& v = EditValues();
+    const PatternView& v = gEditor.view;
     w->SetValue(kMainStep, v.step);
     w->SetValue(kMainOctave, v.octave - 2);
     w->SetValue(kMainVolume, v.volume);

@@ -44,6 +44,10 @@ PatternAreaSize PatternAreaFor(int screenWidth, int screenHeight);
 
 // Opens (or reopens, after a video mode change) the main window below the menu bar.
 GUI_Window* OpenMainWindow(GUI& gui);
+// The pattern editor takes the keys that no gadget is being typed into: a click on a
+// button or the pattern list leaves no keyboard focus behind, and a number field gives it
+// back once its value was entered (`fieldDone`).
+void KeepKeysForEditor(GUI& gui, bool fieldDone);
 // The pattern area on the screen (centred in its row), empty when the window is closed.
 Quelm::Rect PatternArea(GUI& gui);
 

@@ -5,7 +5,7 @@
 
 #include "app/Preferences.h"
 #include "app/shell/Dialogs.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/Shell.h"
 #include "editor/MidiIn.h"
 #include "gui/Requesters.h"
@@ -167,7 +167,7 @@ bool Apply() {
     p.UpdateColors16();
     p.volume = uint8_t(std::clamp(gDraft.volume, 0, 100));
     if (gShell.sound) gShell.sound->SetVolume(p.volume);
-    if (Editor().invalidate) Editor().invalidate();
+    InvalidateEditor();
     return later;
 }
 

@@ -12,7 +12,7 @@
 #include "app/Preferences.h"
 #include "app/shell/Commands.h"
 #include "app/shell/CrashSave.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/MenuTable.h"
 #include "module/Module.h"
@@ -75,9 +75,7 @@ void VideoPhase() {
     DRELM_SetWindowTitle(kProgramName);
 }
 
-void GraphicsLoadingPhase() {
-    gShell.patternFont = DRELM_CreateTexture(AssetFile("modfont.png").c_str());
-}
+void GraphicsLoadingPhase() { LoadPatternFont(AssetFile("modfont.png")); }
 
 void LatePhase() {
     GUI& gui = *gShell.gui;
@@ -85,6 +83,7 @@ void LatePhase() {
     gModule.Clear(0, 0);
     gShell.player.Bind(gModule);
     gShell.player.ReloadSettings();
+    SetupEditor(gui);
     OpenMainWindow(gui);
     // MIDI input opens here once it exists; the device name stays in the preferences.
     // The note-to-period tables are made at compile time.
@@ -203,8 +202,7 @@ void Quit() {
         // The macros are saved here once they exist; MIDI input closes after them.
         try {
             if (gShell.gui) {
-                DRELM_FreeTexture(gShell.patternFont);
-                gShell.patternFont = nullptr;
+                ShutdownEditor();
                 gShell.gui->Shutdown();
             }
         } catch (const Exception& e) {

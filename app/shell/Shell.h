@@ -38,7 +38,6 @@ struct Shell {
     std::atomic<bool> terminateRequested{false};
     DRELM_Screen* screen = nullptr;
     std::unique_ptr<GUI> gui;
-    DRELM_Texture* patternFont = nullptr;  // "modfont.png"
     Player player;
     std::unique_ptr<SoundOutput> sound;
     bool drelmStarted = false;

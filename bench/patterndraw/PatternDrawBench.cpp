@@ -41,4 +41,33 @@ void BM_FollowingFrame800x600(benchmark::State& state) {
 }
 BENCHMARK(BM_FollowingFrame800x600);
 
+// What one note key costs from the key to the pixels: the key map, ExecuteCommand with
+// its undo step, and the frame's redraw of the changed line and the cursor.
+void BM_NoteKeyToScreen800x600(benchmark::State& state) {
+    auto module = std::make_unique<Module>();
+    auto undo = std::make_unique<UndoHistory>();
+    PatternView view;
+    PatternDraw draw;
+    module->Clear(0, 0);
+    undo->Reset(*module);
+    view.Setup(*module, *undo, 800, 600);
+    DRELM_Surface font, screen;
+    font.Create(TW_SOURCE_DIR "/assets/modfont.png");
+    draw.SetFont(font);
+    const uint32_t colours[PatternDraw::kColourCount] = {};
+    draw.SetColours(colours, false);
+    draw.Layout(view);
+    screen.Create(800, 600, DRELM_FORMAT_A8R8G8B8);
+    draw.Update(view);
+    draw.Compose(view, screen, 16, 100);
+    constexpr uint8_t kKeyQ = 0x10;
+    for (auto _ : state) {
+        if (view.cursorLine >= view.PatternLength() - 1) view.MoveCursor(0, 0, -256);
+        view.HandleKey(kKeyQ, 0, false);
+        draw.Update(view);
+        draw.Compose(view, screen, 16, 100);
+    }
+}
+BENCHMARK(BM_NoteKeyToScreen800x600);
+
 }  // namespace

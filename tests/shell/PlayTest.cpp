@@ -28,43 +28,49 @@ void PlayFrames(int n) {
 }  // namespace
 
 TEST_F(ShellTest, PlayFollowsThePlayPositionAndStopStops) {
-    std::vector<std::pair<int, int>> positions;
-    std::vector<int> lines;
-    Editor().followPosition = [&](int position, int line) {
-        positions.push_back({position, line});
-    };
-    Editor().followLine = [&](int line) { lines.push_back(line); };
-    bool playing = false, stopped = true;
+    std::vector<int> positions, playLines;
+    bool playing = false, stopped = true, followingAfterStop = true;
     int listSelection = -1;
+    auto note = [&] {
+        const PatternView& v = gEditor.view;
+        if (positions.empty() || positions.back() != v.songPosition)
+            positions.push_back(v.songPosition);
+        if (v.following) playLines.push_back(v.playLine);
+    };
     steps = {[] { Click(GadgetRect(kMainWindowNumber, kMainPlay)); },
-             [&] { playing = gShell.player.playing != 0; },
+             [&] {
+                 playing = gShell.player.playing != 0;
+                 note();
+             },
              [] { PlayFrames(30); },
-             nullptr,
+             note,
              [] { PlayUntilNextPosition(); },
              [&] {
+                 note();
                  listSelection =
                      gShell.gui->FindWindow(kMainWindowNumber)->ListSelection(kMainPatternList);
              },
              [] { Click(GadgetRect(kMainWindowNumber, kMainStop)); },
-             [&] { stopped = gShell.player.playing == 0; }};
+             [&] { stopped = gShell.player.playing == 0; },
+             [&] { followingAfterStop = gEditor.view.following != 0; }};
     RunTracker({TW_SOURCE_DIR "/assets/demo/demo.quavex"});
     EXPECT_TRUE(playing);
     EXPECT_TRUE(stopped);
-    // The start shows the first pattern whole, a new position the next one; the lines in
-    // between only move the play bar.
-    ASSERT_EQ(positions.size(), 2u);
-    EXPECT_EQ(positions[0], std::make_pair(0, 0));
-    EXPECT_EQ(positions[1].first, 1);
+    EXPECT_FALSE(followingAfterStop);
+    // The view shows the first pattern, then the next song position with the order list
+    // following it; in between the play bar moves down the pattern.
+    EXPECT_EQ(positions, (std::vector<int>{0, 1}));
     EXPECT_EQ(listSelection, 1);
-    EXPECT_FALSE(lines.empty());
-    EXPECT_EQ(EditValues().songPosition, 1);
+    ASSERT_GE(playLines.size(), 2u);
+    EXPECT_GT(playLines[1], playLines[0]);
+    EXPECT_EQ(gEditor.view.songPosition, 1);
 }
 
 TEST_F(ShellTest, CursorPlayAndPatternPlayStartWhereTheyShould) {
     int line = -1, patternOnly = -1, position = -1;
     steps = {[] {
-                 EditValues().songPosition = 2;
-                 EditValues().cursorLine = 5;
+                 SelectSongPosition(2);
+                 gEditor.view.MoveCursor(0, 0, 5);
                  Click(GadgetRect(kMainWindowNumber, kMainCursorPlay));
              },
              [&] {
@@ -96,26 +102,24 @@ TEST_F(ShellTest, ValueFieldsChangeTheEditingValuesAndThePlayer) {
     RunTracker();
     EXPECT_EQ(speed, 48 + 8);
     EXPECT_EQ(stereo, 0xFF - 16);
-    EXPECT_EQ(EditValues().octave, 4);
-    EXPECT_EQ(EditValues().volume, 14);
-    EXPECT_EQ(EditValues().step, 2);
-    EditValues() = EditorValues();
+    EXPECT_EQ(gEditor.view.octave, 4);
+    EXPECT_EQ(gEditor.view.volume, 14);
+    EXPECT_EQ(gEditor.view.step, 2);
 }
 
 TEST_F(ShellTest, PatternListChoosesTheSongPosition) {
-    std::vector<int> seen;
-    Editor().followPosition = [&](int position, int) { seen.push_back(position); };
+    int shownPattern = -1;
     steps = {[] {
         GUI_Window* w = gShell.gui->FindWindow(kMainWindowNumber);
         const auto l = GUI_Detail::ListLayout(gShell.gui->Skin(), *w->Gadget(kMainPatternList));
         // The third row.
         Click(Quelm::Rect(w->rect.x + l.inner.x + 10, w->rect.y + l.inner.y + 2 * l.rowHeight, 20,
                           l.rowHeight));
-    }};
+    },
+             [&] { shownPattern = gEditor.view.currentPattern; }};
     RunTracker({TW_SOURCE_DIR "/assets/demo/demo.quavex"});
-    EXPECT_EQ(EditValues().songPosition, 2);
-    EXPECT_EQ(seen, std::vector<int>{2});
-    EditValues() = EditorValues();
+    EXPECT_EQ(gEditor.view.songPosition, 2);
+    EXPECT_EQ(shownPattern, gModule.orderList[2]);
 }
 
 TEST_F(ShellTest, PreferencesDialogAppliesVolumeAtOnceAndFullScreenAtTheNextStart) {
@@ -211,27 +215,25 @@ TEST_F(ShellTest, ProgramInfoShowsNameVersionAndLibraries) {
 }
 
 TEST_F(ShellTest, KeysNoGadgetTakesGoToTheEditor) {
-    std::vector<int> keys;
-    Editor().key = [&](const GUI_Event& e) {
-        keys.push_back(e.key);
-        return true;
-    };
-    steps = {[] { Press(SDL_SCANCODE_Q); }};
+    int note = -1, cursorLine = -1;
+    // Q at the shown octave 1 is C of octave 2 (internal octave 3 + 1): note 48.
+    steps = {[] { Press(SDL_SCANCODE_Q); },
+             [&] {
+                 note = gModule.patterns[gEditor.view.currentPattern].lines[0].note[0];
+                 cursorLine = gEditor.view.cursorLine;
+             }};
     RunTracker();
-    EXPECT_EQ(keys, std::vector<int>{DRELM_KEY_Q});
+    EXPECT_EQ(note, 48);
+    EXPECT_EQ(cursorLine, 1);
 }
 
 TEST_F(ShellTest, PatternAreaIsReservedForTheViewSize) {
     Quelm::Rect area;
-    std::vector<Quelm::Rect> drawn;
-    Editor().drawPatternArea = [&](const Quelm::Rect& r) { drawn.push_back(r); };
     steps = {[&] { area = PatternArea(*gShell.gui); }};
     RunTracker();
     EXPECT_EQ(area.width, 768);
     EXPECT_EQ(area.height, 32 * 12 + 14);
     EXPECT_LE(area.y + area.height, 600);
-    ASSERT_FALSE(drawn.empty());
-    EXPECT_EQ(drawn.back().x, area.x);
     const PatternAreaSize small = PatternAreaFor(640, 480);
     EXPECT_EQ(small.width, 608);
     EXPECT_EQ(small.visibleLines, 22);

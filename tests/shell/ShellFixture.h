@@ -15,7 +15,7 @@
 #include "app/Paths.h"
 #include "app/Preferences.h"
 #include "app/shell/Dispatcher.h"
-#include "app/shell/EditorSeam.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/Shell.h"
 #include "gui/GuiInternal.h"
 #include "gui/Requesters.h"
@@ -51,8 +51,6 @@ protected:
         };
         gShell.options.passHook = [this](int pass) { Step(pass); };
         gShell.options.modalHook = [this] { ModalStep(); };
-        Editor() = EditorSeam();
-        Editor().values->songPosition = 0;
         SetCommandHook(nullptr);
     }
     void TearDown() override {
@@ -60,7 +58,6 @@ protected:
         SetProgramDirectory("");
         SetUserDirectory("");
         gShell.options = ShellOptions();
-        Editor() = EditorSeam();
     }
 
     // Runs the tracker with `arguments` after argument 0; the steps run one per pass and

@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
         DRELM_Init();
         // Frames are drawn in memory: presenting them straight into the window's pixels is
         // the cheapest way, on a virtual display above all.
-        uint32_t flags = DRELM_VIDEO_SOFTWARE | (shots.empty() ? 0 : DRELM_VIDEO_HIDDEN);
+        uint32_t flags = DRELM_VIDEO_SOFTWARE | (shots.empty() ? 0u : uint32_t(DRELM_VIDEO_HIDDEN));
         DRELM_Screen* screen =
             DRELM_SetVideoMode(DRELM_VideoMode(800, 600, DRELM_FORMAT_X8R8G8B8), flags);
         DRELM_SetWindowTitle("Tonweave GUI gallery");

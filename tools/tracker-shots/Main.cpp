@@ -1,6 +1,6 @@
 // tracker-shots DIR [SONG]: starts the tracker headless at 800x600 and at 640x480 with the
 // demo song (or SONG) and saves tracker-*.png pictures of the main window, with a menu
-// open and with the preferences dialog.
+// open, with the preferences dialog, and of the pattern view following the song.
 #include <SDL.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "app/Exceptions.h"
 #include "app/Paths.h"
 #include "app/shell/Dispatcher.h"
+#include "app/shell/EditorBinding.h"
 #include "app/shell/MenuTable.h"
 #include "app/shell/Shell.h"
 
@@ -58,7 +59,19 @@ void Shoot(const std::string& dir, const std::string& song, int width, int heigh
             gShell.gui->OpenMenu(-1);
             DispatchMenu(kMenuPreferences);
         }
-        if (pass == 9) gShell.quit = true;
+        if (pass == 9) {
+            // Editing while the song plays: a selection frame, channel 1 muted, the play
+            // bar on the line being played.
+            PatternView& v = gEditor.view;
+            v.MoveCursor(0, 3, 2);
+            v.MoveCursor(1, 4, 5);
+            v.ToggleChannel(1);
+            std::lock_guard<std::recursive_mutex> lock(*gShell.soundMutex);
+            gShell.player.Start(0, 0, 1);
+            for (int i = 0; i < 40; ++i) gShell.player.PlayFrame();
+        }
+        if (pass == 11) Save(name("pattern"));
+        if (pass == 12) gShell.quit = true;
     };
     Run({"tonweave", song});
     SetUserDirectory("");
