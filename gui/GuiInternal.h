@@ -94,23 +94,14 @@ int ScrollMax(const GUI_Gadget& g, int rows);
 inline bool IsToggle(GUI_GadgetKind k) {
     return k == GT_CHECKBOX || k == GT_CHECKBUTTON || k == GT_SPEEDCHECKBUTTON;
 }
+// The push buttons, plain, small, flat and those that stay in.
+inline bool IsPushButton(GUI_GadgetKind k) {
+    return k == GT_BUTTON || k == GT_MBUTTON || k == GT_SPEEDBUTTON || k == GT_SPEEDCHECKBUTTON ||
+           k == GT_SPEEDSELECTBUTTON || k == GT_CHECKBUTTON || k == GT_SELECTBUTTON;
+}
 // Kinds that act when clicked or when Space is pressed on them.
 inline bool IsButtonLike(GUI_GadgetKind k) {
-    switch (k) {
-        case GT_BUTTON:
-        case GT_MBUTTON:
-        case GT_SPEEDBUTTON:
-        case GT_SPEEDCHECKBUTTON:
-        case GT_SPEEDSELECTBUTTON:
-        case GT_CHECKBUTTON:
-        case GT_SELECTBUTTON:
-        case GT_CHECKBOX:
-        case GT_SELECTBOX:
-        case GT_WINDOW_MAXIMIZE:
-            return true;
-        default:
-            return false;
-    }
+    return IsPushButton(k) || k == GT_CHECKBOX || k == GT_SELECTBOX || k == GT_WINDOW_MAXIMIZE;
 }
 // The change of a number field's button: fine minus, minus, plus, fine plus.
 int NumberButtonDelta(const GUI_Gadget& g, int button);

@@ -212,6 +212,10 @@ void FitButton(const Grid& grid, const GUI_Gadget& g, Box& box) {
 
 // The width a kind takes of its cells; false for a number field, which places itself.
 bool FitWidth(const Grid& grid, const GUI_Gadget& g, Box& box) {
+    if (GUI_Detail::IsPushButton(g.desc.kind)) {
+        FitButton(grid, g, box);
+        return true;
+    }
     switch (g.desc.kind) {
         case GT_CHECKBOX: {
             const int textW = grid.font ? grid.font->TextWidth(g.label.c_str()) : 0;
@@ -220,15 +224,6 @@ bool FitWidth(const Grid& grid, const GUI_Gadget& g, Box& box) {
         }
         case GT_TEXTLINE:
             return !g.numeric;
-        case GT_BUTTON:
-        case GT_MBUTTON:
-        case GT_SPEEDBUTTON:
-        case GT_SPEEDCHECKBUTTON:
-        case GT_SPEEDSELECTBUTTON:
-        case GT_CHECKBUTTON:
-        case GT_SELECTBUTTON:
-            FitButton(grid, g, box);
-            return true;
         case GT_SELECTBOX:
         case GT_HSLIDER:
         case GT_HGAUGE:

@@ -81,17 +81,6 @@ LogFrames ReadFrames(const Bytes& log, int samplesPerFrame) {
     return out;
 }
 
-Bytes Gunzipped(const std::string& path) {
-    Bytes out;
-    gzFile g = gzopen(path.c_str(), "rb");
-    if (!g) return out;
-    uint8_t buffer[65536];
-    int n;
-    while ((n = gzread(g, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
-    gzclose(g);
-    return out;
-}
-
 std::unique_ptr<Module> Imported(const Bytes& log, uint8_t chip, uint8_t divider) {
     auto m = std::make_unique<Module>();
     EXPECT_TRUE(ImportVgm(*m, log.data(), log.size(), VgmOkay(chip, divider)));
