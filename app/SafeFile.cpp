@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -124,9 +125,25 @@ void SafeFileWriter::Commit() {
     SyncDirectory(DirectoryOf(destination));
 }
 
-void WriteFileSafely(const std::string& path, const void* data, size_t size) {
-    SafeFileWriter writer(path);
-    if (size > 0 && fwrite(data, 1, size, writer.File()) != size)
-        throw FileIOException("IFFWriter::WriteData(): Can't write data");
-    writer.Commit();
+void WriteFileSafely(const std::string& path, const std::function<bool(FILE*)>& write,
+                     const SafeWriteMessages& messages) {
+    std::unique_ptr<SafeFileWriter> writer;
+    try {
+        writer = std::make_unique<SafeFileWriter>(path);
+    } catch (const Exception&) {
+        throw Exception(messages.create);
+    }
+    if (!write(writer->File())) throw FileIOException(messages.write);
+    try {
+        writer->Commit();
+    } catch (const FileIOException&) {
+        throw FileIOException(messages.write);
+    }
+}
+
+void WriteFileSafely(const std::string& path, const void* data, size_t size,
+                     const SafeWriteMessages& messages) {
+    WriteFileSafely(
+        path, [&](FILE* file) { return size == 0 || fwrite(data, 1, size, file) == size; },
+        messages);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class SafeFileWriter {
@@ -36,5 +37,19 @@ private:
     FILE* file = nullptr;
 };
 
-// Writes `size` bytes to `path` through a SafeFileWriter.
-void WriteFileSafely(const std::string& path, const void* data, size_t size);
+// What a whole-file write throws when it fails: Exception(create) when the file cannot be
+// created, before anything is written; FileIOException(write) when writing, syncing or
+// replacing fails. Either way the old file is kept.
+struct SafeWriteMessages {
+    const char* create = "SafeFileWriter: Can't create file";
+    const char* write = "SafeFileWriter::Commit(): Can't write data";
+};
+
+// The one way whole files are written (modules by the converter, exports): creates the
+// temporary, lets `write` fill it (false for a short write; what it throws passes through)
+// and commits it, with the failures named by `messages`.
+void WriteFileSafely(const std::string& path, const std::function<bool(FILE*)>& write,
+                     const SafeWriteMessages& messages = {});
+// Writes `size` bytes to `path` the same way.
+void WriteFileSafely(const std::string& path, const void* data, size_t size,
+                     const SafeWriteMessages& messages = {});

@@ -15,6 +15,11 @@ uint32_t Le32(const uint8_t* p) {
 uint32_t Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
 bool SideOk(long long v) { return v >= 1 && v <= kMaxImageSide; }
+// The decoders allocate the whole picture before anything else can look at it, four times
+// over once it is converted.
+bool SizeOk(long long w, long long h) {
+    return SideOk(w) && SideOk(h) && static_cast<unsigned long long>(w * h) <= kMaxImagePixels;
+}
 
 // Skips GIF data sub-blocks up to and including the empty one.
 bool SkipSubBlocks(const uint8_t* data, size_t size, size_t& pos) {
@@ -48,7 +53,7 @@ bool CheckGif(const uint8_t* data, size_t size) {
     if (size < 13) return false;
     const uint32_t screenW = Le16(data + 6);
     const uint32_t screenH = Le16(data + 8);
-    if (!SideOk(screenW) || !SideOk(screenH)) return false;
+    if (!SizeOk(screenW, screenH)) return false;
     const bool globalTable = (data[10] & 0x80) != 0;
     size_t pos = 13;
     if (globalTable) {
@@ -111,7 +116,7 @@ bool CheckJpeg(const uint8_t* data, size_t size) {
             const uint32_t h = Be16(data + pos + 3);
             const uint32_t w = Be16(data + pos + 5);
             const uint32_t components = data[pos + 7];
-            return SideOk(w) && SideOk(h) && components >= 1 && components <= 4 &&
+            return SizeOk(w, h) && components >= 1 && components <= 4 &&
                    length >= 8 + 3 * components;
         }
         pos += length;
@@ -129,7 +134,7 @@ bool CheckBmp(const uint8_t* data, size_t size) {
     const uint32_t planes = Le16(data + 26);
     const uint32_t bpp = Le16(data + 28);
     const uint32_t compression = Le32(data + 30);
-    if (!SideOk(w) || !SideOk(h) || planes != 1) return false;
+    if (!SizeOk(w, h) || planes != 1) return false;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
     if (compression != 0 && !(compression == 3 && (bpp == 16 || bpp == 32))) return false;
     if (bpp <= 8) {

@@ -15,7 +15,7 @@ enum class PictureKind { kUnknown, kPng, kGif, kJpeg, kBmp, kIlbm };
 PictureKind DetectPicture(const uint8_t* data, size_t size);
 
 // Each gives true when the block structure is complete and consistent and the picture's
-// size is within kMaxImageSide.
+// size is within kMaxImageSide and kMaxImagePixels.
 bool CheckGif(const uint8_t* data, size_t size);
 bool CheckJpeg(const uint8_t* data, size_t size);
 bool CheckBmp(const uint8_t* data, size_t size);

@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -183,8 +184,19 @@ void LoadWithDevil(const uint8_t* data, size_t size, ILenum type, bool keepPalet
     const int w = ilGetInteger(IL_IMAGE_WIDTH);
     const int h = ilGetInteger(IL_IMAGE_HEIGHT);
     if (w <= 0 || h <= 0 || w > kMaxImageSide || h > kMaxImageSide) ParseError();
-    const bool paletted = keepPalette && ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX &&
-                          ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) == 1;
+    // DevIL converts a colour index past the end of the palette by reading beyond the
+    // palette (a GIF's code size may allow more colours than its table has), and such an
+    // index would do the same in a kept palette: the picture is damaged.
+    const bool indexed = ilGetInteger(IL_IMAGE_FORMAT) == IL_COLOUR_INDEX;
+    if (indexed) {
+        const ILubyte* indices = ilGetData();
+        const int colours = ilGetInteger(IL_PALETTE_NUM_COLS);
+        if (indices == nullptr || ilGetInteger(IL_IMAGE_BYTES_PER_PIXEL) != 1 || colours <= 0)
+            ParseError();
+        const size_t count = static_cast<size_t>(w) * h;
+        if (*std::max_element(indices, indices + count) >= colours) ParseError();
+    }
+    const bool paletted = keepPalette && indexed;
     std::vector<uint8_t> pixels;
     if (paletted) {
         if (ilConvertPal(IL_PAL_RGBA32) != IL_TRUE) ParseError();

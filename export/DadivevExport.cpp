@@ -307,17 +307,7 @@ std::vector<uint8_t> CompileDADIVEV(const Module& module) {
 
 void ExportDADIVEV(const Module& module, const std::string& path) {
     const std::vector<uint8_t> bytes = CompileDADIVEV(module);
-    std::unique_ptr<SafeFileWriter> writer;
-    try {
-        writer = std::make_unique<SafeFileWriter>(path);
-    } catch (const Exception&) {
-        throw Exception("Module::ExportDADIVEV(): Couldn't create file");
-    }
-    try {
-        if (fwrite(bytes.data(), 1, bytes.size(), writer->File()) != bytes.size())
-            throw Exception("write failed");
-        writer->Commit();
-    } catch (const Exception&) {
-        throw Exception("Module::ExportDADIVEV(): Couldn't write file");
-    }
+    WriteFileSafely(path, bytes.data(), bytes.size(),
+                    {"Module::ExportDADIVEV(): Couldn't create file",
+                     "Module::ExportDADIVEV(): Couldn't write file"});
 }

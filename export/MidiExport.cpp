@@ -227,16 +227,12 @@ std::vector<uint8_t> BuildMIDI(const Module& module, const MidiProgramTable& pro
 }
 
 void ExportMIDI(const Module& module, const std::string& path, const MidiProgramTable& programs) {
-    std::unique_ptr<SafeFileWriter> writer;
-    try {
-        writer = std::make_unique<SafeFileWriter>(path);
-    } catch (const Exception&) {
-        throw Exception("");
-    }
-    const std::vector<uint8_t> bytes = BuildMIDI(module, programs);
-    if (fwrite(bytes.data(), 1, bytes.size(), writer->File()) != bytes.size())
-        throw FileIOException("ExportMIDI(): Couldn't write file");
-    writer->Commit();
+    WriteFileSafely(path,
+                    [&](FILE* file) {
+                        const std::vector<uint8_t> bytes = BuildMIDI(module, programs);
+                        return fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+                    },
+                    {"", "ExportMIDI(): Couldn't write file"});
 }
 
 bool ExportMIDI(const Module& module, const std::string& path, const MidiProgramChooser& choose) {

@@ -174,17 +174,7 @@ std::vector<uint8_t> BuildROM(const Module& module, RomSystem system) {
 
 void ExportROM(const Module& module, const std::string& path, RomSystem system) {
     const std::vector<uint8_t> bytes = BuildROM(module, system);
-    std::unique_ptr<SafeFileWriter> writer;
-    try {
-        writer = std::make_unique<SafeFileWriter>(path);
-    } catch (const Exception&) {
-        throw Exception("Module::ExportROM(): Couldn't create file");
-    }
-    try {
-        if (fwrite(bytes.data(), 1, bytes.size(), writer->File()) != bytes.size())
-            throw Exception("write failed");
-        writer->Commit();
-    } catch (const Exception&) {
-        throw Exception("Module::ExportROM(): Couldn't write file");
-    }
+    WriteFileSafely(
+        path, bytes.data(), bytes.size(),
+        {"Module::ExportROM(): Couldn't create file", "Module::ExportROM(): Couldn't write file"});
 }

@@ -164,14 +164,12 @@ std::vector<uint8_t> BuildVGM(const Module& module, bool loop) {
 }
 
 void ExportVGM(const Module& module, const std::string& path, bool loop) {
-    std::unique_ptr<SafeFileWriter> writer;
-    try {
-        writer = std::make_unique<SafeFileWriter>(path);
-    } catch (const Exception&) {
-        throw Exception("");
-    }
-    const std::vector<uint8_t> bytes = BuildVGM(module, loop);
-    if (fwrite(bytes.data(), 1, bytes.size(), writer->File()) != bytes.size())
-        throw FileIOException("ExportVGM(): Couldn't write file");
-    writer->Commit();
+    // The file is created before the song is played through, so a path that cannot be
+    // written costs nothing.
+    WriteFileSafely(path,
+                    [&](FILE* file) {
+                        const std::vector<uint8_t> bytes = BuildVGM(module, loop);
+                        return fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+                    },
+                    {"", "ExportVGM(): Couldn't write file"});
 }

@@ -13,7 +13,7 @@
 
 using Quelm::Rect;
 
-namespace {
+namespace GUI_Detail {
 
 std::vector<std::string> Split(const char* text, char separator) {
     std::vector<std::string> parts;
@@ -29,25 +29,6 @@ std::vector<std::string> Split(const char* text, char separator) {
     }
     parts.push_back(current);
     return parts;
-}
-
-bool IsLeftLabelled(GUI_GadgetKind k) {
-    switch (k) {
-        case GT_TEXTLINE:
-        case GT_SELECTBOX:
-        case GT_HSLIDER:
-        case GT_HGAUGE:
-        case GT_PROGRESSBAR:
-        case GT_HSCRBAR:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool IsTopLabelled(GUI_GadgetKind k) {
-    return k == GT_LIST || k == GT_TEXTFIELD || k == GT_VSLIDER || k == GT_VGAUGE ||
-           k == GT_VSCRBAR || k == GT_IMAGE;
 }
 
 // Word-wraps `text` (which may hold line feeds) to `width` pixels.
@@ -74,6 +55,94 @@ std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, i
         if (!line.empty()) out.push_back(line);
     }
     return out;
+}
+
+}  // namespace GUI_Detail
+
+using GUI_Detail::Split;
+using GUI_Detail::Wrap;
+
+namespace {
+
+// A text line or field: a number field gets its format, filter and clamped value; text
+// gets its content, and a read-only field keeps its text to wrap it to its width.
+void InitTextGadget(GUI_Gadget& g, const GUI_GadgetDesc& d) {
+    const GUI_Format f = GUI_ParseFormat(d.text);
+    g.edit.SetMultiline(d.kind == GT_TEXTFIELD);
+    if (d.kind == GT_TEXTLINE && f.number) {
+        g.numeric = true;
+        g.hex = f.hex;
+        g.digits = f.digits;
+        g.decimals = f.decimals;
+        g.edit.SetMaxLength(f.maxLength);
+        const bool hex = f.hex, decimals = f.decimals > 0;
+        g.edit.SetFilter([hex, decimals](char32_t c) {
+            if (hex) return (c < 128 && std::isxdigit(int(c))) || c == '$';
+            return (c >= '0' && c <= '9') || c == '-' || (decimals && c == '.');
+        });
+        g.value = std::clamp(d.value, d.min, std::max(d.min, d.max));
+        g.edit.SetText(GUI_FormatNumber(f, g.value, d.scale));
+        return;
+    }
+    g.edit.SetMaxLength(d.kind == GT_TEXTFIELD && !d.text ? 65535 : f.maxLength);
+    g.edit.SetText(d.content ? d.content : "");
+    g.edit.TextStart(false);
+    if (d.kind == GT_TEXTFIELD && (d.flags & GUI_READONLY)) {
+        g.source = g.edit.Text();
+        g.wrapDirty = true;
+    }
+}
+
+// A gadget as its description starts it, each kind with its value kept in range.
+void InitGadget(GUI_Gadget& g, const GUI_GadgetDesc& d) {
+    g.desc = d;
+    g.label = d.label ? d.label : "";
+    g.enabled = !(d.flags & GUI_DISABLED);
+    g.checked = (d.flags & GUI_CHECKED) != 0;
+    g.value = d.value;
+    switch (d.kind) {
+        case GT_SELECTBOX:
+            g.choices = Split(d.text, '\n');
+            if (g.choices.empty()) g.choices.push_back("");
+            g.value = d.value < 0 ? -1 : std::min(d.value, int(g.choices.size()) - 1);
+            break;
+        case GT_TEXTLINE:
+        case GT_TEXTFIELD:
+            InitTextGadget(g, d);
+            break;
+        case GT_LIST:
+            g.value = -1;
+            break;
+        case GT_HSCRBAR:
+        case GT_VSCRBAR:
+            g.value = std::clamp(d.value, 0, std::max(0, d.max - d.page));
+            break;
+        case GT_HSLIDER:
+        case GT_VSLIDER:
+        case GT_HGAUGE:
+        case GT_VGAUGE:
+        case GT_PROGRESSBAR:
+            g.value = std::clamp(d.value, d.min, std::max(d.min, d.max));
+            break;
+        default:
+            break;
+    }
+}
+
+// The gadget that starts with the keyboard focus: the one that asks for it, else the first
+// enabled editable text or list.
+int InitialFocus(const GUI_Window& window) {
+    int focus = -1;
+    for (size_t i = 0; i < window.gadgets.size(); ++i)
+        if (window.gadgets[i].desc.flags & GUI_FOCUS) focus = int(i);
+    if (focus >= 0) return focus;
+    for (size_t i = 0; i < window.gadgets.size(); ++i) {
+        const auto& g = window.gadgets[i];
+        if (g.enabled && !(g.desc.flags & GUI_READONLY) &&
+            (g.desc.kind == GT_TEXTLINE || g.desc.kind == GT_TEXTFIELD || g.desc.kind == GT_LIST))
+            return int(i);
+    }
+    return -1;
 }
 
 }  // namespace
@@ -333,80 +402,12 @@ GUI_Window* GUI::OpenWindow(int number, const char* title, int width, const GUI_
         }
         if (d.kind >= GT_KIND_COUNT) continue;
         window->gadgets.emplace_back();
-        lastList = -1;
         GUI_Gadget& g = window->gadgets.back();
-        g.desc = d;
-        g.label = d.label ? d.label : "";
-        g.enabled = !(d.flags & GUI_DISABLED);
-        g.checked = (d.flags & GUI_CHECKED) != 0;
-        g.value = d.value;
-        switch (d.kind) {
-            case GT_SELECTBOX:
-                g.choices = Split(d.text, '\n');
-                if (g.choices.empty()) g.choices.push_back("");
-                g.value = d.value < 0 ? -1 : std::min(d.value, int(g.choices.size()) - 1);
-                break;
-            case GT_TEXTLINE:
-            case GT_TEXTFIELD: {
-                GUI_Format f = GUI_ParseFormat(d.text);
-                g.edit.SetMultiline(d.kind == GT_TEXTFIELD);
-                if (d.kind == GT_TEXTLINE && f.number) {
-                    g.numeric = true;
-                    g.hex = f.hex;
-                    g.digits = f.digits;
-                    g.decimals = f.decimals;
-                    g.edit.SetMaxLength(f.maxLength);
-                    bool hex = f.hex, decimals = f.decimals > 0;
-                    g.edit.SetFilter([hex, decimals](char32_t c) {
-                        if (hex) return (c < 128 && std::isxdigit(int(c))) || c == '$';
-                        return (c >= '0' && c <= '9') || c == '-' || (decimals && c == '.');
-                    });
-                    g.value = std::clamp(d.value, d.min, std::max(d.min, d.max));
-                    g.edit.SetText(GUI_FormatNumber(f, g.value, d.scale));
-                } else {
-                    g.edit.SetMaxLength(d.kind == GT_TEXTFIELD && !d.text ? 65535 : f.maxLength);
-                    g.edit.SetText(d.content ? d.content : "");
-                    g.edit.TextStart(false);
-                    if (d.kind == GT_TEXTFIELD && (d.flags & GUI_READONLY)) {
-                        g.source = g.edit.Text();
-                        g.wrapDirty = true;
-                    }
-                }
-                break;
-            }
-            case GT_LIST:
-                g.value = -1;
-                lastList = int(window->gadgets.size()) - 1;
-                break;
-            case GT_HSCRBAR:
-            case GT_VSCRBAR:
-                g.value = std::clamp(d.value, 0, std::max(0, d.max - d.page));
-                break;
-            case GT_HSLIDER:
-            case GT_VSLIDER:
-            case GT_HGAUGE:
-            case GT_VGAUGE:
-            case GT_PROGRESSBAR:
-                g.value = std::clamp(d.value, d.min, std::max(d.min, d.max));
-                break;
-            default:
-                break;
-        }
+        InitGadget(g, d);
+        lastList = d.kind == GT_LIST ? int(window->gadgets.size()) - 1 : -1;
         if (!g.IsDecoration()) g.number = next++;
     }
-    window->focus = -1;
-    for (size_t i = 0; i < window->gadgets.size(); ++i)
-        if (window->gadgets[i].desc.flags & GUI_FOCUS) window->focus = int(i);
-    if (window->focus < 0)
-        for (size_t i = 0; i < window->gadgets.size(); ++i) {
-            const auto& g = window->gadgets[i];
-            if (g.enabled && !(g.desc.flags & GUI_READONLY) &&
-                (g.desc.kind == GT_TEXTLINE || g.desc.kind == GT_TEXTFIELD ||
-                 g.desc.kind == GT_LIST)) {
-                window->focus = int(i);
-                break;
-            }
-        }
+    window->focus = InitialFocus(*window);
     if (window->focus >= 0) window->gadgets[window->focus].edit.SelectAll();
     Layout(*window, width);
     const int menuBottom = MenuBarHeight();
@@ -459,270 +460,6 @@ void GUI::MoveWindow(GUI_Window* window, int x, int y) {
     const int top = MenuBarHeight();
     window->rect.x = std::clamp(x, -window->rect.width + 60, ScreenWidth() - 60);
     window->rect.y = std::clamp(y, top, std::max(top, ScreenHeight() - 20));
-}
-
-// ---------------------------------------------------------------------------------------
-// Layout: a grid of equal columns; rows as high as their tallest gadget; labels of the
-// gadgets that start in one column share one width, so fields line up.
-// ---------------------------------------------------------------------------------------
-
-void GUI::Layout(GUI_Window& w, int width) {
-    const GUI_SkinMetrics& m = skin.Metrics();
-    const DRELM_Font* font = skin.Font(kFontNormal);
-    const int fontHeight = font ? font->Height() : 15;
-    const bool main = (w.flags & GUI_WINDOW_MAIN) != 0;
-    const GUI_SkinPart* titlePart = skin.Part(kPartTitleBarFront);
-    w.titleHeight = (w.flags & GUI_WINDOW_NO_TITLE) ? 0 : (titlePart ? titlePart->h : m.height);
-    const int border = main ? 0 : m.mainBorder;
-    const int inner = std::max(40, width - 2 * border);
-
-    int columns = 1, rows = 0;
-    for (const auto& g : w.gadgets) {
-        columns = std::max(columns, g.desc.column + std::max<int>(1, g.desc.columns));
-        rows = std::max(rows, g.desc.row + std::max<int>(1, g.desc.rows));
-    }
-    columns = std::min(columns, 64);
-    rows = std::min(rows, 256);
-    const int cellWidth = std::max(8, (inner - (columns - 1) * m.gadgetSepW) / columns);
-    auto cellX = [&](int c) { return border + c * (cellWidth + m.gadgetSepW); };
-
-    std::vector<int> labelWidth(columns, 0);
-    for (const auto& g : w.gadgets)
-        if (IsLeftLabelled(g.desc.kind) && !g.label.empty() && font && g.desc.column < columns)
-            labelWidth[g.desc.column] =
-                std::max(labelWidth[g.desc.column], font->TextWidth(g.label.c_str()) + m.labelSepW);
-
-    // Frames pad the rows and columns they enclose.
-    std::vector<int> padTop(rows, 0), padBottom(rows, 0);
-    const int frameInset = m.frameLabelBorder + 6;
-    for (const auto& g : w.gadgets) {
-        if (g.desc.kind != GT_FRAME && g.desc.kind != GT_FRAME_LABEL) continue;
-        int r0 = std::clamp<int>(g.desc.row, 0, rows - 1);
-        int r1 = std::clamp<int>(g.desc.row + std::max<int>(1, g.desc.rows) - 1, 0, rows - 1);
-        // Frames side by side share their padding.
-        padTop[r0] = std::max(padTop[r0], g.desc.kind == GT_FRAME_LABEL ? fontHeight + 4 : 10);
-        padBottom[r1] = std::max(padBottom[r1], frameInset);
-    }
-    auto insets = [&](const GUI_Gadget& g, int& left, int& right) {
-        left = right = 0;
-        for (const auto& f : w.gadgets) {
-            if ((f.desc.kind != GT_FRAME && f.desc.kind != GT_FRAME_LABEL) || &f == &g) continue;
-            int fc0 = f.desc.column, fc1 = f.desc.column + std::max<int>(1, f.desc.columns);
-            int fr0 = f.desc.row, fr1 = f.desc.row + std::max<int>(1, f.desc.rows);
-            int gc0 = g.desc.column, gc1 = g.desc.column + std::max<int>(1, g.desc.columns);
-            if (g.desc.row < fr0 || g.desc.row >= fr1 || gc0 < fc0 || gc1 > fc1) continue;
-            if (gc0 == fc0) left += frameInset;
-            if (gc1 == fc1) right += frameInset;
-        }
-    };
-
-    // Natural heights.
-    const int listRow = fontHeight + 2 * m.spacing + 2;
-    auto naturalHeight = [&](GUI_Gadget& g, int boxWidth) {
-        const int lines = g.desc.height > 0 ? g.desc.height : 0;
-        switch (g.desc.kind) {
-            case GT_LIST: {
-                bool header = std::any_of(g.columns.begin(), g.columns.end(),
-                                          [](const GUI_ListColumn& c) { return !c.title.empty(); });
-                int h = (lines ? lines : 6) * listRow + 8 + (header ? 21 : 0);
-                return h + (g.label.empty() ? 0 : fontHeight + 4);
-            }
-            case GT_TEXTFIELD:
-                return (lines ? lines : 4) * fontHeight + 2 * m.textBorder +
-                       (g.label.empty() ? 0 : fontHeight + 4);
-            case GT_LABEL:
-                g.lines = font ? Wrap(font, g.label, boxWidth) : std::vector<std::string>{g.label};
-                return std::max(1, int(g.lines.size())) * fontHeight + 2;
-            case GT_VSLIDER:
-            case GT_VGAUGE:
-            case GT_VSCRBAR:
-                return (g.desc.height > 0 ? g.desc.height : 100) +
-                       (g.label.empty() ? 0 : fontHeight + 4);
-            case GT_IMAGE:
-                return (g.desc.height > 0 ? g.desc.height : 64) +
-                       (g.label.empty() ? 0 : fontHeight + 4);
-            case GT_HSPACE_BAR:
-                return 8;
-            case GT_HVSPACE_BAR:
-                return g.desc.height > 0 ? int(g.desc.height) : 8;
-            case GT_VSPACE_BAR:
-            case GT_FRAME:
-            case GT_FRAME_LABEL:
-                return 0;
-            default:
-                return m.height;
-        }
-    };
-
-    std::vector<int> rowHeight(rows, 0);
-    std::vector<int> natural(w.gadgets.size(), 0);
-    std::vector<int> boxLeft(w.gadgets.size()), boxRight(w.gadgets.size());
-    for (size_t i = 0; i < w.gadgets.size(); ++i) {
-        GUI_Gadget& g = w.gadgets[i];
-        int col = std::clamp<int>(g.desc.column, 0, columns - 1);
-        int span = std::clamp<int>(g.desc.columns, 1, columns - col);
-        int l, r;
-        insets(g, l, r);
-        boxLeft[i] = cellX(col) + l + (IsLeftLabelled(g.desc.kind) ? labelWidth[col] : 0);
-        boxRight[i] = cellX(col + span - 1) + cellWidth - r;
-        natural[i] = naturalHeight(g, std::max(8, boxRight[i] - boxLeft[i]));
-        if (std::max<int>(1, g.desc.rows) == 1 && g.desc.row >= 0 && g.desc.row < rows)
-            rowHeight[g.desc.row] = std::max(rowHeight[g.desc.row], natural[i]);
-    }
-    // Gadgets over several rows (not frames) make their last row taller when needed.
-    for (size_t i = 0; i < w.gadgets.size(); ++i) {
-        const GUI_Gadget& g = w.gadgets[i];
-        int span = std::max<int>(1, g.desc.rows);
-        if (span == 1 || g.desc.kind == GT_FRAME || g.desc.kind == GT_FRAME_LABEL) continue;
-        int r0 = std::clamp<int>(g.desc.row, 0, rows - 1), r1 = std::min(rows - 1, r0 + span - 1);
-        int have = (r1 - r0) * m.gadgetSepH;
-        for (int r = r0; r <= r1; ++r)
-            have += rowHeight[r] + (r > r0 ? padTop[r] : 0) + (r < r1 ? padBottom[r] : 0);
-        if (natural[i] > have) rowHeight[r1] += natural[i] - have;
-    }
-    std::vector<int> rowY(rows, 0);
-    int y = w.titleHeight + border;
-    for (int r = 0; r < rows; ++r) {
-        y += padTop[r];
-        rowY[r] = y;
-        y += rowHeight[r] + padBottom[r] + (r + 1 < rows ? m.gadgetSepH : 0);
-    }
-    const int height = y + border;
-
-    for (size_t i = 0; i < w.gadgets.size(); ++i) {
-        GUI_Gadget& g = w.gadgets[i];
-        int r0 = std::clamp<int>(g.desc.row, 0, rows - 1);
-        int r1 = std::min(rows - 1, r0 + std::max<int>(1, g.desc.rows) - 1);
-        int top = rowY[r0], bottom = rowY[r1] + rowHeight[r1];
-        int x0 = boxLeft[i], x1 = boxRight[i];
-        if (g.desc.kind == GT_FRAME || g.desc.kind == GT_FRAME_LABEL) {
-            int fl, fr;
-            insets(g, fl, fr);
-            int col = std::clamp<int>(g.desc.column, 0, columns - 1);
-            int span = std::clamp<int>(g.desc.columns, 1, columns - col);
-            x0 = cellX(col) + fl;
-            x1 = cellX(col + span - 1) + cellWidth - fr;
-            top -= padTop[r0];
-            bottom += padBottom[r1] - 2;
-            // A title sits across the top line, so the line runs through its middle.
-            if (g.desc.kind == GT_FRAME_LABEL) top += fontHeight / 2 - 2;
-            g.rect = Rect(x0, top, x1 - x0, bottom - top);
-            continue;
-        }
-        int h = natural[i];
-        if (g.desc.rows > 1 || g.desc.kind == GT_VSPACE_BAR || g.desc.kind == GT_LIST ||
-            g.desc.kind == GT_TEXTFIELD || g.desc.kind == GT_IMAGE)
-            h = bottom - top;  // tall gadgets fill their rows
-        if (IsTopLabelled(g.desc.kind) && !g.label.empty()) {
-            g.labelRect = Rect(x0, top, x1 - x0, fontHeight);
-            top += fontHeight + 4;
-            h -= fontHeight + 4;
-        }
-        int boxY = top + (bottom - top - h) / 2;
-        if (IsTopLabelled(g.desc.kind)) boxY = top;
-        int boxW = x1 - x0;
-        switch (g.desc.kind) {
-            case GT_CHECKBOX: {
-                int textW = font ? font->TextWidth(g.label.c_str()) : 0;
-                boxW = std::min(boxW, 18 + (textW ? 8 + textW : 0));
-                break;
-            }
-            case GT_TEXTLINE:
-                if (g.numeric) {
-                    const DRELM_Font* mono = skin.Font(kFontMono);
-                    int digitW = mono ? mono->TextWidth("0") : 8;
-                    int fieldW = std::max<int>(g.desc.width,
-                                               digitW * g.edit.MaxLength() + 2 * m.textBorder + 4);
-                    int buttonW = m.height - 4;
-                    int nButtons = (g.desc.flags & GUI_NO_BUTTONS) ? 0
-                                   : (g.desc.flags & GUI_FINE)     ? 4
-                                                                   : 2;
-                    int total = fieldW + nButtons * (buttonW + m.buttonSep);
-                    if (total > boxW)
-                        fieldW = std::max(24, boxW - nButtons * (buttonW + m.buttonSep));
-                    boxW = std::min(boxW, fieldW + nButtons * (buttonW + m.buttonSep));
-                    int bx = x0 + fieldW + m.buttonSep;
-                    for (int b = 0; b < 4; ++b) g.buttons[b] = Rect();
-                    const int order4[4] = {0, 1, 2, 3}, order2[2] = {1, 2};
-                    for (int k = 0; k < nButtons; ++k) {
-                        int index = nButtons == 4 ? order4[k] : order2[k];
-                        g.buttons[index] = Rect(bx, boxY, buttonW, h);
-                        bx += buttonW + m.buttonSep;
-                    }
-                    g.rect = Rect(x0, boxY, fieldW, h);
-                    if (!g.label.empty())
-                        g.labelRect = Rect(x0 - labelWidth[g.desc.column], boxY,
-                                           labelWidth[g.desc.column], h);
-                    continue;
-                }
-                break;
-            case GT_BUTTON:
-            case GT_MBUTTON:
-            case GT_SPEEDBUTTON:
-            case GT_SPEEDCHECKBUTTON:
-            case GT_SPEEDSELECTBUTTON:
-            case GT_CHECKBUTTON:
-            case GT_SELECTBUTTON:
-                if (g.desc.width > 0) boxW = std::min<int>(boxW, g.desc.width);
-                if (!(g.desc.flags & GUI_FILL) && g.desc.width <= 0 && font &&
-                    (g.desc.flags & GUI_ALIGN_RIGHT)) {
-                    int natural =
-                        std::max(m.minWidth, font->TextWidth(g.label.c_str()) + 2 * m.buttonBorder);
-                    boxW = std::min(boxW, natural);
-                }
-                if (g.desc.flags & GUI_ALIGN_RIGHT) x0 = x1 - boxW;
-                if (g.desc.kind == GT_MBUTTON || g.desc.kind == GT_SPEEDBUTTON ||
-                    g.desc.kind == GT_SPEEDCHECKBUTTON || g.desc.kind == GT_SPEEDSELECTBUTTON) {
-                    h = std::min(h, m.height - 2);
-                    boxY = top + (bottom - top - h) / 2;
-                }
-                break;
-            case GT_SELECTBOX:
-            case GT_HSLIDER:
-            case GT_HGAUGE:
-            case GT_PROGRESSBAR:
-            case GT_HSCRBAR:
-                if (g.desc.width > 0) boxW = std::min<int>(boxW, g.desc.width);
-                break;
-            case GT_VSLIDER:
-            case GT_VGAUGE:
-            case GT_VSCRBAR:
-                boxW = std::min(boxW, g.desc.width > 0
-                                          ? int(g.desc.width)
-                                          : (g.desc.kind == GT_VSCRBAR ? m.vscrollWidth : 20));
-                break;
-            case GT_VSPACE_BAR:
-                x0 += (boxW - 8) / 2;
-                boxW = 8;
-                break;
-            default:
-                break;
-        }
-        g.rect = Rect(x0, boxY, std::max(1, boxW), std::max(1, h));
-        if (IsLeftLabelled(g.desc.kind) && !g.label.empty())
-            g.labelRect = Rect(x0 - labelWidth[g.desc.column], boxY, labelWidth[g.desc.column], h);
-        if (g.desc.kind == GT_LIST) {
-            auto geometry = GUI_Detail::ListLayout(skin, g);
-            g.visibleRows = std::max(1, geometry.rows);
-        }
-        if (g.desc.kind == GT_TEXTFIELD) {
-            Rect area = GUI_Detail::TextArea(skin, g);
-            g.visibleRows = std::max(1, area.height / std::max(1, fontHeight));
-        }
-    }
-
-    if (!(w.flags & GUI_WINDOW_NO_CLOSE)) {
-        const GUI_SkinPart* close = skin.Part(kPartWindowClose);
-        int size = close ? close->w : 16;
-        w.closeRect =
-            Rect(width - size - m.titleGadgetSep - 2, (w.titleHeight - size) / 2, size, size);
-    } else {
-        w.closeRect = Rect();
-    }
-    w.rect.width = width;
-    w.rect.height = height;
-    for (auto& g : w.gadgets)
-        if (g.desc.kind == GT_TEXTFIELD && (g.desc.flags & GUI_READONLY)) g.wrapDirty = true;
 }
 
 // Read-only text fields show their text word-wrapped to the field, leaving room for the

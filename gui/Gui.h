@@ -356,6 +356,9 @@ private:
     void BringToFront(GUI_Window* w);
     void MouseMove(int x, int y, bool report = true);
     void MouseDown(bool doubleClick, int modifiers);
+    // A press on gadget `g` (on number field button `button`, or -1) starts its kind's drag.
+    void PressGadget(GUI_Window& w, GUI_Gadget& g, int button, int x, int y, bool doubleClick,
+                     int modifiers);
     void MouseUp();
     void Wheel(int notches);
     void Key(int key, int character, int modifiers, bool repeat);

@@ -539,17 +539,20 @@ struct GUI_Painter {
     }
 
     void Draw(const GUI_Gadget& g, bool focused) const {
+        if (IsPushButton(g.desc.kind) || g.desc.kind == GT_WINDOW_MAXIMIZE)
+            Button(g);
+        else
+            Content(g, focused);
+        if (focused && Focusable(g)) {
+            Rect r = g.rect;
+            if (g.desc.kind == GT_CHECKBOX) r = Rect(r.x - 2, r.y, r.width + 4, r.height);
+            skin.DrawPart(kPartActiveBorder, kStateNormal, r);
+        }
+    }
+
+    // Every kind but the push buttons.
+    void Content(const GUI_Gadget& g, bool focused) const {
         switch (g.desc.kind) {
-            case GT_BUTTON:
-            case GT_MBUTTON:
-            case GT_SPEEDBUTTON:
-            case GT_SPEEDCHECKBUTTON:
-            case GT_SPEEDSELECTBUTTON:
-            case GT_CHECKBUTTON:
-            case GT_SELECTBUTTON:
-            case GT_WINDOW_MAXIMIZE:
-                Button(g);
-                break;
             case GT_CHECKBOX:
                 CheckBox(g);
                 break;
@@ -629,11 +632,6 @@ struct GUI_Painter {
             }
             default:
                 break;
-        }
-        if (focused && Focusable(g)) {
-            Rect r = g.rect;
-            if (g.desc.kind == GT_CHECKBOX) r = Rect(r.x - 2, r.y, r.width + 4, r.height);
-            skin.DrawPart(kPartActiveBorder, kStateNormal, r);
         }
     }
 };

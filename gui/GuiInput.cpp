@@ -21,26 +21,10 @@ GUI_Event ImageEvent(int type, const GUI_Window& w, const GUI_Gadget& g, int lx,
     return e;
 }
 
-bool IsToggle(GUI_GadgetKind k) {
-    return k == GT_CHECKBOX || k == GT_CHECKBUTTON || k == GT_SPEEDCHECKBUTTON;
-}
-
-bool IsButtonLike(GUI_GadgetKind k) {
-    switch (k) {
-        case GT_BUTTON:
-        case GT_MBUTTON:
-        case GT_SPEEDBUTTON:
-        case GT_SPEEDCHECKBUTTON:
-        case GT_SPEEDSELECTBUTTON:
-        case GT_CHECKBUTTON:
-        case GT_SELECTBUTTON:
-        case GT_CHECKBOX:
-        case GT_SELECTBOX:
-        case GT_WINDOW_MAXIMIZE:
-            return true;
-        default:
-            return false;
-    }
+// A text field's own scroll bar, beside its text.
+Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g) {
+    const int width = skin.Metrics().vscrollWidth;
+    return Rect(g.rect.Right() - 3 - width, g.rect.y + 3, width, g.rect.height - 6);
 }
 
 constexpr int kRepeatDelay = 40;  // timer steps before a held button repeats
@@ -230,107 +214,137 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
         if (Focusable(g) && w->focus != int(i)) ChangeFocus(*w, int(i));
         impl->dragGadget = int(i);
         impl->mouseInside = true;
-        if (IsButtonLike(g.desc.kind)) {
-            impl->drag = kDragButton;
-            impl->dragPart = modifiers;
+        PressGadget(*w, g, button, lx, ly, doubleClick, modifiers);
+        return;
+    }
+}
+
+void GUI::PressGadget(GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly, bool doubleClick,
+                      int modifiers) {
+    if (IsButtonLike(g.desc.kind)) {
+        impl->drag = kDragButton;
+        impl->dragPart = modifiers;
+        return;
+    }
+    switch (g.desc.kind) {
+        case GT_TEXTLINE:
+            GUI_Input::PressTextLine(*this, w, g, button, lx, ly, doubleClick, modifiers);
+            return;
+        case GT_TEXTFIELD:
+            GUI_Input::PressTextField(*this, w, g, lx, ly, modifiers);
+            return;
+        case GT_LIST:
+            GUI_Input::PressList(*this, w, g, lx, ly, doubleClick);
+            return;
+        case GT_HSLIDER:
+        case GT_VSLIDER:
+            GUI_Input::PressSlider(*this, w, g, lx, ly);
+            return;
+        case GT_HSCRBAR:
+        case GT_VSCRBAR:
+            PressScrollBar(ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max,
+                                        g.desc.page, g.value),
+                           lx, ly);
+            return;
+        case GT_IMAGE:
+            GUI_Input::PressImage(*this, w, g, lx, ly, doubleClick, modifiers);
+            return;
+        case GT_WINDOW_RESIZE:
+            impl->drag = kDragResize;
+            impl->dragOffset = DRELM_Point(w.rect.Right() - impl->mouse.x, 0);
+            return;
+        default:
+            impl->drag = kDragNone;
+            return;
+    }
+}
+
+int GUI_Detail::NumberButtonDelta(const GUI_Gadget& g, int button) {
+    const int step = std::max(1, g.desc.step);
+    const bool fine = (g.desc.flags & GUI_FINE) != 0;
+    const int deltas[4] = {-step, fine ? -1 : -step, fine ? 1 : step, step};
+    return deltas[std::clamp(button, 0, 3)];
+}
+
+void GUI_Input::PressTextLine(GUI& gui, GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly,
+                              bool doubleClick, int modifiers) {
+    GUI::Impl& impl = *gui.impl;
+    if (button >= 0) {
+        impl.drag = kDragNumberButton;
+        impl.dragPart = button;
+        gui.StepNumber(w, g, NumberButtonDelta(g, button));
+        return;
+    }
+    if (g.desc.flags & GUI_READONLY) return;
+    if (doubleClick) {
+        g.edit.SelectAll();
+        impl.drag = kDragNone;
+        return;
+    }
+    impl.drag = kDragText;
+    DragText(gui, g, lx, ly);
+    if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
+}
+
+void GUI_Input::PressTextField(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
+                               int modifiers) {
+    (void)w;
+    const int lines = g.edit.LineCount();
+    if (lines > g.visibleRows) {
+        const Rect bar = TextFieldScrollBar(gui.skin, g);
+        if (bar.Contains(lx, ly)) {
+            gui.PressScrollBar(
+                ScrollLayout(gui.skin, bar, true, lines, g.visibleRows, g.scrollLine), lx, ly);
             return;
         }
-        switch (g.desc.kind) {
-            case GT_TEXTLINE:
-                if (button >= 0) {
-                    impl->drag = kDragNumberButton;
-                    impl->dragPart = button;
-                    const int step = std::max(1, g.desc.step);
-                    const int deltas[4] = {-step, (g.desc.flags & GUI_FINE) ? -1 : -step,
-                                           (g.desc.flags & GUI_FINE) ? 1 : step, step};
-                    StepNumber(*w, g, deltas[button]);
-                    return;
-                }
-                if (g.desc.flags & GUI_READONLY) return;
-                impl->drag = kDragText;
-                if (doubleClick) {
-                    g.edit.SelectAll();
-                    impl->drag = kDragNone;
-                } else {
-                    DragTo(*w, g, lx, ly);
-                    if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
-                }
-                return;
-            case GT_TEXTFIELD: {
-                int lines = g.edit.LineCount();
-                if (lines > g.visibleRows) {
-                    Rect sr(g.rect.Right() - 3 - skin.Metrics().vscrollWidth, g.rect.y + 3,
-                            skin.Metrics().vscrollWidth, g.rect.height - 6);
-                    if (sr.Contains(lx, ly)) {
-                        auto s = ScrollLayout(skin, sr, true, lines, g.visibleRows, g.scrollLine);
-                        PressScrollBar(s, lx, ly);
-                        return;
-                    }
-                }
-                impl->drag = kDragText;
-                DragTo(*w, g, lx, ly);
-                if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
-                return;
-            }
-            case GT_LIST: {
-                auto l = ListLayout(skin, g);
-                if (!l.scroll.IsEmpty() && l.scroll.Contains(lx, ly)) {
-                    auto s = ScrollLayout(skin, l.scroll, true, int(g.entries.size()), l.rows,
-                                          g.scrollTop);
-                    PressScrollBar(s, lx, ly);
-                    return;
-                }
-                if (!l.inner.Contains(lx, ly)) return;
-                int entry = g.scrollTop + (ly - l.inner.y) / l.rowHeight;
-                if (entry >= int(g.entries.size())) return;
-                impl->drag = kDragList;
-                if (entry != g.value) {
-                    w->SetListSelection(g.number, entry);
-                    Post(GUI_EVENT_LIST, w, g.number, entry);
-                }
-                if (doubleClick) {
-                    Post(GUI_EVENT_LIST_ACTIVATED, w, g.number, entry);
-                    impl->drag = kDragNone;
-                }
-                return;
-            }
-            case GT_HSLIDER:
-            case GT_VSLIDER: {
-                Rect grip = SliderGrip(skin, g);
-                impl->drag = kDragSliderGrip;
-                if (grip.Contains(lx, ly)) {
-                    impl->dragOffset =
-                        DRELM_Point(lx - grip.x - grip.width / 2, ly - grip.y - grip.height / 2);
-                } else {
-                    impl->dragOffset = DRELM_Point(0, 0);
-                    DragTo(*w, g, lx, ly);
-                }
-                return;
-            }
-            case GT_HSCRBAR:
-            case GT_VSCRBAR: {
-                auto s = ScrollLayout(skin, g.rect, g.desc.kind == GT_VSCRBAR, g.desc.max,
-                                      g.desc.page, g.value);
-                PressScrollBar(s, lx, ly);
-                return;
-            }
-            case GT_IMAGE: {
-                impl->drag = kDragImage;
-                GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_DOWN, *w, g, lx, ly);
-                e.repeat = doubleClick;
-                e.modifiers = modifiers;
-                PostEvent(e);
-                return;
-            }
-            case GT_WINDOW_RESIZE:
-                impl->drag = kDragResize;
-                impl->dragOffset = DRELM_Point(w->rect.Right() - impl->mouse.x, 0);
-                return;
-            default:
-                impl->drag = kDragNone;
-                return;
-        }
     }
+    gui.impl->drag = kDragText;
+    DragText(gui, g, lx, ly);
+    if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
+}
+
+void GUI_Input::PressList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
+                          bool doubleClick) {
+    const ListGeometry l = ListLayout(gui.skin, g);
+    if (!l.scroll.IsEmpty() && l.scroll.Contains(lx, ly)) {
+        gui.PressScrollBar(
+            ScrollLayout(gui.skin, l.scroll, true, int(g.entries.size()), l.rows, g.scrollTop), lx,
+            ly);
+        return;
+    }
+    if (!l.inner.Contains(lx, ly)) return;
+    const int entry = g.scrollTop + (ly - l.inner.y) / l.rowHeight;
+    if (entry >= int(g.entries.size())) return;
+    gui.impl->drag = kDragList;
+    if (entry != g.value) {
+        w.SetListSelection(g.number, entry);
+        gui.Post(GUI_EVENT_LIST, &w, g.number, entry);
+    }
+    if (doubleClick) {
+        gui.Post(GUI_EVENT_LIST_ACTIVATED, &w, g.number, entry);
+        gui.impl->drag = kDragNone;
+    }
+}
+
+void GUI_Input::PressSlider(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
+    const Rect grip = SliderGrip(gui.skin, g);
+    gui.impl->drag = kDragSliderGrip;
+    if (grip.Contains(lx, ly)) {
+        gui.impl->dragOffset =
+            DRELM_Point(lx - grip.x - grip.width / 2, ly - grip.y - grip.height / 2);
+    } else {
+        gui.impl->dragOffset = DRELM_Point(0, 0);
+        DragSlider(gui, w, g, lx, ly);
+    }
+}
+
+void GUI_Input::PressImage(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick,
+                           int modifiers) {
+    gui.impl->drag = kDragImage;
+    GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_DOWN, w, g, lx, ly);
+    e.repeat = doubleClick;
+    e.modifiers = modifiers;
+    gui.PostEvent(e);
 }
 
 void GUI::PressScrollBar(const ScrollGeometry& s, int lx, int ly) {
@@ -348,99 +362,18 @@ void GUI::PressScrollBar(const ScrollGeometry& s, int lx, int ly) {
 
 void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
     switch (impl->drag) {
-        case kDragText: {
-            const DRELM_Font* font = GadgetFont(skin, g);
-            if (!font) return;
-            Rect area = TextArea(skin, g);
-            int line = 0;
-            if (g.desc.kind == GT_TEXTFIELD) {
-                line = std::clamp(g.scrollLine + (ly - area.y) / std::max(1, font->Height()), 0,
-                                  g.edit.LineCount() - 1);
-            }
-            const std::string& text = g.edit.Text();
-            int start = g.edit.LineStart(line);
-            int end =
-                line + 1 < g.edit.LineCount() ? g.edit.LineStart(line + 1) - 1 : int(text.size());
-            int target = lx - area.x + (g.desc.kind == GT_TEXTLINE ? g.scrollX : 0);
-            int best = start;
-            for (int p = start; p <= end; ++p) {
-                if (p < end && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
-                int wdt = font->TextPartWidth(text.c_str(), start, p - start);
-                if (wdt - target > 0) {
-                    int prev = font->TextPartWidth(text.c_str(), start, best - start);
-                    if (target - prev > wdt - target) best = p;
-                    break;
-                }
-                best = p;
-            }
-            g.edit.SetCursor(best, true);
-            EnsureCursorVisible(g);
+        case kDragText:
+            GUI_Input::DragText(*this, g, lx, ly);
             return;
-        }
-        case kDragList: {
-            auto l = ListLayout(skin, g);
-            int entry = g.scrollTop + (ly - l.inner.y) / std::max(1, l.rowHeight);
-            if (ly < l.inner.y) entry = g.scrollTop - 1;
-            entry = std::clamp(entry, 0, int(g.entries.size()) - 1);
-            if (entry >= 0 && entry != g.value) {
-                w.SetListSelection(g.number, entry);
-                Post(GUI_EVENT_LIST, &w, g.number, entry);
-            }
+        case kDragList:
+            GUI_Input::DragList(*this, w, g, ly);
             return;
-        }
-        case kDragSliderGrip: {
-            Rect grip = SliderGrip(skin, g);
-            const int range = g.desc.max - g.desc.min;
-            int v;
-            if (g.desc.kind == GT_VSLIDER) {
-                int track = std::max(1, g.rect.height - grip.height);
-                int pos =
-                    std::clamp(ly - impl->dragOffset.y - g.rect.y - grip.height / 2, 0, track);
-                v = g.desc.max - int((int64_t(pos) * range + track / 2) / track);
-            } else {
-                int track = std::max(1, g.rect.width - grip.width);
-                int pos = std::clamp(lx - impl->dragOffset.x - g.rect.x - grip.width / 2, 0, track);
-                v = g.desc.min + int((int64_t(pos) * range + track / 2) / track);
-            }
-            if (v != g.value) {
-                g.value = v;
-                Post(GUI_EVENT_SLIDER, &w, g.number, v);
-            }
+        case kDragSliderGrip:
+            GUI_Input::DragSlider(*this, w, g, lx, ly);
             return;
-        }
-        case kDragScrollGrip: {
-            Rect track;
-            int total, page;
-            bool vertical = true;
-            if (g.desc.kind == GT_LIST) {
-                auto l = ListLayout(skin, g);
-                track = l.scroll;
-                total = int(g.entries.size());
-                page = l.rows;
-            } else if (g.desc.kind == GT_TEXTFIELD) {
-                track = Rect(g.rect.Right() - 3 - skin.Metrics().vscrollWidth, g.rect.y + 3,
-                             skin.Metrics().vscrollWidth, g.rect.height - 6);
-                total = g.edit.LineCount();
-                page = g.visibleRows;
-            } else {
-                track = g.rect;
-                total = g.desc.max;
-                page = g.desc.page;
-                vertical = g.desc.kind == GT_VSCRBAR;
-            }
-            auto s = ScrollLayout(skin, track, vertical, total, page, 0);
-            int length = vertical ? track.height - 2 * s.less.height - s.grip.height
-                                  : track.width - 2 * s.less.width - s.grip.width;
-            int pos = vertical ? ly - impl->dragOffset.y - (track.y + s.less.height)
-                               : lx - impl->dragOffset.x - (track.x + s.less.width);
-            int range = std::max(0, total - page);
-            int value =
-                length > 0
-                    ? int((int64_t(std::clamp(pos, 0, length)) * range + length / 2) / length)
-                    : 0;
-            ScrollTo(w, g, value);
+        case kDragScrollGrip:
+            GUI_Input::DragScrollGrip(*this, w, g, lx, ly);
             return;
-        }
         case kDragImage: {
             GUI_Event e = ImageEvent(GUI_EVENT_IMAGE_MOVE, w, g, lx, ly);
             e.value = 1;  // the button is held
@@ -450,6 +383,98 @@ void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
         default:
             return;
     }
+}
+
+// The cursor goes to the character boundary nearest the mouse, on the line under it.
+void GUI_Input::DragText(GUI& gui, GUI_Gadget& g, int lx, int ly) {
+    const DRELM_Font* font = GadgetFont(gui.skin, g);
+    if (!font) return;
+    const Rect area = TextArea(gui.skin, g);
+    int line = 0;
+    if (g.desc.kind == GT_TEXTFIELD)
+        line = std::clamp(g.scrollLine + (ly - area.y) / std::max(1, font->Height()), 0,
+                          g.edit.LineCount() - 1);
+    const std::string& text = g.edit.Text();
+    const int start = g.edit.LineStart(line);
+    const int end =
+        line + 1 < g.edit.LineCount() ? g.edit.LineStart(line + 1) - 1 : int(text.size());
+    const int target = lx - area.x + (g.desc.kind == GT_TEXTLINE ? g.scrollX : 0);
+    int best = start;
+    for (int p = start; p <= end; ++p) {
+        if (p < end && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
+        const int width = font->TextPartWidth(text.c_str(), start, p - start);
+        if (width - target > 0) {
+            const int previous = font->TextPartWidth(text.c_str(), start, best - start);
+            if (target - previous > width - target) best = p;
+            break;
+        }
+        best = p;
+    }
+    g.edit.SetCursor(best, true);
+    gui.EnsureCursorVisible(g);
+}
+
+void GUI_Input::DragList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int ly) {
+    const ListGeometry l = ListLayout(gui.skin, g);
+    int entry = g.scrollTop + (ly - l.inner.y) / std::max(1, l.rowHeight);
+    if (ly < l.inner.y) entry = g.scrollTop - 1;
+    entry = std::clamp(entry, 0, int(g.entries.size()) - 1);
+    if (entry >= 0 && entry != g.value) {
+        w.SetListSelection(g.number, entry);
+        gui.Post(GUI_EVENT_LIST, &w, g.number, entry);
+    }
+}
+
+void GUI_Input::DragSlider(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
+    const Rect grip = SliderGrip(gui.skin, g);
+    const DRELM_Point offset = gui.impl->dragOffset;
+    const int range = g.desc.max - g.desc.min;
+    int v;
+    if (g.desc.kind == GT_VSLIDER) {
+        const int track = std::max(1, g.rect.height - grip.height);
+        const int pos = std::clamp(ly - offset.y - g.rect.y - grip.height / 2, 0, track);
+        v = g.desc.max - int((int64_t(pos) * range + track / 2) / track);
+    } else {
+        const int track = std::max(1, g.rect.width - grip.width);
+        const int pos = std::clamp(lx - offset.x - g.rect.x - grip.width / 2, 0, track);
+        v = g.desc.min + int((int64_t(pos) * range + track / 2) / track);
+    }
+    if (v != g.value) {
+        g.value = v;
+        gui.Post(GUI_EVENT_SLIDER, &w, g.number, v);
+    }
+}
+
+// The grip of a scroll bar: a list's or text field's own, or a scroll bar gadget.
+void GUI_Input::DragScrollGrip(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
+    Rect track;
+    int total, page;
+    bool vertical = true;
+    if (g.desc.kind == GT_LIST) {
+        const ListGeometry l = ListLayout(gui.skin, g);
+        track = l.scroll;
+        total = int(g.entries.size());
+        page = l.rows;
+    } else if (g.desc.kind == GT_TEXTFIELD) {
+        track = TextFieldScrollBar(gui.skin, g);
+        total = g.edit.LineCount();
+        page = g.visibleRows;
+    } else {
+        track = g.rect;
+        total = g.desc.max;
+        page = g.desc.page;
+        vertical = g.desc.kind == GT_VSCRBAR;
+    }
+    const ScrollGeometry s = ScrollLayout(gui.skin, track, vertical, total, page, 0);
+    const DRELM_Point offset = gui.impl->dragOffset;
+    const int length = vertical ? track.height - 2 * s.less.height - s.grip.height
+                                : track.width - 2 * s.less.width - s.grip.width;
+    const int pos = vertical ? ly - offset.y - (track.y + s.less.height)
+                             : lx - offset.x - (track.x + s.less.width);
+    const int range = std::max(0, total - page);
+    const int value =
+        length > 0 ? int((int64_t(std::clamp(pos, 0, length)) * range + length / 2) / length) : 0;
+    gui.ScrollTo(w, g, value);
 }
 
 void GUI::ScrollTo(GUI_Window& w, GUI_Gadget& g, int position) {
@@ -678,227 +703,6 @@ void GUI::Key(int key, int character, int modifiers, bool repeat) {
             }
 }
 
-bool GUI::GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int modifiers) {
-    const bool shift = (modifiers & DRELM_MOD_SHIFT) != 0;
-    const bool ctrl = (modifiers & DRELM_MOD_CTRL) != 0;
-    const bool alt = (modifiers & DRELM_MOD_ALT) != 0;
-    const bool isReturn = key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER;
-    switch (g.desc.kind) {
-        case GT_TEXTLINE:
-        case GT_TEXTFIELD: {
-            const bool field = g.desc.kind == GT_TEXTFIELD;
-            const bool readOnly = (g.desc.flags & GUI_READONLY) != 0;
-            GUI_TextEdit& e = g.edit;
-            bool changed = false;
-            if (isReturn && !field) {
-                if (g.numeric) CommitNumber(w, g);
-                Post(GUI_EVENT_TEXT_ENTERED, &w, g.number, g.value);
-                return true;
-            }
-            switch (key) {
-                case DRELM_KEY_LEFT:
-                    ctrl ? e.WordLeft(shift) : e.Left(shift);
-                    break;
-                case DRELM_KEY_RIGHT:
-                    ctrl ? e.WordRight(shift) : e.Right(shift);
-                    break;
-                case DRELM_KEY_HOME:
-                    ctrl ? e.TextStart(shift) : e.Home(shift);
-                    break;
-                case DRELM_KEY_END:
-                    ctrl ? e.TextEnd(shift) : e.End(shift);
-                    break;
-                case DRELM_KEY_UP:
-                    if (g.numeric)
-                        StepNumber(w, g, std::max(1, g.desc.step));
-                    else if (field)
-                        readOnly ? ScrollTo(w, g, g.scrollLine - 1) : e.Up(shift);
-                    else
-                        return false;
-                    break;
-                case DRELM_KEY_DOWN:
-                    if (g.numeric)
-                        StepNumber(w, g, -std::max(1, g.desc.step));
-                    else if (field)
-                        readOnly ? ScrollTo(w, g, g.scrollLine + 1) : e.Down(shift);
-                    else
-                        return false;
-                    break;
-                case DRELM_KEY_PAGEUP:
-                    if (!field) return false;
-                    if (readOnly)
-                        ScrollTo(w, g, g.scrollLine - g.visibleRows);
-                    else
-                        for (int i = 0; i < g.visibleRows; ++i) e.Up(shift);
-                    break;
-                case DRELM_KEY_PAGEDOWN:
-                    if (!field) return false;
-                    if (readOnly)
-                        ScrollTo(w, g, g.scrollLine + g.visibleRows);
-                    else
-                        for (int i = 0; i < g.visibleRows; ++i) e.Down(shift);
-                    break;
-                case DRELM_KEY_BACKSPACE:
-                    changed = !readOnly && e.Backspace();
-                    break;
-                case DRELM_KEY_DELETE:
-                    if (shift && !readOnly) {
-                        SetClipboardText(e.SelectedText());
-                        changed = e.DeleteSelection();
-                    } else {
-                        changed = !readOnly && e.Delete();
-                    }
-                    break;
-                case DRELM_KEY_INSERT:
-                    if (ctrl)
-                        SetClipboardText(e.SelectedText());
-                    else if (shift && !readOnly)
-                        changed = e.Insert(ClipboardText());
-                    else
-                        return false;
-                    break;
-                default:
-                    if (ctrl && !alt) {
-                        if (key == DRELM_KEY_A)
-                            e.SelectAll();
-                        else if (key == DRELM_KEY_C) {
-                            if (e.HasSelection()) SetClipboardText(e.SelectedText());
-                        } else if (key == DRELM_KEY_X) {
-                            if (e.HasSelection() && !readOnly) {
-                                SetClipboardText(e.SelectedText());
-                                changed = e.DeleteSelection();
-                            }
-                        } else if (key == DRELM_KEY_V) {
-                            if (!readOnly) changed = e.Insert(ClipboardText());
-                        } else
-                            return false;
-                        break;
-                    }
-                    if (field && isReturn) {
-                        if (readOnly) return false;
-                        changed = e.Insert("\n");
-                        break;
-                    }
-                    if (character >= 32 && character != 127 && !alt) {
-                        if (readOnly) return false;
-                        changed = e.InsertCharacter(char32_t(uint16_t(character)));
-                        if (!changed && g.numeric) return true;  // refused by the format
-                        break;
-                    }
-                    return false;
-            }
-            if (changed)
-                TextChanged(w, g);
-            else
-                EnsureCursorVisible(g);
-            return true;
-        }
-        case GT_LIST: {
-            auto l = ListLayout(skin, g);
-            const int count = int(g.entries.size());
-            if (count == 0) return false;
-            int target = g.value;
-            switch (key) {
-                case DRELM_KEY_UP:
-                    target = g.value < 0 ? 0 : g.value - 1;
-                    break;
-                case DRELM_KEY_DOWN:
-                    target = g.value + 1;
-                    break;
-                case DRELM_KEY_PAGEUP:
-                    target = std::max(0, g.value) - l.rows;
-                    break;
-                case DRELM_KEY_PAGEDOWN:
-                    target = std::max(0, g.value) + l.rows;
-                    break;
-                case DRELM_KEY_HOME:
-                    target = 0;
-                    break;
-                case DRELM_KEY_END:
-                    target = count - 1;
-                    break;
-                default:
-                    if (isReturn && g.value >= 0) {
-                        Post(GUI_EVENT_LIST_ACTIVATED, &w, g.number, g.value);
-                        return true;
-                    }
-                    return false;
-            }
-            target = std::clamp(target, 0, count - 1);
-            if (target != g.value) {
-                w.SetListSelection(g.number, target);
-                Post(GUI_EVENT_LIST, &w, g.number, target);
-            }
-            return true;
-        }
-        case GT_SELECTBOX:
-            if (key == DRELM_KEY_SPACE || key == DRELM_KEY_DOWN) {
-                Activate(w, g, 0);
-                return true;
-            }
-            if (key == DRELM_KEY_UP) {
-                Activate(w, g, DRELM_MOD_SHIFT);
-                return true;
-            }
-            return false;
-        case GT_HSLIDER:
-        case GT_VSLIDER:
-        case GT_HSCRBAR:
-        case GT_VSCRBAR: {
-            const bool scroll = g.desc.kind == GT_HSCRBAR || g.desc.kind == GT_VSCRBAR;
-            const int range = scroll ? g.desc.max - g.desc.page : g.desc.max - g.desc.min;
-            const int big = std::max(1, scroll ? g.desc.page : range / 10);
-            int v = g.value;
-            const bool up = g.desc.kind == GT_VSLIDER;  // a vertical slider grows upwards
-            switch (key) {
-                case DRELM_KEY_LEFT:
-                    v -= 1;
-                    break;
-                case DRELM_KEY_RIGHT:
-                    v += 1;
-                    break;
-                case DRELM_KEY_UP:
-                    v += up ? 1 : -1;
-                    break;
-                case DRELM_KEY_DOWN:
-                    v += up ? -1 : 1;
-                    break;
-                case DRELM_KEY_PAGEUP:
-                    v -= big;
-                    break;
-                case DRELM_KEY_PAGEDOWN:
-                    v += big;
-                    break;
-                case DRELM_KEY_HOME:
-                    v = scroll ? 0 : g.desc.min;
-                    break;
-                case DRELM_KEY_END:
-                    v = scroll ? range : g.desc.max;
-                    break;
-                default:
-                    return false;
-            }
-            if (scroll) {
-                ScrollTo(w, g, v);
-            } else {
-                v = std::clamp(v, g.desc.min, g.desc.max);
-                if (v != g.value) {
-                    g.value = v;
-                    Post(GUI_EVENT_SLIDER, &w, g.number, v);
-                }
-            }
-            return true;
-        }
-        default:
-            if (IsButtonLike(g.desc.kind) &&
-                (key == DRELM_KEY_SPACE || (isReturn && !IsToggle(g.desc.kind)))) {
-                Activate(w, g, 0);
-                return true;
-            }
-            return false;
-    }
-}
-
 // ---------------------------------------------------------------------------------------
 // Clock
 // ---------------------------------------------------------------------------------------
@@ -910,10 +714,7 @@ void GUI::RepeatAction() {
     const int lx = impl->mouse.x - w->rect.x, ly = impl->mouse.y - w->rect.y;
     if (impl->drag == kDragNumberButton) {
         if (!g.buttons[impl->dragPart].Contains(lx, ly)) return;
-        const int step = std::max(1, g.desc.step);
-        const int deltas[4] = {-step, (g.desc.flags & GUI_FINE) ? -1 : -step,
-                               (g.desc.flags & GUI_FINE) ? 1 : step, step};
-        StepNumber(*w, g, deltas[impl->dragPart]);
+        StepNumber(*w, g, NumberButtonDelta(g, impl->dragPart));
         return;
     }
     if (impl->drag != kDragScrollArrow) return;

@@ -83,7 +83,62 @@ std::vector<std::string> SplitLines(const std::string& text);
 const DRELM_Font* GadgetFont(const GUI_Skin& skin, const GUI_Gadget& g);
 // Text field: the inner text area and the line height.
 Quelm::Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g);
+// `text` cut at every `separator` (nothing for null, one empty part for "").
+std::vector<std::string> Split(const char* text, char separator);
+// Word-wraps `text` (which may hold line feeds) to `width` pixels.
+std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, int width);
 // The part state of a gadget for drawing.
 int ScrollMax(const GUI_Gadget& g, int rows);
 
+// Kinds that switch on and off by themselves.
+inline bool IsToggle(GUI_GadgetKind k) {
+    return k == GT_CHECKBOX || k == GT_CHECKBUTTON || k == GT_SPEEDCHECKBUTTON;
+}
+// The push buttons, plain, small, flat and those that stay in.
+inline bool IsPushButton(GUI_GadgetKind k) {
+    return k == GT_BUTTON || k == GT_MBUTTON || k == GT_SPEEDBUTTON || k == GT_SPEEDCHECKBUTTON ||
+           k == GT_SPEEDSELECTBUTTON || k == GT_CHECKBUTTON || k == GT_SELECTBUTTON;
+}
+// Kinds that act when clicked or when Space is pressed on them.
+inline bool IsButtonLike(GUI_GadgetKind k) {
+    return IsPushButton(k) || k == GT_CHECKBOX || k == GT_SELECTBOX || k == GT_WINDOW_MAXIMIZE;
+}
+// The change of a number field's button: fine minus, minus, plus, fine plus.
+int NumberButtonDelta(const GUI_Gadget& g, int button);
+
 }  // namespace GUI_Detail
+
+// The mouse presses, drags and keys of each kind of gadget (GuiInput.cpp, GuiKeys.cpp).
+// The press starts the drag its kind has; a key handler gives back whether it took the key.
+struct GUI_Input {
+    static void PressTextLine(GUI& gui, GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly,
+                              bool doubleClick, int modifiers);
+    static void PressTextField(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
+                               int modifiers);
+    static void PressList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick);
+    static void PressSlider(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly);
+    static void PressImage(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick,
+                           int modifiers);
+
+    static void DragText(GUI& gui, GUI_Gadget& g, int lx, int ly);
+    static void DragList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int ly);
+    static void DragSlider(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly);
+    static void DragScrollGrip(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly);
+
+    static bool TextKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int key, int character,
+                        int modifiers);
+    // What a key did to a text gadget.
+    enum class TextKeyResult {
+        kNotTaken,  // the key is for someone else
+        kMoved,     // the cursor or the view moved
+        kChanged,   // the text changed
+        kRefused,   // a number field's format refused a character: nothing else happens
+    };
+    static TextKeyResult TextMoveKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int key,
+                                     int modifiers);
+    static TextKeyResult TextEditKey(GUI& gui, GUI_Gadget& g, int key, int character,
+                                     int modifiers);
+    static TextKeyResult TextShortcut(GUI& gui, GUI_Gadget& g, int key);
+    static bool ListKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int key);
+    static bool SliderKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int key);
+};

@@ -574,8 +574,7 @@ bool ImportBasic(Module& target, const uint8_t* data, size_t size, const BasicDi
     for (uint8_t& i : options.instruments) i &= 15;
 
     const std::string text = PrepareText(data, size);
-    auto module = std::make_unique<Module>();
-    module->Clear(options.chip.chipType, options.chip.frequencyDivider);
+    ModuleLease module(options.chip.chipType, options.chip.frequencyDivider);
     auto converter = std::make_unique<BasicConverter>(*module, options);
     converter->Run(text);
     target = *module;

@@ -42,8 +42,10 @@ std::vector<uint8_t> ReadWholeFile(FILE* file, size_t limit) {
     if (static_cast<unsigned long>(length) > limit)
         throw FileIOException("ReadWholeFile(): File too large");
     std::vector<uint8_t> data(static_cast<size_t>(length));
-    const size_t got = data.empty() ? 0 : std::fread(data.data(), 1, data.size(), file);
-    data.resize(got);
+    // Fewer bytes than the file had a moment ago is a read error or a file cut while being
+    // read; either way the song would be imported from part of it.
+    if (!data.empty() && std::fread(data.data(), 1, data.size(), file) != data.size())
+        throw FileIOException("ReadWholeFile(): Can't read file");
     return data;
 }
 

@@ -88,9 +88,16 @@ struct VgmOptions {
 };
 using VgmDialog = std::function<bool(const VgmProbe&, VgmOptions&)>;
 
+// The longest log read: more than a full module's worth of frames even for logs padded
+// with sample data blocks.
+constexpr size_t kMaxVgmLogBytes = 256u << 20;
+extern const char* const kVgmTooLarge;  // "The VGM log is too large."
+
 // Reads a plain or gzip-compressed log whole through zlib. Throws an Exception without
-// message when the file cannot be opened or is no VGM log.
-std::vector<uint8_t> ReadVgmFile(const std::string& path);
+// message when the file cannot be opened or is no VGM log, FileIOException when a read
+// fails or compressed data is damaged, and Exception(kVgmTooLarge) when the (uncompressed)
+// log is longer than `limit` bytes. A compressed stream that is cut short gives what it had.
+std::vector<uint8_t> ReadVgmFile(const std::string& path, size_t limit = kMaxVgmLogBytes);
 // Throws an Exception without message when the data does not start with "Vgm ".
 VgmProbe ProbeVgm(const uint8_t* data, size_t size);
 // Converts an uncompressed log held in memory.

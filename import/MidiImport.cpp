@@ -12,8 +12,8 @@
 #include <memory>
 #include <queue>
 
+#include "app/ByteReader.h"
 #include "app/Exceptions.h"
-#include "import/ByteReader.h"
 #include "import/Importers.h"
 
 namespace {
@@ -48,6 +48,7 @@ struct VoiceCell {
 };
 struct VoiceLine {
     VoiceCell voice[kVoices];
+    uint16_t sounding;  // bit v set when voice v has a volume above 0
 };
 
 class MidiConverter {
@@ -58,7 +59,6 @@ public:
         fps = options.chip.chipType == 1 ? 50 : 60;
         FindTracks(trackCount);
         lines.emplace_back();
-        std::memset(&lines.back(), 0, sizeof(VoiceLine));
     }
 
     void Run();
@@ -71,7 +71,11 @@ private:
     void HandleMeta(Track& track);
     void StartVoice(uint8_t channel, uint8_t note, uint8_t velocity);
     void ReleaseVoice(uint8_t channel, uint8_t note, uint8_t velocity);
-    void ProduceFrame();
+    // Ends the frame's line: voice levels move by their rates and the sounding voices are
+    // written. True when a level moved.
+    bool ProduceFrame();
+    void ProduceFrames(uint64_t count);
+    void NextLine();
 
     const uint8_t* data;
     const size_t size;
@@ -223,12 +227,15 @@ void MidiConverter::HandleEvent(Track& track) {
     track.position = in.Position();
 }
 
-void MidiConverter::ProduceFrame() {
+bool MidiConverter::ProduceFrame() {
+    bool moved = false;
     for (Voice& v : voices) {
+        const uint8_t before = v.level;
         if (v.on)
             v.level = static_cast<uint8_t>(std::min(v.level + v.rate, 127));
         else
             v.level = static_cast<uint8_t>(std::max(v.level - v.rate, 0));
+        moved |= v.level != before;
     }
     VoiceLine& line = lines.back();
     for (int s = 0; s < kVoices; ++s) {
@@ -240,13 +247,31 @@ void MidiConverter::ProduceFrame() {
             line.voice[s].volume = static_cast<uint8_t>(volume);
             line.voice[s].instrument = options.map[v.channel].instrument;
             line.voice[s].channel = v.channel;
+            line.sounding = static_cast<uint16_t>(line.sounding | 1u << s);
         }
     }
-    if (lines.size() < kMaxFrames) {
-        lines.emplace_back();
-        std::memset(&lines.back(), 0, sizeof(VoiceLine));
-    } else {
+    NextLine();
+    return moved;
+}
+
+void MidiConverter::NextLine() {
+    if (lines.size() < kMaxFrames)
+        lines.emplace_back();  // value-initialised: every cell 0
+    else
         full = true;
+}
+
+void MidiConverter::ProduceFrames(uint64_t count) {
+    while (count > 0 && !full) {
+        --count;
+        if (ProduceFrame()) continue;
+        // No level moved, so until the next event every frame is the line just made: a
+        // long pause costs a copy per line, not the voices' arithmetic.
+        const VoiceLine steady = lines[lines.size() - 2];
+        for (; count > 0 && !full; --count) {
+            lines.back() = steady;
+            NextLine();
+        }
     }
 }
 
@@ -297,7 +322,8 @@ void MidiConverter::Run() {
             const double whole = std::floor(remainder);
             remainder -= whole;
             // Past a full module the frames are dropped, but the file is still read to its end.
-            for (double frames = whole; frames >= 1.0 && !full; frames -= 1.0) ProduceFrame();
+            if (whole >= 1.0)
+                ProduceFrames(whole < 1e12 ? static_cast<uint64_t>(whole) : kMaxFrames);
             now = track.next;
         }
         HandleEvent(track);
@@ -327,15 +353,21 @@ void MidiConverter::Fold(Module& module) const {
     for (size_t i = 0; i < total; ++i) {
         PatternLine& out = module.patterns[i / kMaxLines].lines[i % kMaxLines];
         const VoiceLine& in = lines[i];
+        // Long silences cost one test a line: nothing is written once every channel rests.
+        if (in.sounding == 0 && silent[0] && silent[1] && silent[2] && silent[3]) continue;
+        // The sounding voices of the line by target channel, in voice order.
+        int list[kChannels][kVoices];
+        int counts[kChannels] = {};
+        for (unsigned left = in.sounding; left != 0; left &= left - 1) {
+            const int v = __builtin_ctz(left);
+            const int t = options.map[in.voice[v].channel].target;
+            list[t][counts[t]++] = v;
+        }
         for (int t = 0; t < kChannels; ++t) {
-            int list[kVoices];
-            int count = 0;
-            for (int v = 0; v < kVoices; ++v)
-                if (in.voice[v].volume > 0 && options.map[in.voice[v].channel].target == t)
-                    list[count++] = v;
+            const int count = counts[t];
             if (count > 0) {
                 if (turn[t] >= count) turn[t] = 0;
-                const VoiceCell& cell = in.voice[list[turn[t]]];
+                const VoiceCell& cell = in.voice[list[t][turn[t]]];
                 out.note[t] = cell.note;
                 out.detune[t] = 0;
                 out.volume[t] = cell.volume;
@@ -386,8 +418,7 @@ bool ImportMidi(Module& target, const uint8_t* data, size_t size, const MidiDial
         m.instrument &= 15;
     }
 
-    auto module = std::make_unique<Module>();
-    module->Clear(options.chip.chipType, options.chip.frequencyDivider);
+    ModuleLease module(options.chip.chipType, options.chip.frequencyDivider);
     MidiConverter converter(data + kHeaderSize, size - kHeaderSize, probe.tracks, probe.division,
                             options);
     converter.Run();

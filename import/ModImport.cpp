@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/ByteReader.h"
 #include "app/Exceptions.h"
-#include "import/ByteReader.h"
 #include "import/Importers.h"
 #include "import/NoteSearch.h"
 
@@ -393,8 +393,7 @@ bool ImportMod(Module& target, const uint8_t* data, size_t size, int channels,
     if (dialog && !dialog(probe, options)) return false;
     if (!options.chip.IsSet()) throw Exception(kChipSettingsMissing);
 
-    auto module = std::make_unique<Module>();
-    module->Clear(options.chip.chipType, options.chip.frequencyDivider);
+    ModuleLease module(options.chip.chipType, options.chip.frequencyDivider);
     module->title = probe.title;
     module->notes = probe.sampleNames;
     auto converter =

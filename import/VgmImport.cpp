@@ -13,19 +13,17 @@
 #include <cstring>
 #include <memory>
 
+#include "app/ByteReader.h"
 #include "app/Exceptions.h"
-#include "import/ByteReader.h"
 #include "import/Importers.h"
 #include "import/NoteSearch.h"
 #include "sound/PsgChip.h"
 
 namespace {
 
-constexpr uint32_t kMasterSystemClock = 3579545;
-// A log is never read past this many bytes: more than a full module's worth of frames even
-// for logs padded with sample data blocks.
-constexpr size_t kMaxLogBytes = 256u << 20;
-
+// The clocks the tone periods of a module are meant for, as its VGM export writes them.
+constexpr double kNtscClock = 3579545;
+constexpr double kPalClock = 3546893;
 class VgmConverter {
 public:
     VgmConverter(Module& module, const VgmProbe& probe, const ChipSettings& chip)
@@ -35,12 +33,15 @@ public:
         const PsgRegisters& r = chipModel.Registers();
         std::memcpy(lastPeriod, r.period, sizeof lastPeriod);
         std::memcpy(lastAttenuation, r.attenuation, sizeof lastAttenuation);
-        // Logs made for another clock (4 MHz home computers) keep their pitch: their periods
-        // are turned into the periods that give the same tones at the console's clock.
-        const double off = static_cast<double>(probe.clock) - kMasterSystemClock;
-        if (probe.clock != 0 &&
-            (off > 0.02 * kMasterSystemClock || off < -0.02 * kMasterSystemClock))
-            periodScale = static_cast<double>(kMasterSystemClock) / probe.clock;
+        // Logs made for another clock (4 MHz home computers, 2 MHz arcade boards) keep their
+        // pitch: their periods become those that give the same tones at the clock the
+        // module's chip runs at, which the 2x divider halves. Within 2 % the log is taken
+        // as made for this clock and its periods stay exactly as they were.
+        const double own = (chip.chipType == 1 ? kPalClock : kNtscClock) /
+                           (chip.frequencyDivider == 1 ? 2.0 : 1.0);
+        const double off = static_cast<double>(probe.clock) - own;
+        if (probe.clock != 0 && (off > 0.02 * own || off < -0.02 * own))
+            periodScale = own / probe.clock;
     }
 
     void Run(ByteReader& in);
@@ -213,8 +214,7 @@ bool ImportVgm(Module& target, const uint8_t* data, size_t size, const VgmDialog
     if (dialog && !dialog(probe, options)) return false;
     if (!options.chip.IsSet()) throw Exception(kChipSettingsMissing);
 
-    auto module = std::make_unique<Module>();
-    module->Clear(options.chip.chipType, options.chip.frequencyDivider);
+    ModuleLease module(options.chip.chipType, options.chip.frequencyDivider);
     // A truncated log gives the commands that are there.
     const size_t start = std::min<size_t>(probe.dataOffset, size);
     const size_t length = std::min<size_t>(probe.dataLength, size - start);
@@ -225,7 +225,9 @@ bool ImportVgm(Module& target, const uint8_t* data, size_t size, const VgmDialog
     return true;
 }
 
-std::vector<uint8_t> ReadVgmFile(const std::string& path) {
+const char* const kVgmTooLarge = "The VGM log is too large.";
+
+std::vector<uint8_t> ReadVgmFile(const std::string& path, size_t limit) {
     gzFile file = gzopen(path.c_str(), "rb");
     if (!file) throw Exception("");
     std::vector<uint8_t> data;
@@ -235,18 +237,20 @@ std::vector<uint8_t> ReadVgmFile(const std::string& path) {
             throw Exception("");
         if (gzseek(file, 0, SEEK_SET) != 0) throw Exception("");
         // Read in growing steps: the header's own length claims are not trusted for the
-        // allocation, and a compressed stream that ends early simply gives less.
+        // allocation. A compressed stream that simply ends early gives what it had (zlib
+        // reports that as an end, not an error); a failing read or damaged compressed data
+        // is an error, since the song would be cut where the damage is. One byte more than
+        // the limit is asked for, to tell a log of exactly the limit from a larger one.
         size_t chunk = 64 * 1024;
-        while (data.size() < kMaxLogBytes) {
+        for (;;) {
             const size_t before = data.size();
-            data.resize(before + chunk);
-            const int got = gzread(file, data.data() + before, static_cast<unsigned>(chunk));
-            if (got <= 0) {
-                data.resize(before);
-                break;
-            }
+            const size_t want = std::min(chunk, limit + 1 - before);
+            data.resize(before + want);
+            const int got = gzread(file, data.data() + before, static_cast<unsigned>(want));
+            if (got < 0) throw FileIOException("ReadVgmFile(): Can't read file");
             data.resize(before + static_cast<size_t>(got));
-            if (static_cast<size_t>(got) < chunk) break;
+            if (data.size() > limit) throw Exception(kVgmTooLarge);
+            if (static_cast<size_t>(got) < want) break;
             if (chunk < (8u << 20)) chunk *= 2;
         }
     } catch (...) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 // Note values.
@@ -124,7 +125,9 @@ public:
     std::string notes;
     Instrument instruments[16];
 
-    Module();
+    // A cleared module (see Clear), NTSC at 1x unless told otherwise.
+    Module() : Module(0, 0) {}
+    Module(uint8_t chipType, uint8_t frequencyDivider);
 
     // A new song: texts empty, every slot unused, one position playing pattern 0, which is
     // made as by MakePattern; speed 48, stereo 0xFF, instruments reset.
@@ -158,6 +161,25 @@ public:
     // sizes are patched in afterwards). Save goes through here; tools that keep the data in
     // memory or in a temporary call it directly. Throws FileIOException on a short write.
     void Write(FILE* file) const;
+};
+
+// A cleared module to build a new song in before it replaces another, for as long as the
+// lease lives. Its memory stays with the thread for the next lease: a new module's 1.8 MB
+// would otherwise be mapped, faulted in page by page and unmapped again for every file
+// loaded or imported. A lease taken while another is held gets a module of its own.
+class ModuleLease {
+public:
+    ModuleLease(uint8_t chipType, uint8_t frequencyDivider);
+    ~ModuleLease();
+    ModuleLease(const ModuleLease&) = delete;
+    ModuleLease& operator=(const ModuleLease&) = delete;
+
+    Module& operator*() const { return *module; }
+    Module* operator->() const { return module; }
+
+private:
+    std::unique_ptr<Module> own;  // only when the thread's module was taken
+    Module* module;
 };
 
 // Kinds of files Module::Load recognises.

@@ -58,7 +58,10 @@ constexpr uint8_t kFlagNote0 = 0x04;  // shifted left by the channel
 constexpr uint8_t kFlagEffects01 = 0x40;
 constexpr uint8_t kFlagEffects23 = 0x80;
 
-[[noreturn]] void Malformed() { throw Exception(""); }
+// Each check names itself, so a refused file says what was wrong with it.
+[[noreturn]] void Malformed(const char* check) {
+    throw Exception(std::string("Module::Load(): ") + check);
+}
 
 // ---- writing ----
 
@@ -150,7 +153,7 @@ struct LineReader {
             const uint8_t note = line.note[c];
             if (NoteCarriesDetune(note)) {
                 const int8_t detune = static_cast<int8_t>(Byte());
-                if (detune < -99 || detune > 99) Malformed();
+                if (detune < -99 || detune > 99) Malformed("Detune out of range");
                 line.detune[c] = detune;
             }
             if (NoteCarriesInstrument(note)) {
@@ -193,18 +196,21 @@ void ReadHead(IFFParser& parser, Module& module, int& version, bool (&used)[kMax
     parser.ReadNextBytes(&head, sizeof head);
     version = head.version;
     const int songLength = head.songLength[0] | head.songLength[1] << 8;
-    if (version < 1 || version > kFormatVersion) Malformed();
-    if (songLength < 1 || songLength > kMaxSongLength) Malformed();
-    if (head.repeatPosition >= songLength) Malformed();
-    if (head.reserved[0] != 0 || head.reserved[1] != 0) Malformed();
-    if (head.chipType > 1 || head.frequencyDivider > 1) Malformed();
+    if (version < 1 || version > kFormatVersion) Malformed("Unknown version");
+    if (songLength < 1 || songLength > kMaxSongLength) Malformed("Bad song length");
+    if (head.repeatPosition >= songLength) Malformed("Repeat position past the song");
+    if (head.reserved[0] != 0 || head.reserved[1] != 0) Malformed("Reserved bytes set");
+    if (head.chipType > 1) Malformed("Unknown chip type");
+    if (head.frequencyDivider > 1) Malformed("Unknown frequency divider");
 
     uint8_t extra[4] = {48, 0xFF, 0, 0};
     if (version >= 2) parser.ReadNextBytes(extra, sizeof extra);
     const uint8_t speed = extra[0];
     const uint8_t stereo = version >= 4 ? extra[1] : 0xFF;
 
-    module.Clear(head.chipType, head.frequencyDivider);
+    // The module is a cleared one (see LoadInto), so only the chip settings differ.
+    module.chipType = head.chipType;
+    module.frequencyDivider = head.frequencyDivider;
     module.songLength = static_cast<uint16_t>(songLength);
     parser.ReadNextBytes(module.orderList, songLength);
     module.repeatPosition = head.repeatPosition;
@@ -227,7 +233,7 @@ void ReadInstruments(IFFParser& parser, Module& module) {
         instrument.startVolume = record.startVolume;
         std::memcpy(instrument.delay, record.delay, 4);
         for (int phase = 0; phase < 5; ++phase) {
-            if ((record.vibrato[phase] >> 2) > 15) Malformed();
+            if ((record.vibrato[phase] >> 2) > 15) Malformed("Vibrato strength out of range");
             instrument.vibStrength[phase] = record.vibrato[phase] >> 2;
             instrument.vibSpeed[phase] = record.vibrato[phase] & 3;
         }
@@ -245,7 +251,7 @@ void ReadPatternHeaders(IFFParser& parser, Module& module, const bool (&used)[kM
         PatternRecord record;
         parser.ReadNextBytes(&record, sizeof record);
         parser.ReadString(name);
-        if (record.tactFlags & 0xFC) Malformed();
+        if (record.tactFlags & 0xFC) Malformed("Unknown tact flags");
         Pattern& pattern = module.patterns[p];
         pattern.length = record.length == 0 ? 256 : record.length;
         pattern.mainTactOn = record.tactFlags & 1;
@@ -259,7 +265,7 @@ void ReadPatternHeaders(IFFParser& parser, Module& module, const bool (&used)[kM
 }
 
 void ReadModuleFile(FILE* file, Module& module) {
-    if (std::fseek(file, sizeof kMagic - 1, SEEK_SET) != 0) Malformed();
+    if (std::fseek(file, sizeof kMagic - 1, SEEK_SET) != 0) Malformed("Can't read file");
     IFFParser parser;
     parser.Attach(file);
     int version = 0;
@@ -425,7 +431,7 @@ void Module::Save(const std::string& path) {
 
 namespace {
 
-// Fills `module` (a fresh one) from the file; the whole of Module::Load but the commit.
+// Fills `module` (a cleared one) from the file; the whole of Module::Load but the commit.
 bool LoadInto(Module& module, const std::string& path, ImportHandler* importer) {
     uint64_t length = 0;
     FileCloser file(OpenRegularFile(path, length));
@@ -478,7 +484,7 @@ bool LoadInto(Module& module, const std::string& path, ImportHandler* importer) 
 bool Module::Load(const std::string& path, ImportHandler* importer) {
     // Read into a module of its own, so that a malformed file, a failed read or a cancelled
     // import leaves this one exactly as it was; only a complete song replaces it.
-    auto loaded = std::make_unique<Module>();
+    ModuleLease loaded(0, 0);
     if (!LoadInto(*loaded, path, importer)) return false;
     *this = std::move(*loaded);
     return true;

@@ -82,19 +82,25 @@ uint32_t WriteSongWav(const Module& module, const std::string& path, int volume,
     if (dataBytes > 0xFFFFFFFFull - 36)
         throw Exception("WriteSongWav(): Song too long for a WAV file",
                         static_cast<uint32_t>(timing.frames));
-    SafeFileWriter writer(path);
-    FILE* f = writer.File();
-    const auto header = MakeWavHeader(static_cast<uint32_t>(dataBytes));
-    bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
-    uint64_t written = 0;
-    const uint32_t frames = RenderSongPass(module, volume, muteMask, [&](const uint8_t* b, int n) {
-        if (ok && std::fwrite(b, 1, static_cast<size_t>(n), f) != static_cast<size_t>(n)) ok = false;
-        written += static_cast<uint64_t>(n);
-    });
-    if (!ok) throw FileIOException("WriteSongWav(): Couldn't write file");
-    if (written != dataBytes || frames != timing.frames)
-        throw InternalException("WriteSongWav(): Length differs from the song timing", frames,
-                                timing.frames);
-    writer.Commit();
+    uint32_t frames = 0;
+    SafeWriteMessages messages;
+    messages.write = "WriteSongWav(): Couldn't write file";
+    WriteFileSafely(
+        path,
+        [&](FILE* f) {
+            const auto header = MakeWavHeader(static_cast<uint32_t>(dataBytes));
+            bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
+            uint64_t written = 0;
+            frames = RenderSongPass(module, volume, muteMask, [&](const uint8_t* b, int n) {
+                const size_t bytes = static_cast<size_t>(n);
+                if (ok && std::fwrite(b, 1, bytes, f) != bytes) ok = false;
+                written += bytes;
+            });
+            if (ok && (written != dataBytes || frames != timing.frames))
+                throw InternalException("WriteSongWav(): Length differs from the song timing",
+                                        frames, timing.frames);
+            return ok;
+        },
+        messages);
     return frames;
 }

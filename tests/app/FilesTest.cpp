@@ -72,6 +72,43 @@ TEST(SafeFileWriter, WriteFileSafelyCreatesNewFiles) {
     EXPECT_EQ(ReadWholeFile(dir.File("empty")), "");
 }
 
+// Every writer of whole files (exports, the converter) reports through these messages,
+// and a failure at either step keeps the old file.
+TEST(SafeFileWriter, WriteFileSafelyNamesEachFailureAndKeepsTheOldFile) {
+    TestDirectory dir;
+    const std::string path = dir.File("song.vgm");
+    WriteFileSafely(path, "old", 3);
+    const SafeWriteMessages messages{"cannot create", "cannot write"};
+    try {
+        WriteFileSafely(dir.File("missing/song.vgm"), "new", 3, messages);
+        ADD_FAILURE() << "wrote into a missing directory";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Kind(), kGenericException);
+        EXPECT_STREQ(e.Message(), "cannot create");
+    }
+    bool called = false;
+    try {
+        WriteFileSafely(
+            path,
+            [&](FILE* file) {
+                called = true;
+                std::fputs("partial", file);
+                return false;  // a short write
+            },
+            messages);
+        ADD_FAILURE() << "a short write was taken as success";
+    } catch (const FileIOException& e) {
+        EXPECT_STREQ(e.Message(), "cannot write");
+    }
+    EXPECT_TRUE(called);
+    EXPECT_EQ(ReadWholeFile(path), "old");
+    // What the writer throws passes through, and nothing is committed.
+    EXPECT_THROW(WriteFileSafely(path, [](FILE*) -> bool { throw InternalException("x"); }),
+                 InternalException);
+    EXPECT_EQ(ReadWholeFile(path), "old");
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"song.vgm"}));
+}
+
 namespace {
 
 void WriteThrough(const std::string& path, const char* text) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 #include "../module/ModuleTestSupport.h"
@@ -75,35 +76,52 @@ TEST(ConvertOptions, MistakesGiveOneSentence) {
     EXPECT_NE(bare.out.find("Usage:"), std::string::npos);
     EXPECT_EQ(bare.err, "Give an input file and an output file, or --info and a file.\n");
 
-    const std::vector<std::vector<std::string>> cases = {
-        {"only.quavex"},
-        {"a", "b", "c"},
-        {"--info"},
-        {"--info", "a", "b"},
-        {"--frobnicate", "a", "b"},
-        {"a", "b", "--volume"},
-        {"--volume", "101", "a", "b"},
-        {"--volume", "-1", "a", "b"},
-        {"--volume", "5x", "a", "b"},
-        {"--mute", "4", "a", "b"},
-        {"--mute", "0,,1", "a", "b"},
-        {"--chip", "secam", "a", "b"},
-        {"--divider", "3x", "a", "b"},
-        {"--midi-map", "16=0:0", "a", "b"},
-        {"--midi-map", "0=4:0", "a", "b"},
-        {"--midi-map", "0=0:16", "a", "b"},
-        {"--midi-map", "0:0=1", "a", "b"},
-        {"--midi-map", "0=0", "a", "b"},
-        {"--midi-disable", "16", "a", "b"},
-        {"--basic-instruments", "1,2,3,4,5", "a", "b"},
-        {"--basic-instruments", "1,2,3,4,5,16", "a", "b"},
-        {"--basic-instruments", "1,2,3,4,5,6,7", "a", "b"},
+    // A real song and a writable output, so that only the mistake can make a run fail.
+    ScratchDirectory dir;
+    const std::string in = dir.File("in.quavex");
+    const std::string out = dir.File("out.vgm");
+    NewModule()->Save(in);
+    const ConvertRun good = Convert({in, out});
+    ASSERT_EQ(good.code, 0) << good.err;
+    ASSERT_TRUE(std::filesystem::exists(out));
+    std::filesystem::remove(out);
+
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* names;  // what the sentence must name
     };
-    for (const auto& arguments : cases) {
+    const Case cases[] = {
+        {{in}, "exactly one input file"},
+        {{in, out, in}, "exactly one input file"},
+        {{"--info"}, "--info takes exactly one file"},
+        {{"--info", in, out}, "--info takes exactly one file"},
+        {{"--frobnicate", in, out}, "\"--frobnicate\""},
+        {{in, out, "--volume"}, "--volume needs a value"},
+        {{"--volume", "101", in, out}, "--volume takes"},
+        {{"--volume", "-1", in, out}, "--volume takes"},
+        {{"--volume", "5x", in, out}, "--volume takes"},
+        {{"--mute", "4", in, out}, "--mute takes"},
+        {{"--mute", "0,,1", in, out}, "--mute takes"},
+        {{"--chip", "secam", in, out}, "--chip takes"},
+        {{"--divider", "3x", in, out}, "--divider takes"},
+        {{"--midi-map", "16=0:0", in, out}, "--midi-map takes"},
+        {{"--midi-map", "0=4:0", in, out}, "--midi-map takes"},
+        {{"--midi-map", "0=0:16", in, out}, "--midi-map takes"},
+        {{"--midi-map", "0:0=1", in, out}, "--midi-map takes"},
+        {{"--midi-map", "0=0", in, out}, "--midi-map takes"},
+        {{"--midi-disable", "16", in, out}, "--midi-disable takes"},
+        {{"--basic-instruments", "1,2,3,4,5", in, out}, "--basic-instruments takes"},
+        {{"--basic-instruments", "1,2,3,4,5,16", in, out}, "--basic-instruments takes"},
+        {{"--basic-instruments", "1,2,3,4,5,6,7", in, out}, "--basic-instruments takes"},
+    };
+    for (const Case& c : cases) {
         std::string joined;
-        for (const auto& a : arguments) joined += a + " ";
+        for (const auto& a : c.arguments) joined += a + " ";
         SCOPED_TRACE(joined);
-        ExpectOneSentence(Convert(arguments));
+        const ConvertRun run = Convert(c.arguments);
+        ExpectOneSentence(run);
+        EXPECT_NE(run.err.find(c.names), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << "a refused command wrote its output";
     }
 }
 
@@ -176,7 +194,7 @@ TEST(Convert, FailuresLeaveOutputAlone) {
 
     ConvertRun run = Convert({bad, dir.File("out.quavex")});
     ExpectOneSentence(run);
-    EXPECT_NE(run.err.find("damaged"), std::string::npos);
+    EXPECT_NE(run.err.find("Detune out of range"), std::string::npos) << run.err;
     run = Convert({dir.File("missing.quavex"), dir.File("out.quavex")});
     ExpectOneSentence(run);
     run = Convert({good, dir.File("out.unknownformat")});

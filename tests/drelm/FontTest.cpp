@@ -119,6 +119,7 @@ TEST_F(Fonts, PrintVariantsPlaceAndCutText) {
     const int w = font->Print(20, 20, "Hello", DRELM_RGBA(255, 0, 0));
     EXPECT_EQ(w, font->TextWidth("Hello"));
     Quelm::Rect ink = Ink();
+    ASSERT_FALSE(ink.IsEmpty()) << "Print drew nothing";
     EXPECT_GE(ink.x, 20);
     EXPECT_LE(ink.Right(), 20 + w + 1);
     EXPECT_GE(ink.y, 20);
@@ -127,6 +128,7 @@ TEST_F(Fonts, PrintVariantsPlaceAndCutText) {
     DRELM_ClearBuffers(DRELM_BLACK);
     font->PrintBW(200, 20, "Hello", DRELM_WHITE);
     ink = Ink();
+    ASSERT_FALSE(ink.IsEmpty()) << "PrintBW drew nothing";
     EXPECT_LE(ink.Right(), 200);
     EXPECT_GE(ink.Right(), 198);
 
@@ -134,13 +136,22 @@ TEST_F(Fonts, PrintVariantsPlaceAndCutText) {
     const int cut = font->PrintMW(20, 20, 30, "Hello world", DRELM_WHITE);
     EXPECT_LE(cut, 30);
     EXPECT_GT(cut, 30 - font->CharacterWidth('W'));
-    EXPECT_LE(Ink().Right(), 50);
+    ink = Ink();
+    ASSERT_FALSE(ink.IsEmpty()) << "PrintMW drew nothing";
+    EXPECT_LE(ink.Right(), 50);
+    DRELM_ClearBuffers(DRELM_BLACK);
     EXPECT_EQ(font->PrintMW(20, 20, 0, "Hello", DRELM_WHITE), 0);
+    EXPECT_TRUE(Ink().IsEmpty()) << "no room, no ink";
 
     const DRELM_LinePart line[] = {{"ab", 0}, {"cd", 50}, {"ef", -1}, {nullptr, 0}};
     EXPECT_EQ(font->TextLineWidth(line), 50 + font->TextWidth("cd") + font->TextWidth("ef"));
     DRELM_ClearBuffers(DRELM_BLACK);
     EXPECT_EQ(font->PrintLine(0, 0, line, DRELM_WHITE), font->TextLineWidth(line));
+    // "ab" from the left edge, "cd" from x 50 and "ef" right after it.
+    ink = Ink();
+    EXPECT_LE(ink.x, 1);
+    EXPECT_GT(ink.Right(), 50 + font->TextWidth("cd"));
+    EXPECT_LE(ink.Right(), font->TextLineWidth(line) + 1);
 
     // Printing into a surface.
     DRELM_Surface s;
@@ -165,6 +176,7 @@ TEST_F(Fonts, EmboldenThickensAndWidens) {
 TEST_F(Fonts, GlyphsCanBeDrawnFromAnotherTexture) {
     DRELM_Font* font = DRELM_CreateFont(kSans, 12);
     font->Print(5, 5, "Aq", DRELM_WHITE);
+    ASSERT_FALSE(Ink().IsEmpty()) << "nothing drawn to compare with";
     DRELM_Surface* before = DRELM_GrabScreen();
 
     const DRELM_Surface* glyphs = font->GlyphSurface();

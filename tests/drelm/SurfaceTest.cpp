@@ -392,6 +392,39 @@ TEST(PictureFiles, DamagedMissingAndUnknownFilesGiveTheLoaderMessages) {
               "SurfaceLoader: Parse error");
 }
 
+TEST(PictureFiles, PicturesTheDecoderWouldMishandleAreRefused) {
+    const DRELM_RGBA colours[4] = {DRELM_RGBA(0, 0, 0), DRELM_RGBA(90, 90, 90),
+                                   DRELM_RGBA(180, 180, 180), DRELM_RGBA(255, 255, 255)};
+    // A table of two colours (flags 0x90) with pixels that name colour 3: the LZW codes
+    // allow four, the table has two.
+    auto twoColours = [&](uint8_t index) {
+        std::vector<uint8_t> gif = MakeGif(4, 2, {0, 1, index, 1, 0, 1, 0, 1}, colours, -1);
+        gif[10] = 0x90;
+        gif.erase(gif.begin() + 13 + 6, gif.begin() + 13 + 12);
+        return gif;
+    };
+    for (uint32_t flags : {0u, static_cast<uint32_t>(DRELM_SURFACE_KEEP_PALETTE)}) {
+        SCOPED_TRACE(flags);
+        const std::vector<uint8_t> inside = twoColours(1);
+        DRELM_Surface* s = DRELM_CreateSurfaceFromMemory(inside.data(), inside.size(), flags);
+        EXPECT_EQ(s->Width(), 4);
+        DRELM_FreeSurface(s);
+        const std::vector<uint8_t> past = twoColours(3);
+        EXPECT_EQ(
+            MessageOf([&] { DRELM_CreateSurfaceFromMemory(past.data(), past.size(), flags); }),
+            "SurfaceLoader: Parse error");
+    }
+    // A screen of 72 million pixels (9000 x 8000) around a tiny image: each side is within
+    // bounds, the whole is more than the decoders may allocate.
+    std::vector<uint8_t> vast = MakeGif(4, 2, std::vector<uint8_t>(8, 1), colours, -1);
+    vast[6] = 9000 & 255;
+    vast[7] = 9000 >> 8;
+    vast[8] = 8000 & 255;
+    vast[9] = 8000 >> 8;
+    EXPECT_EQ(MessageOf([&] { DRELM_CreateSurfaceFromMemory(vast.data(), vast.size()); }),
+              "SurfaceLoader: Parse error");
+}
+
 // An IFF ILBM file: header, optional palette and display mode, and the body.
 std::vector<uint8_t> MakeIlbm(int w, int h, int planes, int masking, int compression,
                               int transparent, const std::vector<uint8_t>& palette,

@@ -1,6 +1,8 @@
 // Small helpers for building songs in the export tests.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -42,10 +44,20 @@ inline void Global(Module& m, int pattern, int line, int column, uint8_t cmd, ui
     m.patterns[pattern].lines[line].globalParam[column] = param;
 }
 
+// A directory of this process's own, removed when it ends: the plain and the sanitizer
+// test programs run at the same time and write files of the same names.
 inline std::string TempPath(const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / "tw-export-tests";
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    struct Directory {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("tw-export-tests-" + std::to_string(getpid()));
+        Directory() { std::filesystem::create_directories(path); }
+        ~Directory() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Directory dir;
+    return (dir.path / name).string();
 }
 
 inline std::vector<uint8_t> ReadFile(const std::string& path) {

@@ -2,6 +2,7 @@
 // that must load the file and play the same pitches as our own chip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -344,15 +345,22 @@ TEST(VgmExportWithGme, ChangingNotesKeepTheirPitchesInOrder) {
     Note(*m, 0, 2, 2, 72, 0, 15, 5);
     const auto vgm = BuildVGM(*m);
     const GmeResult gme = RenderWithGme(vgm, 44100 * 3 / 2);
-    const auto ours = RenderOurs(*m, 90);
-    // Compare the middle of each half second (gme's lead-in of 0.1 s was cut).
+    ASSERT_FALSE(gme.left.empty()) << "the library did not load the file";
+    // Worked out by hand at the log's 3579545 Hz, rising line by line: A (period 508),
+    // E a fifth above (339), then C with a detune of 5 (214 + 5), flatter than its 523 Hz.
+    const double expected[3] = {3579545.0 / 32 / 508, 3579545.0 / 32 / 339, 3579545.0 / 32 / 219};
+    double previous = 0;
     for (int line = 0; line < 3; ++line) {
         SCOPED_TRACE(line);
-        const size_t from = static_cast<size_t>(line) * 22050 + 5000;
-        const std::vector<int16_t> g(gme.left.begin() + from - 4410, gme.left.begin() + from - 4410 + 11025);
-        const std::vector<int16_t> o(ours.begin() + from - 3675, ours.begin() + from - 3675 + 11025);
-        const double fOurs = EstimateFrequency(o, 44100) * (3579545.0 / 3584160.0);
-        EXPECT_NEAR(EstimateFrequency(g, 44100), fOurs, fOurs * 0.002);
+        // The middle of each half second (gme's lead-in of 0.1 s was cut).
+        const size_t from = static_cast<size_t>(line) * 22050 + 5000 - 4410;
+        const std::vector<int16_t> g(gme.left.begin() + from, gme.left.begin() + from + 11025);
+        const auto [low, high] = std::minmax_element(g.begin(), g.end());
+        EXPECT_GT(*high - *low, 1000) << "silent";
+        const double f = EstimateFrequency(g, 44100);
+        EXPECT_NEAR(f, expected[line], expected[line] * 0.002);
+        EXPECT_GT(f, previous * 1.4);
+        previous = f;
     }
 }
 

@@ -51,6 +51,15 @@ TEST_F(GalleryTest, ButtonActsOnlyWhenReleasedOverIt) {
     DRELM_InjectMouseButton(1, false, okay.x, okay.y + 200);
     Frame();
     EXPECT_TRUE(EventsOf(GUI_EVENT_ACTIVATED).empty());
+    // The same press, released over the button after all, does act.
+    DRELM_InjectMouseButton(1, true, okay.x, okay.y);
+    DRELM_InjectMouseMove(okay.x, okay.y + 200);
+    DRELM_InjectMouseMove(okay.x, okay.y);
+    DRELM_InjectMouseButton(1, false, okay.x, okay.y);
+    Frame();
+    const auto events = EventsOf(GUI_EVENT_ACTIVATED);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].gadget, kButtonsOkay);
 }
 
 TEST_F(GalleryTest, DisabledGadgetsGiveNothing) {
@@ -58,6 +67,13 @@ TEST_F(GalleryTest, DisabledGadgetsGiveNothing) {
     Click(At(kGalleryButtons, kButtonsDivider));
     Frame();
     EXPECT_TRUE(EventsOf(GUI_EVENT_ACTIVATED).empty());
+    // Enabled, the same button gives its event from the same click.
+    gui->FindWindow(kGalleryButtons)->SetEnabled(kButtonsDisabled, true);
+    Click(At(kGalleryButtons, kButtonsDisabled));
+    Frame();
+    const auto events = EventsOf(GUI_EVENT_ACTIVATED);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].gadget, kButtonsDisabled);
 }
 
 TEST_F(GalleryTest, ToggleAndChoiceGadgetsReportTheirNewState) {
@@ -349,6 +365,10 @@ TEST_F(GalleryTest, ClickOutsideAnOpenMenuOnlyClosesIt) {
     Frame();
     EXPECT_FALSE(gui->MenuOpen());
     EXPECT_TRUE(EventsOf(GUI_EVENT_ACTIVATED).empty());
+    // With the menu closed, the same click reaches the button.
+    Click(At(kGalleryButtons, kButtonsOkay));
+    Frame();
+    EXPECT_EQ(EventsOf(GUI_EVENT_ACTIVATED).size(), 1u);
 }
 
 TEST_F(GalleryTest, ListSelectionGivesItsEvent) {

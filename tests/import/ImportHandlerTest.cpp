@@ -4,13 +4,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <random>
 
 #include "ImportTestUtil.h"
-#include "tests/module/ModuleCompare.h"
 #include "app/Exceptions.h"
+#include "tests/module/ModuleCompare.h"
 
 using namespace importtest;
 namespace fs = std::filesystem;
@@ -212,4 +214,75 @@ TEST(ImportLoad, CutAndDamagedRealFilesNeverCrash) {
     }
     EXPECT_GT(loads, 0);
     EXPECT_GT(failures, 0);
+}
+
+namespace {
+
+// A stream over `bytes` that fails (or ends early) after `deliver` bytes, as a disk error or
+// a file cut while it is read would: its length as seen by a seek is still the whole.
+struct FaultyStream {
+    Bytes bytes;
+    size_t deliver;
+    bool error;
+    size_t pos = 0;
+};
+
+FILE* OpenFaulty(FaultyStream& s) {
+    cookie_io_functions_t io{};
+    io.read = [](void* cookie, char* buffer, size_t size) -> ssize_t {
+        auto& s = *static_cast<FaultyStream*>(cookie);
+        if (s.pos >= s.deliver) {
+            if (!s.error) return 0;
+            errno = EIO;
+            return -1;
+        }
+        const size_t n = std::min(size, s.deliver - s.pos);
+        std::memcpy(buffer, s.bytes.data() + s.pos, n);
+        s.pos += n;
+        return static_cast<ssize_t>(n);
+    };
+    io.seek = [](void* cookie, off64_t* offset, int whence) -> int {
+        auto& s = *static_cast<FaultyStream*>(cookie);
+        const off64_t base = whence == SEEK_SET   ? 0
+                             : whence == SEEK_CUR ? static_cast<off64_t>(s.pos)
+                                                  : static_cast<off64_t>(s.bytes.size());
+        s.pos = static_cast<size_t>(base + *offset);
+        *offset = static_cast<off64_t>(s.pos);
+        return 0;
+    };
+    return fopencookie(&s, "rb", io);
+}
+
+}  // namespace
+
+TEST(ImportLoad, ShortReadIsAnErrorAndLeavesTheModuleAlone) {
+    ModBuilder mod(4, 2, "short");
+    mod.Cell(0, 0, 0, 0, 428, 0, 0);
+    for (bool error : {true, false}) {
+        SCOPED_TRACE(error ? "read error" : "file cut while read");
+        FaultyStream stream{mod.bytes, mod.bytes.size() - 1500, error};
+        FILE* file = OpenFaulty(stream);
+        ASSERT_NE(file, nullptr);
+        try {
+            ReadWholeFile(file, 1 << 20);
+            ADD_FAILURE() << "a short read was taken for the whole file";
+        } catch (const FileIOException& e) {
+            EXPECT_STREQ(e.Message(), "ReadWholeFile(): Can't read file");
+        }
+        // Through the importer too: the song is not made from part of the file.
+        std::rewind(file);
+        stream.pos = 0;
+        StandardImportHandler handler(Options());
+        auto mHolder = Marked();
+        EXPECT_THROW(handler.Import(*mHolder, FileKind::Mod4Channel, file, "short.mod"),
+                     FileIOException);
+        EXPECT_EQ(moduletest::ModuleDifference(*mHolder, *Marked()), "");
+        std::fclose(file);
+    }
+    // The same stream delivering everything reads whole.
+    FaultyStream whole{mod.bytes, mod.bytes.size(), true};
+    FILE* file = OpenFaulty(whole);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadWholeFile(file, 1 << 20), mod.bytes);
+    std::fclose(file);
 }

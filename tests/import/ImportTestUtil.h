@@ -2,6 +2,8 @@
 // importer tests.
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -111,6 +113,17 @@ inline Bytes VgmFile(const Bytes& commands, uint32_t clock = 3579545, uint32_t v
 inline Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), {});
+}
+// A plain or gzip-compressed file's bytes, uncompressed (empty when it cannot be read).
+inline Bytes Gunzipped(const std::string& path) {
+    Bytes out;
+    gzFile g = gzopen(path.c_str(), "rb");
+    if (!g) return out;
+    uint8_t buffer[65536];
+    int n;
+    while ((n = gzread(g, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
+    gzclose(g);
+    return out;
 }
 inline bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);

@@ -112,10 +112,11 @@ TEST(ModImport, LoudnessAndPitchOfAPlayingSample) {
     mod.Cell(0, 1, 0, 0, 0, 0xC, 32);  // half the volume from row 1 on
     auto mHolder = Import(mod, 1);
     Module& m = *mHolder;
-    const NoteAndDetune nd = FrequencyToNote(443361.8125 / 856.0, 1, 0);
+    // Period 428 plays at 443361.8125 / 856 = 517.9 Hz at PAL: 48 + 12 log2(517.9 / 130.83133)
+    // = 71.8, note 72, whose period 214 is just what 3546893 / 32 / 517.9 gives.
     const PatternLine& l0 = m.patterns[0].lines[0];
-    EXPECT_EQ(l0.note[0], nd.note);
-    EXPECT_EQ(l0.detune[0], nd.detune);
+    EXPECT_EQ(l0.note[0], 72);
+    EXPECT_EQ(l0.detune[0], 0);
     EXPECT_EQ(l0.instrument[0], 0);
     EXPECT_EQ(l0.volume[0], 12);  // (64 x 64 x 63) >> 13 = 31 -> 12
     EXPECT_EQ(m.patterns[0].lines[5].volume[0], 12);

@@ -1,77 +1,13 @@
-// The pieces under every importer: the bounds-checked byte reader, the frequency and
-// period to note rules, and the keyword table.
+// The pieces under every importer: the frequency and period to note rules, and the
+// keyword table.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "import/ByteReader.h"
 #include "import/NoteSearch.h"
 #include "import/StringInfoTable.h"
 #include "module/Module.h"
-#include "sound/NoteTable.h"
-
-TEST(ByteReader, ReadsBothByteOrdersAndNeverPastTheEnd) {
-    const uint8_t data[] = {0x12, 0x34, 0x56, 0x78, 0x9A};
-    ByteReader in(data, sizeof data);
-    uint16_t u16;
-    uint32_t u32;
-    EXPECT_TRUE(in.ReadU16BE(u16));
-    EXPECT_EQ(u16, 0x1234);
-    in.Seek(0);
-    EXPECT_TRUE(in.ReadU16LE(u16));
-    EXPECT_EQ(u16, 0x3412);
-    in.Seek(0);
-    EXPECT_TRUE(in.ReadU32BE(u32));
-    EXPECT_EQ(u32, 0x12345678u);
-    in.Seek(1);
-    EXPECT_TRUE(in.ReadU32LE(u32));
-    EXPECT_EQ(u32, 0x9A785634u);
-    in.Seek(2);
-    EXPECT_TRUE(in.ReadU24BE(u32));
-    EXPECT_EQ(u32, 0x56789Au);
-    // A read that does not fit gives zero and leaves the reader at the end.
-    in.Seek(3);
-    EXPECT_FALSE(in.ReadU32BE(u32));
-    EXPECT_EQ(u32, 0u);
-    EXPECT_TRUE(in.AtEnd());
-    uint8_t b = 7;
-    EXPECT_FALSE(in.ReadU8(b));
-    EXPECT_EQ(b, 0);
-    EXPECT_FALSE(in.Seek(6));
-    EXPECT_FALSE(in.Skip(1));
-    uint8_t buffer[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    in.Seek(3);
-    EXPECT_EQ(in.ReadBytes(buffer, sizeof buffer), 2u);
-    EXPECT_EQ(buffer[1], 0x9A);
-    EXPECT_EQ(buffer[2], 1);  // not there: left as it was
-    ByteReader empty(nullptr, 0);
-    EXPECT_FALSE(empty.ReadU16LE(u16));
-}
-
-TEST(ByteReader, VariableLengthNumbers) {
-    struct Case {
-        std::vector<uint8_t> bytes;
-        uint32_t value;
-        bool complete;
-    } cases[] = {
-        {{0x00}, 0, true},
-        {{0x7F}, 127, true},
-        {{0x81, 0x00}, 128, true},
-        {{0xFF, 0x7F}, 16383, true},
-        {{0xFF, 0xFF, 0xFF, 0x7F}, 0x0FFFFFFF, true},
-        {{0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, 0x0FFFFFFF, true},  // cut after four bytes
-        {{0x81}, 1, false},
-    };
-    for (const Case& c : cases) {
-        ByteReader in(c.bytes.data(), c.bytes.size());
-        uint32_t value;
-        EXPECT_EQ(in.ReadVarLen(value), c.complete);
-        if (c.complete) {
-            EXPECT_EQ(value, c.value);
-        }
-    }
-}
 
 TEST(NoteSearch, FrequencyToNoteAndDetune) {
     // Note 48 is 130.83133 Hz; at NTSC 1x its period is the table's, so no detune.
@@ -84,14 +20,17 @@ TEST(NoteSearch, FrequencyToNoteAndDetune) {
     // Half a semitone rounds up; just below rounds down.
     EXPECT_EQ(FrequencyToNote(130.83133 * std::pow(2.0, 0.51 / 12), 0, 0).note, 49);
     EXPECT_EQ(FrequencyToNote(130.83133 * std::pow(2.0, 0.49 / 12), 0, 0).note, 48);
-    // Detune is the period difference at the chip's clock, rounded, within -99..99.
+    // Detune is the period difference at the chip's clock, rounded, within -99..99: at PAL
+    // 3546893 / 32 / 130.83133 = 847.2 against note 48's 855; 0.45 of a semitone above it at
+    // NTSC, 3579545 / 32 / 134.2766 = 833.1.
     const NoteAndDetune pal = FrequencyToNote(130.83133, 1, 0);
     EXPECT_EQ(pal.note, 48);
-    EXPECT_EQ(pal.detune,
-              static_cast<int>(std::lround(3546893.0 / 32 / 130.83133 - gNotePeriods[48])));
-    EXPECT_EQ(
-        FrequencyToNote(130.83133 * std::pow(2.0, 0.45 / 12), 0, 0).detune,
-        std::lround(3579545.0 / 32 / (130.83133 * std::pow(2.0, 0.45 / 12)) - gNotePeriods[48]));
+    EXPECT_EQ(pal.detune, -8);
+    const NoteAndDetune sharp = FrequencyToNote(130.83133 * std::pow(2.0, 0.45 / 12), 0, 0);
+    EXPECT_EQ(sharp.note, 48);
+    EXPECT_EQ(sharp.detune, -22);
+    EXPECT_EQ(FrequencyToNote(37.0, 0, 0).detune, -24);   // 3023.3 against note 26's 3047
+    EXPECT_EQ(FrequencyToNote(1000.0, 0, 0).detune, -1);  // 111.9 against note 83's 113
     EXPECT_EQ(FrequencyToNote(1.0, 0, 0).note, 0);
     EXPECT_EQ(FrequencyToNote(1.0, 0, 0).detune, 99);
     EXPECT_EQ(FrequencyToNote(1e9, 0, 0).note, 155);

@@ -127,17 +127,6 @@ double MidiSeconds(const Bytes& f) {
     return seconds + static_cast<double>(lastTick - tick) * tempo / division / 1e6;
 }
 
-Bytes Gunzipped(const std::string& path) {
-    Bytes out;
-    gzFile g = gzopen(path.c_str(), "rb");
-    if (!g) return out;
-    uint8_t buffer[65536];
-    int n;
-    while ((n = gzread(g, buffer, sizeof buffer)) > 0) out.insert(out.end(), buffer, buffer + n);
-    gzclose(g);
-    return out;
-}
-
 void ExpectWithin2Percent(double expected, double actual, const std::string& file) {
     EXPECT_NEAR(actual, expected, std::max(2.0, expected * 0.02)) << file;
 }

@@ -9,7 +9,6 @@
 #include "ImportTestUtil.h"
 #include "app/Exceptions.h"
 #include "import/NoteSearch.h"
-#include "sound/NoteTable.h"
 
 using namespace importtest;
 
@@ -51,9 +50,8 @@ TEST(VgmImport, OneCellPerChangeThenEmptyLines) {
     Module& m = *mHolder;
     EXPECT_EQ(m.initialSpeed, 8);
     EXPECT_EQ(SongLines(m), 4);
-    const NoteAndDetune nd = PeriodToNote(254);
-    EXPECT_EQ(m.patterns[0].lines[0].note[0], nd.note);
-    EXPECT_EQ(m.patterns[0].lines[0].detune[0], nd.detune);
+    EXPECT_EQ(m.patterns[0].lines[0].note[0], 69);  // 254 is A's period
+    EXPECT_EQ(m.patterns[0].lines[0].detune[0], 0);
     EXPECT_EQ(m.patterns[0].lines[0].volume[0], 13);
     EXPECT_EQ(m.patterns[0].lines[0].note[1], kNoteNul);  // the primed start
     EXPECT_EQ(m.patterns[0].lines[0].note[3], 253);
@@ -116,13 +114,20 @@ TEST(VgmImport, OtherChipsCommandsChangeNothing) {
 }
 
 TEST(VgmImport, TonePeriodsBecomeNearestPlayableNotes) {
-    EXPECT_EQ(PeriodToNote(0).note, kNoteNul);
-    EXPECT_EQ(PeriodToNote(gNotePeriods[69]).note, 69);
-    EXPECT_EQ(PeriodToNote(gNotePeriods[69]).detune, 0);
-    EXPECT_EQ(PeriodToNote(gNotePeriods[69] + 3).detune, 3);
-    EXPECT_EQ(PeriodToNote(5000).note, 45);  // limited to 1023
-    EXPECT_EQ(PeriodToNote(1023).detune, 1023 - gNotePeriods[45]);
-    EXPECT_EQ(PeriodToNote(1).note, 119);
+    // The table's periods worked out by hand: A (69) 254, G (67) 285, C# (61) 404, the
+    // lowest note 45 1017, the highest 119 14.
+    struct Case {
+        uint16_t period;
+        uint8_t note;
+        int8_t detune;
+    } cases[] = {{0, kNoteNul, 0}, {254, 69, 0},  {257, 69, 3},  {285, 67, 0},
+                 {400, 61, -4},    {1023, 45, 6}, {5000, 45, 6},  // limited to 1023
+                 {14, 119, 0},     {1, 119, -13}};
+    for (const Case& c : cases) {
+        const NoteAndDetune nd = PeriodToNote(c.period);
+        EXPECT_EQ(nd.note, c.note) << c.period;
+        EXPECT_EQ(nd.detune, c.detune) << c.period;
+    }
 }
 
 TEST(VgmImport, LogsOfAnotherClockKeepTheirPitch) {
@@ -130,12 +135,13 @@ TEST(VgmImport, LogsOfAnotherClockKeepTheirPitch) {
     const Bytes commands = Tone(0, 285) + Volume(0, 0) + kFrameNtsc;
     auto mHolder = Import(VgmFile(commands, 4000000));
     Module& m = *mHolder;
-    EXPECT_EQ(m.patterns[0].lines[0].note[0], PeriodToNote(255).note);
-    EXPECT_EQ(m.patterns[0].lines[0].detune[0], PeriodToNote(255).detune);
+    EXPECT_EQ(m.patterns[0].lines[0].note[0], 69);  // 285 x 3579545 / 4000000 = 255
+    EXPECT_EQ(m.patterns[0].lines[0].detune[0], 1);
     // Within 2 % of the console's clock nothing is scaled; the flag bits are no clock.
     auto nearHolder = Import(VgmFile(commands, 3579545u * 101 / 100 | 0x80000000u));
     Module& near = *nearHolder;
-    EXPECT_EQ(near.patterns[0].lines[0].note[0], PeriodToNote(285).note);
+    EXPECT_EQ(near.patterns[0].lines[0].note[0], 67);  // 285 as it is: G
+    EXPECT_EQ(near.patterns[0].lines[0].detune[0], 0);
     VgmProbe probe = ProbeVgm(VgmFile(commands, 3579545u | 0xC0000000u).data(), 0x80);
     EXPECT_EQ(probe.clock, 3579545u);
 }
@@ -149,7 +155,8 @@ TEST(VgmImport, NewerLogsStartTheirCommandsAtTheDataOffset) {
     auto mHolder = Import(file);
     Module& m = *mHolder;
     EXPECT_EQ(SongLines(m), 1);
-    EXPECT_EQ(m.patterns[0].lines[0].note[0], PeriodToNote(400).note);
+    EXPECT_EQ(m.patterns[0].lines[0].note[0], 61);  // 400: C# (404) less 4
+    EXPECT_EQ(m.patterns[0].lines[0].detune[0], -4);
 }
 
 TEST(VgmImport, HeaderDefaultsForTheDialog) {
@@ -221,4 +228,61 @@ TEST(VgmImport, LongLogStopsWhenTheModuleIsFull) {
     Module& m = *mHolder;
     EXPECT_EQ(m.songLength, 256);
     EXPECT_EQ(SongLines(m), 65536);
+}
+
+TEST(VgmImport, DamagedCompressedDataIsAnErrorNotAShorterSong) {
+    // More than the first read step of the reader, so the damage is met in a later read.
+    Bytes commands;
+    for (int i = 0; i < 20000; ++i) commands = commands + Tone(0, 100 + i % 900) + kFrameNtsc;
+    const Bytes plain = VgmFile(commands);
+    ASSERT_GT(plain.size(), 64u * 1024);
+    const std::string path = TempPath("damaged.vgz");
+    gzFile g = gzopen(path.c_str(), "wb");
+    ASSERT_NE(g, nullptr);
+    gzwrite(g, plain.data(), static_cast<unsigned>(plain.size()));
+    gzclose(g);
+    // A second gzip member whose first deflate block has the reserved block type.
+    Bytes packed = ReadFile(path);
+    const Bytes member = {0x1F, 0x8B, 8, 0, 0, 0, 0, 0, 0, 0xFF, 0x07, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    packed.insert(packed.end(), member.begin(), member.end());
+    ASSERT_TRUE(WriteFile(path, packed));
+    auto target = std::make_unique<Module>();
+    target->title = "keep";
+    try {
+        ImportVgmFile(*target, path, VgmOkay(0));
+        ADD_FAILURE() << "damaged data gave a song";
+    } catch (const FileIOException& e) {
+        EXPECT_STREQ(e.Message(), "ReadVgmFile(): Can't read file");
+    }
+    EXPECT_EQ(target->title, "keep");
+    // Without the damaged member the same log reads whole.
+    packed.resize(packed.size() - member.size());
+    ASSERT_TRUE(WriteFile(path, packed));
+    EXPECT_EQ(ReadVgmFile(path), plain);
+    std::remove(path.c_str());
+}
+
+TEST(VgmImport, ALogOverTheSizeLimitIsRefusedWithASentence) {
+    const Bytes plain = VgmFile(Tone(0, 300) + Volume(0, 0) + kFrameNtsc + kFrameNtsc);
+    for (bool compressed : {false, true}) {
+        SCOPED_TRACE(compressed ? "compressed" : "plain");
+        const std::string path = TempPath(compressed ? "limit.vgz" : "limit.vgm");
+        if (compressed) {
+            gzFile g = gzopen(path.c_str(), "wb");
+            ASSERT_NE(g, nullptr);
+            gzwrite(g, plain.data(), static_cast<unsigned>(plain.size()));
+            gzclose(g);
+        } else {
+            ASSERT_TRUE(WriteFile(path, plain));
+        }
+        EXPECT_EQ(ReadVgmFile(path, plain.size()), plain);  // exactly at the limit
+        try {
+            ReadVgmFile(path, plain.size() - 1);
+            ADD_FAILURE() << "a log over the limit was cut to it";
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.Message(), "The VGM log is too large.");
+        }
+        std::remove(path.c_str());
+    }
+    EXPECT_EQ(kMaxVgmLogBytes, size_t{256} << 20);
 }

@@ -13,6 +13,7 @@
 #include "app/Exceptions.h"
 #include "module/Module.h"
 #include "sound/NoteTable.h"
+#include "tools/module-seeds/ModuleSeeds.h"
 
 namespace {
 
@@ -52,11 +53,19 @@ PatternLine EmptyLine() {
     return line;
 }
 
-void ExpectLoadFails(const Bytes& bytes, const char* what) {
+// The load fails with exactly the exception of the check that refuses the file, so a
+// check that stops working cannot hide behind another that fails later.
+void ExpectLoadFails(const Bytes& bytes, const char* what, int kind, const char* message) {
     ScratchDirectory dir;
     WriteAll(dir.File("bad.quavex"), bytes);
     auto module = NewModule();
-    EXPECT_THROW(module->Load(dir.File("bad.quavex")), Exception) << what;
+    try {
+        module->Load(dir.File("bad.quavex"));
+        ADD_FAILURE() << what << ": loaded";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Kind(), kind) << what;
+        EXPECT_STREQ(e.Message(), message) << what;
+    }
 }
 
 // A module that uses every feature the file can hold; its unused bytes are all zero, so
@@ -483,23 +492,30 @@ TEST(ModuleFile, MalformedHeadersAndFields) {
         change(parts);
         return ModuleFileBytes(parts);
     };
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.version = 0; }), "version 0");
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.version = 6; }), "version 6");
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.songLength = 0; }), "song length 0");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.version = 0; }), "version 0", kGenericException,
+                    "Module::Load(): Unknown version");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.version = 6; }), "version 6", kGenericException,
+                    "Module::Load(): Unknown version");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.songLength = 0; }), "song length 0",
+                    kGenericException, "Module::Load(): Bad song length");
     ExpectLoadFails(with([](ModuleFileParts& p) {
                         p.songLength = 257;
                         p.orderList.assign(257, 0);
                     }),
-                    "song length 257");
+                    "song length 257", kGenericException, "Module::Load(): Bad song length");
     ExpectLoadFails(with([](ModuleFileParts& p) {
                         p.songLength = 3;
                         p.repeatPosition = 3;
                         p.orderList.assign(3, 0);
                     }),
-                    "repeat position equal to the song length");
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.reserved = 0x100; }), "reserved");
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.chipType = 2; }), "chip type");
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.frequencyDivider = 2; }), "divider");
+                    "repeat position equal to the song length", kGenericException,
+                    "Module::Load(): Repeat position past the song");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.reserved = 0x100; }), "reserved",
+                    kGenericException, "Module::Load(): Reserved bytes set");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.chipType = 2; }), "chip type",
+                    kGenericException, "Module::Load(): Unknown chip type");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.frequencyDivider = 2; }), "divider",
+                    kGenericException, "Module::Load(): Unknown frequency divider");
     ExpectLoadFails(
         with([](ModuleFileParts& p) {
             ByteWriter w;
@@ -507,33 +523,38 @@ TEST(ModuleFile, MalformedHeadersAndFields) {
                 w.U8(255).Fill(4, 8).Fill(4, 0).U8(i == 9 ? 0x40 : 0x3F).Fill(5, 0).String("");
             p.instruments = w.bytes;
         }),
-        "vibrato strength 16");
+        "vibrato strength 16", kGenericException, "Module::Load(): Vibrato strength out of range");
     ExpectLoadFails(with([](ModuleFileParts& p) {
                         p.patternHeaders = ByteWriter().U8(64).U8(0x04).Fill(4, 0).String("").bytes;
                     }),
-                    "tact bits");
+                    "tact bits", kGenericException, "Module::Load(): Unknown tact flags");
     ExpectLoadFails(with([](ModuleFileParts& p) {
                         p.lines = ByteWriter().U8(0x04).U8(60).U8(100).U8(0).Fill(63, 0).bytes;
                     }),
-                    "detune 100");
+                    "detune 100", kGenericException, "Module::Load(): Detune out of range");
     ExpectLoadFails(with([](ModuleFileParts& p) {
                         p.lines = ByteWriter().U8(0x04).U8(60).U8(0x9C).U8(0).Fill(63, 0).bytes;
                     }),
-                    "detune -100");
-    ExpectLoadFails(with([](ModuleFileParts& p) { p.lines.assign(63, 0); }), "a line short");
+                    "detune -100", kGenericException, "Module::Load(): Detune out of range");
+    ExpectLoadFails(with([](ModuleFileParts& p) { p.lines.assign(63, 0); }), "a line short",
+                    kFileIOException, "IFFParser::ReadNextBytes(): Failed");
 
     Bytes legacy = ModuleFileBytes(good);
     std::memcpy(legacy.data(), "QUAVEX  ", 8);
-    ExpectLoadFails(legacy, "legacy magic");
+    ExpectLoadFails(legacy, "legacy magic", kGenericException, "Module::Load(): Unknown file type");
 
     Bytes swapped = ModuleFileBytes(good);
     const Bytes info = {'I', 'N', 'F', 'O'};
     std::copy(info.begin(), info.end(), swapped.begin() + 8);
-    ExpectLoadFails(swapped, "chunk out of order");
+    ExpectLoadFails(swapped, "chunk out of order", kParseException,
+                    "IFFParser::MatchBlockStart(): Failed");
 
-    ExpectLoadFails({'Q', 'U', 'A'}, "three bytes");
-    ExpectLoadFails({'Q', 'U', 'A', 'V', 'E', 'X', '-', '2'}, "magic alone");
-    ExpectLoadFails(Bytes(2000, 0x41), "unknown content");
+    ExpectLoadFails({'Q', 'U', 'A'}, "three bytes", kGenericException,
+                    "Module::Load(): File too short");
+    // A chunk is wanted where the file ends: the container's own empty parse error.
+    ExpectLoadFails({'Q', 'U', 'A', 'V', 'E', 'X', '-', '2'}, "magic alone", kParseException, "");
+    ExpectLoadFails(Bytes(2000, 0x41), "unknown content", kGenericException,
+                    "Module::Load(): Unknown file type");
 
     ScratchDirectory dir;
     EXPECT_THROW(NewModule()->Load(dir.File("missing.quavex")), Exception);
@@ -653,4 +674,19 @@ TEST(ModuleFile, SpecialFilesAreRefusedWithoutBlocking) {
     ASSERT_EQ(mkfifo(dir.File("pipe.quavex").c_str(), 0600), 0);
     EXPECT_THROW(NewModule()->Load(dir.File("pipe.quavex")), Exception);
     EXPECT_THROW(NewModule()->Load("/dev/null"), Exception);
+}
+
+// The committed seeds of the module loader's fuzz target are what tools/module-seeds makes,
+// so a change of the file writer shows here instead of leaving the seeds stale.
+TEST(ModuleFile, FuzzSeedsAreWhatTheSeedToolWrites) {
+    ScratchDirectory dir;
+    WriteModuleSeeds(dir.Path());
+    const std::string committed = std::string(TW_SOURCE_DIR) + "/fuzz/corpus/module/";
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(ReadAll(entry.path().string()), ReadAll(committed + name)) << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 12u);
 }

@@ -27,9 +27,10 @@ ImportHandlerFactory& ImportFactory() {
 }
 
 void WriteModuleFile(const Module& module, const std::string& path, const ConvertOptions&) {
-    SafeFileWriter output(path);
-    module.Write(output.File());
-    output.Commit();
+    WriteFileSafely(path, [&](FILE* file) {
+        module.Write(file);
+        return true;
+    });
 }
 
 const OutputRegistrar kModuleOutput("quavex", "module file", WriteModuleFile);

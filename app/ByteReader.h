@@ -1,6 +1,7 @@
-// Bounds-checked reading of binary file data held in memory. Every read says whether the
-// bytes were there; a read past the end gives zeros and leaves the position at the end, so
-// no importer can index outside its buffer whatever the file claims.
+// Bounds-checked reading of binary file data held in memory, for every reader of untrusted
+// files (the importers, the console song replayer). Every read says whether the bytes were
+// there; a read past the end gives zeros and leaves the position at the end, so no reader
+// can index outside its buffer whatever the file claims.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +37,28 @@ public:
         return true;
     }
     bool CanRead(size_t count) const { return count <= Remaining(); }
+
+    // The `length` bytes from `offset` as a reader of their own, cut to what is there: a
+    // part of a file that cannot be read past into the next.
+    ByteReader Slice(size_t offset, size_t length) const {
+        if (offset > size) offset = size;
+        if (length > size - offset) length = size - offset;
+        return ByteReader(data + offset, length);
+    }
+
+    // Reads at an offset without moving: false (and zero) when the bytes are not there.
+    bool ReadU8At(size_t offset, uint8_t& value) const {
+        ByteReader at = Slice(offset, 1);
+        return at.ReadU8(value);
+    }
+    bool ReadU16LEAt(size_t offset, uint16_t& value) const {
+        ByteReader at = Slice(offset, 2);
+        return at.ReadU16LE(value);
+    }
+    bool ReadU32LEAt(size_t offset, uint32_t& value) const {
+        ByteReader at = Slice(offset, 4);
+        return at.ReadU32LE(value);
+    }
 
     // Copies up to `count` bytes; the bytes that were not there are left as they were.
     // Returns how many were copied.

@@ -1,12 +1,13 @@
-// Writes the seed corpus of the module loader's fuzz target. Run on purpose only:
-//   tests_module --gtest_also_run_disabled_tests --gtest_filter='*WriteModuleSeedCorpus'
-#include <gtest/gtest.h>
+// The seed corpus of the module loader's fuzz target: files of every format version, one
+// the module writes itself, and broken ones. tools/module-seeds writes them; the module
+// tests hold the files in fuzz/corpus/module to what this makes.
+#include "tools/module-seeds/ModuleSeeds.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "ModuleTestSupport.h"
 #include "module/Module.h"
+#include "tests/module/ModuleTestSupport.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ Bytes OldLines() {
 
 }  // namespace
 
-TEST(FuzzCorpus, DISABLED_WriteModuleSeedCorpus) {
-    const std::string dir = std::string(TW_SOURCE_DIR) + "/fuzz/corpus/module/";
+void WriteModuleSeeds(const std::string& directory) {
+    const std::string dir = directory + "/";
     for (int version = 1; version <= 5; ++version) {
         ModuleFileParts parts;
         parts.version = version;
