@@ -53,8 +53,8 @@ struct Input {
 
     // Key repeat.
     int repeatKey = -1;
-    int16_t repeatValue = 0;
-    int16_t repeatModifiers = 0;
+    int repeatValue = 0;
+    uint32_t repeatModifiers = 0;
     int64_t repeatClock = 0;
 
     // Mouse.
@@ -119,16 +119,45 @@ uint32_t Modifiers() {
     return m;
 }
 
-// The first character of UTF-8 text, 0 when it does not fit a 16-bit value.
-int FirstCharacter(const char* text) {
+// Decodes the UTF-8 character at `text`; gives back its length in bytes (0 at the end or
+// at a byte that starts no valid character, which is then skipped by the caller).
+int DecodeCharacter(const char* text, int& character) {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
-    if (s[0] < 0x80) return s[0];
-    if ((s[0] & 0xE0) == 0xC0 && (s[1] & 0xC0) == 0x80) return ((s[0] & 0x1F) << 6) | (s[1] & 0x3F);
-    if ((s[0] & 0xF0) == 0xE0 && (s[1] & 0xC0) == 0x80 && (s[2] & 0xC0) == 0x80) {
-        const int c = ((s[0] & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
-        return c <= 0x7FFF ? c : 0;
+    character = 0;
+    if (s[0] == 0) return 0;
+    if (s[0] < 0x80) {
+        character = s[0];
+        return 1;
     }
-    return 0;
+    int length = (s[0] & 0xE0) == 0xC0 ? 2 : (s[0] & 0xF0) == 0xE0 ? 3 : (s[0] & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0) return 0;
+    int c = s[0] & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        if ((s[i] & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (s[i] & 0x3F);
+    }
+    character = c;
+    return length;
+}
+
+// The first character of UTF-8 text, 0 when there is none.
+int FirstCharacter(const char* text) {
+    int c = 0;
+    DecodeCharacter(text, c);
+    return c;
+}
+
+// A key event carries its character in value 1 (the low 16 bits) and value 3 (the bits
+// above), so that every character of the text fits.
+DRELM_Event KeyEvent(uint8_t key, int character, uint32_t mods, uint8_t flag) {
+    DRELM_Event e;
+    e.type = DRELM_EVENT_KEY_DOWN;
+    e.key = key;
+    e.flag = flag;
+    e.value1 = static_cast<int16_t>(static_cast<uint16_t>(character & 0xFFFF));
+    e.value2 = static_cast<int16_t>(mods);
+    e.value3 = static_cast<int16_t>(character >> 16);
+    return e;
 }
 
 // The character a key types: the text the window system sent right after it when there
@@ -170,7 +199,7 @@ int KeyCharacter(uint8_t key, const SDL_Keysym& sym, const SDL_Event* next, uint
         k == SDLK_DELETE) {
         return k;
     }
-    if (k >= 128 && k <= 0x7FFF) return k;
+    if (k >= 128 && k <= 0x10FFFF && (k & SDLK_SCANCODE_MASK) == 0) return k;
     return 0;
 }
 
@@ -183,12 +212,37 @@ void KeyDown(const SDL_Event& e, const SDL_Event* next) {
     if (key == DRELM_KEY_CAPSLOCK) in.caps = !in.caps;
     const uint32_t mods = Modifiers();
     const int character = KeyCharacter(key, e.key.keysym, next, mods);
-    Push(MakeEvent(DRELM_EVENT_KEY_DOWN, key, character, static_cast<int>(mods)));
+    Push(KeyEvent(key, character, mods, 0));
     if (!IsModifierKey(key)) {
         in.repeatKey = key;
-        in.repeatValue = static_cast<int16_t>(character);
-        in.repeatModifiers = static_cast<int16_t>(mods);
+        in.repeatValue = character;
+        in.repeatModifiers = mods;
         in.repeatClock = in.now + kRepeatDelay;
+    }
+}
+
+// Text that no key of the library's table typed (a character the window system made from
+// a dead key or an input method, or a key the table does not know): each character comes
+// as a key press of key code 0. The text that follows a key press belongs to that key,
+// which carries its first character; a repeat of the window system's carries none, since
+// the library makes its own repeats.
+void TextInput(const SDL_Event& e, const SDL_Event* previous) {
+    const char* text = e.text.text;
+    if (previous != nullptr && previous->type == SDL_KEYDOWN) {
+        if (previous->key.repeat != 0) return;
+        const uint8_t key = KeyFromScancode(previous->key.keysym.scancode);
+        if (key != 0 && !IsModifierKey(key)) {
+            int first = 0;
+            const int length = DecodeCharacter(text, first);
+            text += length > 0 ? length : 1;
+        }
+    }
+    const uint32_t mods = Modifiers();
+    while (*text != 0) {
+        int c = 0;
+        const int length = DecodeCharacter(text, c);
+        text += length > 0 ? length : 1;
+        if (c >= 32 && c != 127) Push(KeyEvent(0, c, mods, 0));
     }
 }
 
@@ -310,8 +364,7 @@ void QueueRepeats() {
     if (passed < kRepeatInterval) return;
     const int64_t n = std::min<int64_t>(passed / kRepeatInterval, kMaxRepeatsPerUpdate);
     for (int64_t i = 0; i < n; ++i) {
-        Push(MakeEvent(DRELM_EVENT_KEY_DOWN, static_cast<uint8_t>(in.repeatKey), in.repeatValue,
-                       in.repeatModifiers, 0, 1));
+        Push(KeyEvent(static_cast<uint8_t>(in.repeatKey), in.repeatValue, in.repeatModifiers, 1));
     }
     in.repeatClock = in.now;
 }
@@ -372,10 +425,13 @@ void InputDeviceRestored() {
     in.deviceLostPending = false;
 }
 
-void InputHandleSdlEvent(const SDL_Event& e, const SDL_Event* next) {
+void InputHandleSdlEvent(const SDL_Event& e, const SDL_Event* previous, const SDL_Event* next) {
     switch (e.type) {
         case SDL_KEYDOWN:
             KeyDown(e, next);
+            break;
+        case SDL_TEXTINPUT:
+            TextInput(e, previous);
             break;
         case SDL_KEYUP:
             if (e.key.repeat == 0) KeyUp(KeyFromScancode(e.key.keysym.scancode));
@@ -447,7 +503,8 @@ void DRELM_UpdateInput() {
         while (SDL_PollEvent(&e) != 0) events.push_back(e);
     }
     for (size_t i = 0; i < events.size(); ++i) {
-        drelm::InputHandleSdlEvent(events[i], i + 1 < events.size() ? &events[i + 1] : nullptr);
+        drelm::InputHandleSdlEvent(events[i], i > 0 ? &events[i - 1] : nullptr,
+                                   i + 1 < events.size() ? &events[i + 1] : nullptr);
     }
     drelm::TryQueueDeviceLost();
     drelm::QueueRepeats();
@@ -569,12 +626,35 @@ void DRELM_InjectKey(int sdlScancode, bool down, int character) {
         } else if (character < 0x800) {
             out[0] = static_cast<char>(0xC0 | (character >> 6));
             out[1] = static_cast<char>(0x80 | (character & 0x3F));
-        } else {
+        } else if (character < 0x10000) {
             out[0] = static_cast<char>(0xE0 | ((character >> 12) & 0x0F));
             out[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
             out[2] = static_cast<char>(0x80 | (character & 0x3F));
+        } else {
+            out[0] = static_cast<char>(0xF0 | ((character >> 18) & 0x07));
+            out[1] = static_cast<char>(0x80 | ((character >> 12) & 0x3F));
+            out[2] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+            out[3] = static_cast<char>(0x80 | (character & 0x3F));
         }
         DRELM_InjectSdlEvent(&t);
+    }
+}
+
+void DRELM_InjectText(const char* utf8) {
+    if (utf8 == nullptr) return;
+    // The window system cuts long text into events of at most 31 bytes, whole characters.
+    const size_t limit = sizeof(SDL_TextInputEvent::text) - 1;
+    size_t length = std::strlen(utf8);
+    while (length > 0) {
+        size_t n = std::min(length, limit);
+        while (n < length && n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
+        if (n == 0) n = std::min(length, limit);
+        SDL_Event t{};
+        t.type = SDL_TEXTINPUT;
+        std::memcpy(t.text.text, utf8, n);
+        DRELM_InjectSdlEvent(&t);
+        utf8 += n;
+        length -= n;
     }
 }
 

@@ -44,10 +44,20 @@ void GUI_TextEdit::SetMaxLength(int characters) {
     SetText(text);
 }
 
+void GUI_TextEdit::SetMaxBytes(int bytes) {
+    maxBytes = std::max(0, bytes);
+    SetText(text);
+}
+
 void GUI_TextEdit::SetText(const std::string& value) {
     text.clear();
     int count = 0;
-    for (size_t i = 0; i < value.size(); ++i) {
+    size_t end = value.size();
+    if (maxBytes > 0 && end > size_t(maxBytes)) {
+        end = size_t(maxBytes);
+        while (end > 0 && IsContinuation(value[end])) --end;
+    }
+    for (size_t i = 0; i < end; ++i) {
         unsigned char c = value[i];
         if (!IsContinuation(c)) {
             if (count == maxLength) break;
@@ -56,6 +66,7 @@ void GUI_TextEdit::SetText(const std::string& value) {
         text += char(c);
     }
     cursor = anchor = int(text.size());
+    ++revision;
 }
 
 std::string GUI_TextEdit::SelectedText() const {
@@ -95,14 +106,16 @@ bool GUI_TextEdit::DeleteSelection() {
     int start = SelectionStart();
     text.erase(start, SelectionEnd() - start);
     cursor = anchor = start;
+    ++revision;
     return true;
 }
 
 bool GUI_TextEdit::Insert(const std::string& typed) {
     // Decode, filter and count first, so a refused paste leaves the selection alone.
     std::string accepted;
-    int room = maxLength - CharacterCount(text) +
-               CharacterCount(text.substr(SelectionStart(), SelectionEnd() - SelectionStart()));
+    const int selected = SelectionEnd() - SelectionStart();
+    int room = maxLength - CharacterCount(text) + CharacterCount(text.substr(SelectionStart(), selected));
+    int bytesLeft = maxBytes > 0 ? maxBytes - int(text.size()) + selected : 0;
     for (size_t i = 0; i < typed.size() && room > 0;) {
         unsigned char c = typed[i];
         int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
@@ -120,7 +133,12 @@ bool GUI_TextEdit::Insert(const std::string& typed) {
         if (code == '\t') code = ' ';
         if (code == '\n' ? !multiline : (code < 32 || code == 127)) continue;
         if (filter && !filter(code)) continue;
-        accepted += Encode(code);
+        const std::string encoded = Encode(code);
+        if (maxBytes > 0) {
+            if (int(encoded.size()) > bytesLeft) break;
+            bytesLeft -= int(encoded.size());
+        }
+        accepted += encoded;
         --room;
     }
     if (accepted.empty()) return false;
@@ -128,6 +146,7 @@ bool GUI_TextEdit::Insert(const std::string& typed) {
     text.insert(cursor, accepted);
     cursor += int(accepted.size());
     anchor = cursor;
+    ++revision;
     return true;
 }
 
@@ -139,6 +158,7 @@ bool GUI_TextEdit::Backspace() {
     int start = Previous(cursor);
     text.erase(start, cursor - start);
     cursor = anchor = start;
+    ++revision;
     return true;
 }
 
@@ -147,6 +167,7 @@ bool GUI_TextEdit::Delete() {
     if (cursor >= int(text.size())) return false;
     text.erase(cursor, Next(cursor) - cursor);
     anchor = cursor;
+    ++revision;
     return true;
 }
 

@@ -14,6 +14,10 @@ public:
     // At most this many characters; longer text is cut.
     void SetMaxLength(int characters);
     int MaxLength() const { return maxLength; }
+    // At most this many bytes of UTF-8 as well (0: no such limit), for text that goes into
+    // a field of fixed size; text is cut before a character that would not fit whole.
+    void SetMaxBytes(int bytes);
+    int MaxBytes() const { return maxBytes; }
     void SetMultiline(bool on) { multiline = on; }
     // Characters for which `accept` gives false are not inserted (number fields).
     void SetFilter(std::function<bool(char32_t)> accept) { filter = std::move(accept); }
@@ -53,6 +57,9 @@ public:
     int LineCount() const;
 
     static int CharacterCount(const std::string& s);
+    // Counts every change of the text, so that what is derived from it (wrapped rows) can
+    // tell when to be made again.
+    unsigned Revision() const { return revision; }
 
 private:
     void Move(int offset, bool select);
@@ -63,6 +70,8 @@ private:
     int cursor = 0;
     int anchor = 0;
     int maxLength = 255;
+    int maxBytes = 0;
     bool multiline = false;
     std::function<bool(char32_t)> filter;
+    unsigned revision = 0;
 };

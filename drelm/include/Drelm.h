@@ -460,7 +460,10 @@ struct DRELM_Event {
 static_assert(sizeof(DRELM_Event) == 10, "packed event record");
 
 enum : uint8_t {
-    DRELM_EVENT_KEY_DOWN = 1,  // value1 character (0 for none), value2 modifiers
+    // value1 the character's low 16 bits (0 for none), value3 the bits above them, value2
+    // modifiers; key code 0 for a character typed without a key of the table (a dead key,
+    // an input method), which has no release
+    DRELM_EVENT_KEY_DOWN = 1,
     DRELM_EVENT_KEY_UP = 2,
     DRELM_EVENT_MOUSE_MOVE = 3,  // value1 x, value2 y (window coordinates)
     DRELM_EVENT_WHEEL_DOWN = 4,  // value3 change of the wheel position (< 0)
@@ -474,6 +477,11 @@ enum : uint8_t {
     DRELM_EVENT_DEVICE_LOST = 12,  // call DRELM_RestoreGraphicsDevice
     DRELM_EVENT_QUIT = 13,         // the user asked to close the window
 };
+
+// The character a key-down event typed (0 for none), any Unicode character.
+inline int DRELM_EventCharacter(const DRELM_Event& e) {
+    return static_cast<uint16_t>(e.value1) | (static_cast<int>(static_cast<uint16_t>(e.value3)) << 16);
+}
 
 // One notch of the wheel changes its position by this much.
 inline constexpr int DRELM_WHEEL_NOTCH = 120;
@@ -839,6 +847,8 @@ DRELM_API void DRELM_SetCounter(DRELM_CounterFunction counter, uint64_t ticksPer
 // the order given. `sdlScancode` is an SDL_Scancode value; `character` the text the key
 // typed (0: derived from the key and the modifiers).
 DRELM_API void DRELM_InjectKey(int sdlScancode, bool down, int character = 0);
+// Text from the window system with no key press before it (UTF-8).
+DRELM_API void DRELM_InjectText(const char* utf8);
 DRELM_API void DRELM_InjectMouseMove(int x, int y);
 DRELM_API void DRELM_InjectMouseButton(int button, bool down, int x,
                                        int y);  // 1 left, 2 middle, 3 right

@@ -294,6 +294,39 @@ TEST_F(Input, CharactersOfControlKeysAndOfTextFromTheWindowSystem) {
     EXPECT_EQ(events[0].value1, 0xF6);
 }
 
+TEST_F(Input, TextWithoutAKeyOfTheTableComesAsCharactersOfKeyZero) {
+    // A letter the layout has no key for (a dead key, an input method, a remapped key):
+    // only the text arrives, several characters at once, any of them beyond 16 bits.
+    DRELM_InjectText("\xC3\xAB\xE4\xB8\xAD\xF0\x9F\x8E\xB5");
+    std::vector<DRELM_Event> events = Update();
+    ASSERT_EQ(events.size(), 3u);
+    const int expected[3] = {0xEB, 0x4E2D, 0x1F3B5};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(events[size_t(i)].type, DRELM_EVENT_KEY_DOWN);
+        EXPECT_EQ(events[size_t(i)].key, 0);
+        EXPECT_EQ(DRELM_EventCharacter(events[size_t(i)]), expected[i]);
+    }
+    // Nothing repeats a key that has no release, and control characters are no text.
+    EXPECT_TRUE(WaitMs(500).empty());
+    DRELM_InjectText("\x01\x7F");
+    EXPECT_TRUE(Update().empty());
+
+    // The text after a key of the table is that key's; its window-system repeats type
+    // nothing, since the library repeats the key itself.
+    DRELM_InjectKey(SDL_SCANCODE_SEMICOLON, true, 0xF6);
+    SDL_Event repeat{};
+    repeat.type = SDL_KEYDOWN;
+    repeat.key.repeat = 1;
+    repeat.key.keysym.scancode = SDL_SCANCODE_SEMICOLON;
+    DRELM_InjectSdlEvent(&repeat);
+    DRELM_InjectText("\xC3\xB6");
+    events = Update();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].key, DRELM_KEY_SEMICOLON);
+    EXPECT_EQ(DRELM_EventCharacter(events[0]), 0xF6);
+    Release(SDL_SCANCODE_SEMICOLON);
+}
+
 TEST_F(Input, ClockCountsWholeMillisecondsAndCarriesTheRest) {
     const uint32_t start = DRELM_GetTime();
     WaitMs(0.6);

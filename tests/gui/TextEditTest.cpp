@@ -50,6 +50,32 @@ TEST(TextEdit, CursorMovesOverWholeCharacters) {
     EXPECT_EQ(GUI_TextEdit::CharacterCount(e.Text()), 3);
 }
 
+TEST(TextEdit, ByteLimitNeverCutsACharacterInHalf) {
+    // A name field of 8 bytes: "T\xC3\xABst" is 5 bytes, 4 characters.
+    GUI_TextEdit e;
+    e.SetMaxLength(32);
+    e.SetMaxBytes(8);
+    EXPECT_TRUE(e.Insert("T\xC3\xABst"));
+    EXPECT_TRUE(e.Insert("\xC3\xB3\xC3\xB3"));  // the first fits, the second would end at 9
+    EXPECT_EQ(e.Text(), "T\xC3\xABst\xC3\xB3");
+    EXPECT_TRUE(e.Insert("x"));
+    EXPECT_FALSE(e.Insert("y"));
+    EXPECT_EQ(e.Text().size(), 8u);
+    // Replacing a selection frees its bytes first: three bytes for three.
+    e.SetCursor(1, false);
+    e.SetCursor(3, true);
+    EXPECT_FALSE(e.Insert("\xE4\xB8\xAD"));
+    e.SetCursor(4, true);
+    EXPECT_TRUE(e.Insert("\xE4\xB8\xAD"));
+    EXPECT_EQ(e.Text(), "T\xE4\xB8\xADt\xC3\xB3x");
+    // Text set from outside stops before the character that crosses the limit.
+    e.SetText("ab\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD");
+    EXPECT_EQ(e.Text(), "ab\xE4\xB8\xAD\xE4\xB8\xAD");
+    const unsigned before = e.Revision();
+    e.Backspace();
+    EXPECT_NE(e.Revision(), before);
+}
+
 TEST(TextEdit, WordsHomeEndAndSelectionCollapse) {
     GUI_TextEdit e;
     e.SetText("play the song");
