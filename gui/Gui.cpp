@@ -85,6 +85,7 @@ void InitTextGadget(GUI_Gadget& g, const GUI_GadgetDesc& d) {
         return;
     }
     g.edit.SetMaxLength(d.kind == GT_TEXTFIELD && !d.text ? 65535 : f.maxLength);
+    if (d.flags & GUI_BYTE_LIMIT) g.edit.SetMaxBytes(f.maxLength);
     g.edit.SetText(d.content ? d.content : "");
     g.edit.TextStart(false);
     if (d.kind == GT_TEXTFIELD && (d.flags & GUI_READONLY)) {

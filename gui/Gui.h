@@ -58,7 +58,8 @@ enum GUI_GadgetKind : uint8_t {
 enum : uint32_t {
     GUI_DISABLED = 1,
     GUI_READONLY = 2,
-    GUI_DEFAULT = 4,         // Return activates this button (unless a list or field uses it)
+    GUI_DEFAULT = 4,         // Return activates this button (unless a list, a multi-line
+                             // field or the focused button uses it)
     GUI_CANCEL = 8,          // Escape activates this button
     GUI_CHECKED = 16,        // check boxes and toggle buttons start on
     GUI_FINE = 32,           // number fields: fine minus/plus buttons beside minus/plus
@@ -68,6 +69,10 @@ enum : uint32_t {
     GUI_MONO = 512,          // text in the fixed-width font
     GUI_FILL = 1024,         // stretch to the whole cell (buttons are as wide as their text)
     GUI_ALIGN_RIGHT = 2048,  // buttons: pushed to the right end of their cell
+    GUI_BYTE_LIMIT = 4096,   // text lines: the format's width counts bytes of UTF-8, for
+                             // text kept in a field of fixed size
+    GUI_RETURN_NEXT = 8192,  // text lines: Return moves on to the next field instead of
+                             // activating the default button
 };
 
 struct GUI_Window;
@@ -120,6 +125,8 @@ enum : int {
     GUI_EVENT_IMAGE_UP = 24,        // left button released after an image press
     GUI_EVENT_IMAGE_WHEEL = 25,     // wheel over an image (`value`: notches, > 0 up)
     GUI_EVENT_QUIT = 26,            // the user asked to close the program's window
+    GUI_EVENT_FOCUS_LEFT = 27,      // a text line lost the keyboard focus (after a number
+                                    // field's own GUI_EVENT_NUMBER)
 };
 
 struct GUI_Event {
@@ -165,6 +172,12 @@ struct GUI_ListColumn {
     int width = 0;
 };
 
+// A row of a text field as shown: a byte range of its text (without the line feed).
+struct GUI_TextRow {
+    int start = 0;
+    int end = 0;
+};
+
 // A gadget of an open window (coordinates relative to the window's inside).
 struct GUI_Gadget {
     GUI_GadgetDesc desc;
@@ -187,7 +200,11 @@ struct GUI_Gadget {
     bool hex = false;
     int digits = 0, decimals = 0;  // number format
     int scrollX = 0;               // text lines: first visible pixel
-    int scrollLine = 0;            // text fields: first visible line
+    int scrollLine = 0;            // text fields: first visible row
+    // Text fields: the text wrapped to rows, made again when the text or width changes.
+    mutable std::vector<GUI_TextRow> rows;
+    mutable unsigned rowsRevision = 0;
+    mutable int rowsWidth = -1;
     Quelm::Rect buttons[4];        // number fields: fine minus, minus, plus, fine plus
     int pressedButton = -1;
     int repeatTimer = 0;
@@ -280,6 +297,10 @@ public:
     void SetMenuChecked(int command, bool checked);
     void SetMenuEnabled(int command, bool enabled);
     void SetMenuLabel(int command, const std::string& label);
+    // A short state shown at the right end of the menu bar, marked so that it is seen
+    // ("" shows nothing).
+    void SetMenuBarNote(const std::string& note);
+    const std::string& MenuBarNote() const;
     bool MenuChecked(int command) const;
     bool MenuEnabled(int command) const;
     int MenuBarHeight() const;
@@ -363,8 +384,12 @@ private:
     void Wheel(int notches);
     void Key(int key, int character, int modifiers, bool repeat);
     bool GadgetKey(GUI_Window& w, GUI_Gadget& g, int key, int character, int modifiers);
+    // Activates the window's first enabled button with `flag` (GUI_DEFAULT, GUI_CANCEL).
+    bool PressButtonWith(GUI_Window& w, uint32_t flag);
     void Activate(GUI_Window& w, GUI_Gadget& g, int modifiers);
     void ChangeFocus(GUI_Window& w, int index);
+    // Tab and Shift+Tab: the next (`direction` 1) or previous gadget that takes the focus.
+    void MoveFocus(GUI_Window& w, int direction);
     void CommitNumber(GUI_Window& w, GUI_Gadget& g);
     void StepNumber(GUI_Window& w, GUI_Gadget& g, int delta);
     void ScrollTo(GUI_Window& w, GUI_Gadget& g, int position);

@@ -56,12 +56,96 @@ Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g) {
     Rect r = g.rect;
     Rect area(r.x + m.textBorder, r.y + m.textBorder / 2 + 1, r.width - 2 * m.textBorder,
               r.height - m.textBorder - 2);
-    if (g.desc.kind == GT_TEXTFIELD) {
-        const DRELM_Font* font = skin.Font(kFontNormal);
-        int lineHeight = font ? font->Height() : 15;
-        if (g.edit.LineCount() * lineHeight > area.height) area.width -= m.vscrollWidth + 2;
-    }
+    // A text field keeps room for its scroll bar, so that its rows do not change their
+    // width when the bar comes and goes.
+    if (g.desc.kind == GT_TEXTFIELD) area.width -= m.vscrollWidth + 2;
     return area;
+}
+
+namespace {
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Cuts the line [start, end) into rows no wider than `width`.
+void WrapLine(const DRELM_Font* font, const std::string& text, int start, int end, int width,
+              std::vector<GUI_TextRow>& rows) {
+    while (font->TextPartWidth(text.c_str(), start, end - start) > width) {
+        // The longest part that fits, whole characters, at least one.
+        int fit = start;
+        for (int p = start + 1; p <= end; ++p) {
+            if (p < end && IsContinuationByte(text[p])) continue;
+            if (font->TextPartWidth(text.c_str(), start, p - start) > width) break;
+            fit = p;
+        }
+        if (fit == start) {
+            fit = start + 1;
+            while (fit < end && IsContinuationByte(text[fit])) ++fit;
+        }
+        // Break after the last space in it, unless the word fills the whole row.
+        int cut = fit;
+        for (int p = fit; p > start; --p)
+            if (text[p - 1] == ' ') {
+                cut = p;
+                break;
+            }
+        if (fit < end && text[fit] == ' ') cut = fit + 1;
+        rows.push_back({start, cut});
+        start = cut;
+    }
+    rows.push_back({start, end});
+}
+
+}  // namespace
+
+const std::vector<GUI_TextRow>& TextRows(const GUI_Skin& skin, const GUI_Gadget& g) {
+    const std::string& text = g.edit.Text();
+    const int width = g.desc.kind == GT_TEXTFIELD ? std::max(8, TextArea(skin, g).width - 2) : -2;
+    if (g.rowsWidth == width && g.rowsRevision == g.edit.Revision() && !g.rows.empty())
+        return g.rows;
+    g.rows.clear();
+    g.rowsWidth = width;
+    g.rowsRevision = g.edit.Revision();
+    const DRELM_Font* font = GadgetFont(skin, g);
+    int start = 0;
+    for (;;) {
+        size_t feed = g.desc.kind == GT_TEXTFIELD ? text.find('\n', start) : std::string::npos;
+        const int end = feed == std::string::npos ? int(text.size()) : int(feed);
+        if (font && width > 0)
+            WrapLine(font, text, start, end, width, g.rows);
+        else
+            g.rows.push_back({start, end});
+        if (feed == std::string::npos) break;
+        start = end + 1;
+    }
+    return g.rows;
+}
+
+int RowOf(const std::vector<GUI_TextRow>& rows, int offset) {
+    auto it = std::upper_bound(rows.begin(), rows.end(), offset,
+                               [](int o, const GUI_TextRow& r) { return o < r.start; });
+    return std::max(0, int(it - rows.begin()) - 1);
+}
+
+int OffsetInRow(const DRELM_Font* font, const std::string& text, const GUI_TextRow& row, int x) {
+    int best = row.start;
+    for (int p = row.start; p <= row.end; ++p) {
+        if (p < row.end && IsContinuationByte(text[p])) continue;
+        const int width = font->TextPartWidth(text.c_str(), row.start, p - row.start);
+        if (width - x > 0) {
+            const int previous = font->TextPartWidth(text.c_str(), row.start, best - row.start);
+            if (x - previous > width - x) best = p;
+            break;
+        }
+        best = p;
+    }
+    // A row that wrapped ends where the next one starts, so its end would show the cursor
+    // on the next row: it stops before the row's last character instead.
+    if (best == row.end && best > row.start && row.end < int(text.size()) &&
+        text[row.end] != '\n') {
+        --best;
+        while (best > row.start && IsContinuationByte(text[best])) --best;
+    }
+    return best;
 }
 
 ScrollGeometry ScrollLayout(const GUI_Skin&, const Rect& r, bool vertical, int total, int page,
@@ -281,7 +365,10 @@ struct GUI_Painter {
     }
 
     void TextLine(const GUI_Gadget& g, bool focused) const {
-        skin.DrawPart(skin.Part(kPartTextLine, FieldLook(g, focused)), g.rect, DRELM_WHITE);
+        // A line that only shows a value has no field around it, so that it does not look
+        // as if it could be typed into.
+        if (!(g.desc.flags & GUI_READONLY))
+            skin.DrawPart(skin.Part(kPartTextLine, FieldLook(g, focused)), g.rect, DRELM_WHITE);
         const DRELM_Font* font = GadgetFont(skin, g);
         Rect area = TextArea(skin, g);
         const std::string& text = g.edit.Text();
@@ -354,27 +441,28 @@ struct GUI_Painter {
         Rect area = TextArea(skin, g);
         const int lineHeight = font->Height();
         const std::string& text = g.edit.Text();
-        const int lines = g.edit.LineCount();
+        const std::vector<GUI_TextRow>& rows = TextRows(skin, g);
+        const int lines = int(rows.size());
         const int visible = std::max(1, area.height / lineHeight);
         DRELM_StartClip(Rect(area.x - 1, area.y, area.width + 2, area.height));
         const int selA = g.edit.SelectionStart(), selB = g.edit.SelectionEnd();
+        const int cursorRow = RowOf(rows, g.edit.Cursor());
         DRELM_RGBA colour = skin.Colour(g.enabled ? kColTextLineText : kColTextLineTextDisabled);
         for (int l = g.scrollLine; l < lines && l < g.scrollLine + visible + 1; ++l) {
-            int start = g.edit.LineStart(l);
-            int end = l + 1 < lines ? g.edit.LineStart(l + 1) - 1 : int(text.size());
+            const int start = rows[size_t(l)].start, end = rows[size_t(l)].end;
             int y = area.y + (l - g.scrollLine) * lineHeight;
             std::string line = text.substr(start, end - start);
             if (focused && selA < selB && selA <= end && selB >= start) {
                 int a = std::max(selA, start) - start, b = std::min(selB, end) - start;
                 int xa = font->TextPartWidth(line.c_str(), 0, a),
                     xb = font->TextPartWidth(line.c_str(), 0, b);
-                if (selB > end) xb += 4;  // the line feed is selected too
+                if (selB > end && end < int(text.size()) && text[size_t(end)] == '\n')
+                    xb += 4;  // the line feed is selected too
                 skin.DrawPart(kPartTextSelection, kStateNormal,
                               Rect(area.x + xa, y, xb - xa, lineHeight));
             }
             Text(font, area.x, y, line, colour);
-            if (focused && !(g.desc.flags & GUI_READONLY) && g.edit.Cursor() >= start &&
-                g.edit.Cursor() <= end)
+            if (focused && !(g.desc.flags & GUI_READONLY) && l == cursorRow)
                 Cursor(g, area.x + font->TextPartWidth(line.c_str(), 0, g.edit.Cursor() - start), y,
                        lineHeight);
         }

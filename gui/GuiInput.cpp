@@ -27,6 +27,9 @@ Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g) {
     return Rect(g.rect.Right() - 3 - width, g.rect.y + 3, width, g.rect.height - 6);
 }
 
+// Floor division, so that a drag above a field gives the row before its first.
+int FloorDivide(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
 constexpr int kRepeatDelay = 40;  // timer steps before a held button repeats
 constexpr int kRepeatEvery = 5;
 
@@ -98,7 +101,7 @@ void GUI::HandleInput(const DRELM_Event& e) {
         }
         case DRELM_EVENT_KEY_DOWN:
             if (e.flag == 0) impl->altTap = e.key == DRELM_KEY_LALT;
-            Key(e.key, e.value1, e.value2, e.flag != 0);
+            Key(e.key, DRELM_EventCharacter(e), e.value2, e.flag != 0);
             break;
         case DRELM_EVENT_KEY_UP: {
             // Tapping the left Alt key alone opens the menu bar for the keyboard (and closes it).
@@ -211,12 +214,16 @@ void GUI::MouseDown(bool doubleClick, int modifiers) {
             if (g.buttons[b].Contains(lx, ly)) button = b;
         if (!g.rect.Contains(lx, ly) && button < 0) continue;
         if (!g.enabled) return;
-        if (Focusable(g) && w->focus != int(i)) ChangeFocus(*w, int(i));
+        // A click on what takes no keys (an image, the window's background) still ends the
+        // typing in a field, as leaving it with the mouse would.
+        const int focus = Focusable(g) ? int(i) : -1;
+        if (w->focus != focus) ChangeFocus(*w, focus);
         impl->dragGadget = int(i);
         impl->mouseInside = true;
         PressGadget(*w, g, button, lx, ly, doubleClick, modifiers);
         return;
     }
+    if (w->focus >= 0) ChangeFocus(*w, -1);
 }
 
 void GUI::PressGadget(GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly, bool doubleClick,
@@ -289,7 +296,7 @@ void GUI_Input::PressTextLine(GUI& gui, GUI_Window& w, GUI_Gadget& g, int button
 void GUI_Input::PressTextField(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
                                int modifiers) {
     (void)w;
-    const int lines = g.edit.LineCount();
+    const int lines = int(TextRows(gui.skin, g).size());
     if (lines > g.visibleRows) {
         const Rect bar = TextFieldScrollBar(gui.skin, g);
         if (bar.Contains(lx, ly)) {
@@ -385,33 +392,33 @@ void GUI::DragTo(GUI_Window& w, GUI_Gadget& g, int lx, int ly) {
     }
 }
 
-// The cursor goes to the character boundary nearest the mouse, on the line under it.
+// The cursor goes to the character boundary nearest the mouse, on the row under it.
 void GUI_Input::DragText(GUI& gui, GUI_Gadget& g, int lx, int ly) {
     const DRELM_Font* font = GadgetFont(gui.skin, g);
     if (!font) return;
     const Rect area = TextArea(gui.skin, g);
-    int line = 0;
+    const std::vector<GUI_TextRow>& rows = TextRows(gui.skin, g);
+    int row = 0;
     if (g.desc.kind == GT_TEXTFIELD)
-        line = std::clamp(g.scrollLine + (ly - area.y) / std::max(1, font->Height()), 0,
-                          g.edit.LineCount() - 1);
-    const std::string& text = g.edit.Text();
-    const int start = g.edit.LineStart(line);
-    const int end =
-        line + 1 < g.edit.LineCount() ? g.edit.LineStart(line + 1) - 1 : int(text.size());
+        row = std::clamp(g.scrollLine + FloorDivide(ly - area.y, std::max(1, font->Height())), 0,
+                         int(rows.size()) - 1);
     const int target = lx - area.x + (g.desc.kind == GT_TEXTLINE ? g.scrollX : 0);
-    int best = start;
-    for (int p = start; p <= end; ++p) {
-        if (p < end && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
-        const int width = font->TextPartWidth(text.c_str(), start, p - start);
-        if (width - target > 0) {
-            const int previous = font->TextPartWidth(text.c_str(), start, best - start);
-            if (target - previous > width - target) best = p;
-            break;
-        }
-        best = p;
-    }
-    g.edit.SetCursor(best, true);
+    g.edit.SetCursor(OffsetInRow(font, g.edit.Text(), rows[size_t(row)], target), true);
     gui.EnsureCursorVisible(g);
+}
+
+void GUI_Input::MoveRows(GUI& gui, GUI_Gadget& g, int delta, bool select) {
+    const DRELM_Font* font = GadgetFont(gui.skin, g);
+    if (!font) return;
+    const std::string& text = g.edit.Text();
+    const std::vector<GUI_TextRow>& rows = TextRows(gui.skin, g);
+    const int row = RowOf(rows, g.edit.Cursor());
+    const int target = row + delta;
+    if (target < 0) return g.edit.TextStart(select);
+    if (target >= int(rows.size())) return g.edit.TextEnd(select);
+    const GUI_TextRow& from = rows[size_t(row)];
+    const int x = font->TextPartWidth(text.c_str(), from.start, g.edit.Cursor() - from.start);
+    g.edit.SetCursor(OffsetInRow(font, text, rows[size_t(target)], x), select);
 }
 
 void GUI_Input::DragList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int ly) {
@@ -457,7 +464,7 @@ void GUI_Input::DragScrollGrip(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, i
         page = l.rows;
     } else if (g.desc.kind == GT_TEXTFIELD) {
         track = TextFieldScrollBar(gui.skin, g);
-        total = g.edit.LineCount();
+        total = int(TextRows(gui.skin, g).size());
         page = g.visibleRows;
     } else {
         track = g.rect;
@@ -482,7 +489,8 @@ void GUI::ScrollTo(GUI_Window& w, GUI_Gadget& g, int position) {
         auto l = ListLayout(skin, g);
         g.scrollTop = std::clamp(position, 0, ScrollMax(g, l.rows));
     } else if (g.desc.kind == GT_TEXTFIELD) {
-        g.scrollLine = std::clamp(position, 0, std::max(0, g.edit.LineCount() - g.visibleRows));
+        const int rows = int(TextRows(skin, g).size());
+        g.scrollLine = std::clamp(position, 0, std::max(0, rows - g.visibleRows));
     } else {
         int v = std::clamp(position, 0, std::max(0, g.desc.max - g.desc.page));
         if (v != g.value) {
@@ -596,6 +604,7 @@ void GUI::ChangeFocus(GUI_Window& w, int index) {
         GUI_Gadget& old = w.gadgets[w.focus];
         if (old.numeric) CommitNumber(w, old);
         old.edit.SetCursor(old.edit.Cursor(), false);
+        if (old.desc.kind == GT_TEXTLINE) Post(GUI_EVENT_FOCUS_LEFT, &w, old.number, old.value);
     }
     w.focus = index;
     if (index >= 0 && index < int(w.gadgets.size())) {
@@ -654,32 +663,62 @@ void GUI::EnsureCursorVisible(GUI_Gadget& g) {
         g.scrollX = std::clamp(g.scrollX, 0, std::max(0, total - area.width + 2));
     } else if (g.desc.kind == GT_TEXTFIELD) {
         g.visibleRows = std::max(1, area.height / std::max(1, font->Height()));
-        int line = g.edit.LineOf(g.edit.Cursor());
-        if (line < g.scrollLine) g.scrollLine = line;
-        if (line >= g.scrollLine + g.visibleRows) g.scrollLine = line - g.visibleRows + 1;
-        g.scrollLine = std::clamp(g.scrollLine, 0, std::max(0, g.edit.LineCount() - g.visibleRows));
+        const std::vector<GUI_TextRow>& rows = TextRows(skin, g);
+        // A text only to read shows no cursor, so its view does not follow one.
+        const int row = RowOf(rows, g.edit.Cursor());
+        if (!(g.desc.flags & GUI_READONLY)) {
+            if (row < g.scrollLine) g.scrollLine = row;
+            if (row >= g.scrollLine + g.visibleRows) g.scrollLine = row - g.visibleRows + 1;
+        }
+        g.scrollLine = std::clamp(g.scrollLine, 0, std::max(0, int(rows.size()) - g.visibleRows));
     }
+}
+
+void GUI::MoveFocus(GUI_Window& w, int direction) {
+    const int n = int(w.gadgets.size());
+    const int start = w.focus < 0 ? (direction > 0 ? -1 : n) : w.focus;
+    for (int k = 1; k <= n; ++k) {
+        const int i = ((start + direction * k) % n + n) % n;
+        if (Focusable(w.gadgets[i])) {
+            ChangeFocus(w, i);
+            return;
+        }
+    }
+}
+
+bool GUI::PressButtonWith(GUI_Window& w, uint32_t flag) {
+    for (auto& g : w.gadgets)
+        if ((g.desc.flags & flag) && g.enabled && g.number >= 0) {
+            Activate(w, g, 0);
+            return true;
+        }
+    return false;
 }
 
 void GUI::Key(int key, int character, int modifiers, bool repeat) {
     if (MenuKey(key)) return;
     GUI_Window* w = KeyWindow();
     if (w && key == DRELM_KEY_TAB && !(modifiers & (DRELM_MOD_CTRL | DRELM_MOD_ALT))) {
-        const int n = int(w->gadgets.size());
-        const int dir = (modifiers & DRELM_MOD_SHIFT) ? -1 : 1;
-        int start = w->focus < 0 ? (dir > 0 ? -1 : n) : w->focus;
-        for (int k = 1; k <= n; ++k) {
-            int i = ((start + dir * k) % n + n) % n;
-            if (Focusable(w->gadgets[i])) {
-                ChangeFocus(*w, i);
-                return;
-            }
-        }
+        MoveFocus(*w, (modifiers & DRELM_MOD_SHIFT) ? -1 : 1);
         return;
     }
-    if (w && w->focus >= 0 && w->focus < int(w->gadgets.size()) &&
-        GadgetKey(*w, w->gadgets[w->focus], key, character, modifiers))
-        return;
+    const bool enter = key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER;
+    if (w && w->focus >= 0 && w->focus < int(w->gadgets.size())) {
+        const GUI_Gadget& g = w->gadgets[w->focus];
+        const bool line = g.desc.kind == GT_TEXTLINE;
+        const bool next = (g.desc.flags & GUI_RETURN_NEXT) != 0;
+        if (GadgetKey(*w, w->gadgets[w->focus], key, character, modifiers)) {
+            // Return in a one-line field has entered it; then it decides the dialog as
+            // anywhere else, unless the field hands on to the next one.
+            if (enter && line && !repeat) {
+                if (next)
+                    MoveFocus(*w, 1);
+                else
+                    PressButtonWith(*w, GUI_DEFAULT);
+            }
+            return;
+        }
+    }
     GUI_Event e;
     e.type = GUI_EVENT_KEY;
     e.window = w ? w->number : -1;
@@ -690,17 +729,10 @@ void GUI::Key(int key, int character, int modifiers, bool repeat) {
     e.repeat = repeat;
     PostEvent(e);
     if (!w || repeat) return;
-    uint32_t wanted = 0;
-    if (key == DRELM_KEY_RETURN || key == DRELM_KEY_KP_ENTER)
-        wanted = GUI_DEFAULT;
+    if (enter)
+        PressButtonWith(*w, GUI_DEFAULT);
     else if (key == DRELM_KEY_ESCAPE)
-        wanted = GUI_CANCEL;
-    if (wanted)
-        for (auto& g : w->gadgets)
-            if ((g.desc.flags & wanted) && g.enabled && g.number >= 0) {
-                Activate(*w, g, 0);
-                break;
-            }
+        PressButtonWith(*w, GUI_CANCEL);
 }
 
 // ---------------------------------------------------------------------------------------

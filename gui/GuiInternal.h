@@ -41,6 +41,7 @@ struct GUI::Impl {
     std::vector<Quelm::Rect> menuPanels;  // one per open level
     bool menuPress = false;               // the left button went down on the menu
     bool altTap = false;                  // Alt went down and nothing else happened since
+    std::string menuNote;                 // shown at the right end of the bar
 
     DRELM_Point mouse{-1, -1};
     GUI_DragKind drag = kDragNone;
@@ -83,6 +84,14 @@ std::vector<std::string> SplitLines(const std::string& text);
 const DRELM_Font* GadgetFont(const GUI_Skin& skin, const GUI_Gadget& g);
 // Text field: the inner text area and the line height.
 Quelm::Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g);
+// A text field's rows: each line of its text wrapped at spaces to the width of its text
+// area (inside a word that is wider than the area). A text line has one row.
+const std::vector<GUI_TextRow>& TextRows(const GUI_Skin& skin, const GUI_Gadget& g);
+// The row that shows the cursor at byte `offset` (a row that ends where the next begins
+// leaves that offset to the next one).
+int RowOf(const std::vector<GUI_TextRow>& rows, int offset);
+// The character boundary within row `row` nearest to `x` pixels from the row's start.
+int OffsetInRow(const DRELM_Font* font, const std::string& text, const GUI_TextRow& row, int x);
 // `text` cut at every `separator` (nothing for null, one empty part for "").
 std::vector<std::string> Split(const char* text, char separator);
 // Word-wraps `text` (which may hold line feeds) to `width` pixels.
@@ -139,6 +148,9 @@ struct GUI_Input {
     static TextKeyResult TextEditKey(GUI& gui, GUI_Gadget& g, int key, int character,
                                      int modifiers);
     static TextKeyResult TextShortcut(GUI& gui, GUI_Gadget& g, int key);
+    // Up, Down, Page Up and Page Down in an editable text field: rows as shown, keeping the
+    // cursor's place across.
+    static void MoveRows(GUI& gui, GUI_Gadget& g, int rows, bool select);
     static bool ListKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int key);
     static bool SliderKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int key);
 };

@@ -30,10 +30,17 @@ TextKeyResult GUI_Input::TextMoveKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int
             ctrl ? e.WordRight(shift) : e.Right(shift);
             break;
         case DRELM_KEY_HOME:
-            ctrl ? e.TextStart(shift) : e.Home(shift);
+            // A text only to read scrolls: its cursor is not shown.
+            if (field && readOnly)
+                gui.ScrollTo(w, g, 0);
+            else
+                ctrl ? e.TextStart(shift) : e.Home(shift);
             break;
         case DRELM_KEY_END:
-            ctrl ? e.TextEnd(shift) : e.End(shift);
+            if (field && readOnly)
+                gui.ScrollTo(w, g, int(TextRows(gui.skin, g).size()));
+            else
+                ctrl ? e.TextEnd(shift) : e.End(shift);
             break;
         case DRELM_KEY_UP:
         case DRELM_KEY_DOWN: {
@@ -45,17 +52,20 @@ TextKeyResult GUI_Input::TextMoveKey(GUI& gui, GUI_Window& w, GUI_Gadget& g, int
             else if (readOnly)
                 gui.ScrollTo(w, g, g.scrollLine - up);
             else
-                up > 0 ? e.Up(shift) : e.Down(shift);
+                MoveRows(gui, g, -up, shift);
             break;
         }
         case DRELM_KEY_PAGEUP:
         case DRELM_KEY_PAGEDOWN: {
             if (!field) return TextKeyResult::kNotTaken;
             const int up = key == DRELM_KEY_PAGEUP ? 1 : -1;
-            if (readOnly)
+            if (readOnly) {
                 gui.ScrollTo(w, g, g.scrollLine - up * g.visibleRows);
-            else
-                for (int i = 0; i < g.visibleRows; ++i) up > 0 ? e.Up(shift) : e.Down(shift);
+            } else {
+                // The view moves by a page with the cursor, as far as the text goes.
+                MoveRows(gui, g, -up * g.visibleRows, shift);
+                gui.ScrollTo(w, g, g.scrollLine - up * g.visibleRows);
+            }
             break;
         }
         default:
@@ -124,7 +134,7 @@ TextKeyResult GUI_Input::TextEditKey(GUI& gui, GUI_Gadget& g, int key, int chara
             }
             if (character < 32 || character == 127 || alt || readOnly)
                 return TextKeyResult::kNotTaken;
-            changed = e.InsertCharacter(char32_t(uint16_t(character)));
+            changed = e.InsertCharacter(char32_t(character));
             if (!changed && g.numeric) return TextKeyResult::kRefused;
             break;
     }

@@ -395,6 +395,10 @@ Quelm::Rect GUI::MenuEntryRect(const std::string& label) const {
     return Rect();
 }
 
+void GUI::SetMenuBarNote(const std::string& note) { impl->menuNote = note; }
+
+const std::string& GUI::MenuBarNote() const { return impl->menuNote; }
+
 void GUI::DrawMenuBar() const {
     if (impl->menu.empty()) return;
     const_cast<GUI*>(this)->LayoutMenus();
@@ -415,6 +419,16 @@ void GUI::DrawMenuBar() const {
                                            : kColMenuText);
         font->Print(t.rect.x + skin.Metrics().menuTitleBorder,
                     t.rect.y + (t.rect.height - font->Height()) / 2 - 1, t.label.c_str(), c);
+    }
+    if (!impl->menuNote.empty()) {
+        // A red dot before the text, as a recorder shows that it records.
+        const int height = MenuBarHeight();
+        const int textWidth = font->TextWidth(impl->menuNote.c_str());
+        const int dot = 8;
+        const int x = ScreenWidth() - textWidth - dot - 16;
+        DRELM_DrawRect(Rect(x, (height - dot) / 2, dot, dot), DRELM_RGBA(220, 50, 50));
+        font->Print(x + dot + 6, (height - font->Height()) / 2 - 1, impl->menuNote.c_str(),
+                    skin.Colour(kColMenuText));
     }
 }
 

@@ -140,7 +140,6 @@ struct FileRequester {
     GUI_FileRequest& request;
     std::string directory;
     std::vector<GUI_FileEntry> entries;
-    std::string selectedName;  // the full name of the file picked in the list
     int pattern = 0;           // 0: the request's patterns, 1: all files
     std::string patternText;
     std::string candidate;  // a file to accept after the window closed
@@ -228,15 +227,8 @@ struct FileRequester {
         }
     }
 
-    std::string TypedName(GUI_Window* w) const {
-        std::string typed = w->Text(kFileName);
-        // The field holds at most 20 characters; a longer name picked in the list stands
-        // behind its shortened form.
-        if (!selectedName.empty() && typed == selectedName.substr(0, typed.size()) &&
-            !typed.empty())
-            return selectedName;
-        return typed;
-    }
+    // The field scrolls sideways, so it holds a whole path.
+    std::string TypedName(GUI_Window* w) const { return w->Text(kFileName); }
 
     // Runs the window once; true with `candidate` set when a file was chosen.
     bool RunOnce(bool& cancelled, std::string& typed) {
@@ -269,7 +261,7 @@ struct FileRequester {
              .column = 0,
              .columns = 4,
              .label = "Filename",
-             .text = "%20s",
+             .text = "%4096s",
              .content = typed.c_str(),
              .flags = GUI_FOCUS},
             {.kind = GT_SELECTBOX,
@@ -303,8 +295,7 @@ struct FileRequester {
                 case GUI_EVENT_LIST:
                     if (e.gadget == kFileList && e.value >= 0 && e.value < int(entries.size()) &&
                         entries[e.value].kind == GUI_FileEntry::kFile) {
-                        selectedName = entries[e.value].name;
-                        w->SetText(kFileName, selectedName);
+                        w->SetText(kFileName, entries[e.value].name);
                     }
                     return false;
                 case GUI_EVENT_LIST_ACTIVATED:
@@ -316,10 +307,6 @@ struct FileRequester {
                     }
                     Activate(w, e.value);
                     return false;
-                case GUI_EVENT_TEXT_ENTERED:
-                    if (e.gadget != kFileName) return false;
-                    accepted = Offer(w, TypedName(w));
-                    return accepted;
                 case GUI_EVENT_ACTIVATED:
                     if (e.gadget == kFileAccept) {
                         accepted = Offer(w, TypedName(w));
