@@ -75,18 +75,18 @@ bool ReadNumber(const std::string& text, size_t& i, int& value) {
     return digits > 0;
 }
 
-// "[-] level [. sixteenths]" as a signed number of sixteenths.
-bool ParseLevel(const std::string& text, bool allowNegative, int& sixteenths) {
+// "[-] level [. sixteenths]" as a signed number of sixteenths (sixteenths beyond 15 carry
+// into the level, so "1.16" is 2.0).
+bool ParseLevel(const std::string& text, int& sixteenths) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     const bool negative = i < text.size() && text[i] == '-';
-    if (negative && !allowNegative) return false;
     if (negative) ++i;
     int level = 0, fraction = 0;
-    if (!ReadNumber(text, i, level) || level > 15) return false;
+    if (!ReadNumber(text, i, level)) return false;
     if (i < text.size() && text[i] == '.') {
         ++i;
-        if (!ReadNumber(text, i, fraction) || fraction > 15) return false;
+        if (!ReadNumber(text, i, fraction)) return false;
     }
     if (i != text.size()) return false;
     sixteenths = (negative ? -1 : 1) * (level * 16 + fraction);
@@ -97,15 +97,15 @@ bool ParseLevel(const std::string& text, bool allowNegative, int& sixteenths) {
 
 bool ParseStartVolume(const std::string& text, uint8_t& value) {
     int v = 0;
-    if (!ParseLevel(text, false, v)) return false;
-    value = static_cast<uint8_t>(v);
+    if (!ParseLevel(text, v)) return false;
+    value = static_cast<uint8_t>(std::clamp(v, 0, 255));
     return true;
 }
 
 bool ParseVolumeAdd(const std::string& text, uint8_t& value) {
     int v = 0;
-    if (!ParseLevel(text, true, v) || v < -128 || v > 127) return false;
-    value = static_cast<uint8_t>(static_cast<int8_t>(v));
+    if (!ParseLevel(text, v)) return false;
+    value = static_cast<uint8_t>(static_cast<int8_t>(std::clamp(v, -128, 127)));
     return true;
 }
 
@@ -325,15 +325,25 @@ uint8_t InstrumentEditor::TestNote(int semitone) const {
     return note < 0 || note > kNoteLastTone ? kNoteEmpty : static_cast<uint8_t>(note);
 }
 
-void InstrumentEditor::OnMidiEvent(const MidiEvent& e, TestVoices& voices,
-                                   uint8_t frequencyDivider) const {
+int InstrumentEditor::OnMidiEvent(const MidiEvent& e, TestVoices& voices,
+                                  uint8_t frequencyDivider) const {
     const int source = TestVoices::kMidiSource + e.note;
     if (e.type == kMidiNoteOff) {
         voices.Stop(source);
-        return;
+        return -1;
     }
-    if (e.type != kMidiNoteOn) return;
+    if (e.type != kMidiNoteOn) return -1;
     const uint8_t note = type ? static_cast<uint8_t>(kNotePeriodicHigh + e.note % 8)
                               : static_cast<uint8_t>(e.note + (frequencyDivider == 1 ? 12 : 0));
-    voices.Start(source, type, working[current], note);
+    return voices.Start(source, type, working[current], note) >= 0 ? note : -1;
+}
+
+int InstrumentEditor::KeyboardKey(uint8_t note) const {
+    constexpr int kKeys = 25;
+    if (type) {
+        const int value = note - kNotePeriodicHigh;
+        return value >= 0 && value < 8 ? value : -1;
+    }
+    const int key = note - (octave + 2) * 12;
+    return key >= 0 && key < kKeys ? key : -1;
 }

@@ -33,8 +33,9 @@ std::string FormatStartVolume(uint8_t value);
 std::string FormatVolumeAdd(uint8_t value);
 std::string FormatInstrumentRow(const Instrument& instrument);
 // What the user typed into those fields: "level.sixteenths" (blanks allowed around the
-// numbers, the sixteenths may be left out), a leading "-" for a falling volume add. False
-// for anything else or a value out of range (start volume 0..15.15, volume add -8.0..7.15).
+// numbers of up to three digits, the sixteenths may be left out), a leading "-" for a
+// falling value. A value out of range is clamped to it (start volume 0..15.15, volume add
+// -8.0..7.15), as a number field clamps; false for text that is no such number.
 bool ParseStartVolume(const std::string& text, uint8_t& value);
 bool ParseVolumeAdd(const std::string& text, uint8_t& value);
 
@@ -139,8 +140,13 @@ public:
     uint8_t TestNote(int semitone) const;
     // MIDI keys while the dialog is open: a note-on starts a voice for that key (one
     // octave up with the 2x divider, as in the pattern; on "Noise" the key's place in the
-    // octave picks one of the eight noise values), its note-off stops that voice.
-    void OnMidiEvent(const MidiEvent& e, TestVoices& voices, uint8_t frequencyDivider) const;
+    // octave picks one of the eight noise values), its note-off stops that voice. Gives
+    // back the note a note-on started, or -1.
+    int OnMidiEvent(const MidiEvent& e, TestVoices& voices, uint8_t frequencyDivider) const;
+    // Which of the keyboard gadget's 25 keys (two octaves from C of the "Octave:" octave and
+    // the C above) plays test note `note`, or -1. On "Noise" the first eight keys stand for
+    // the eight noise values.
+    int KeyboardKey(uint8_t note) const;
     // "Type:" as shown.
     const char* TypeName() const { return type ? "Noise" : "Tone"; }
 };

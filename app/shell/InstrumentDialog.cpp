@@ -70,7 +70,7 @@ struct Dialog {
     DRELM_Texture* texture = nullptr;
     Instrument drawn{};
     bool drawnValid = false;
-    // Sources of test notes started on the keyboard gadget's range, for its highlight.
+    // Sources of sounding test notes with the gadget key each lights.
     std::vector<std::pair<int, int>> keys;
     bool mouseDown = false;
     int mouseSemitone = -1;
@@ -111,11 +111,21 @@ struct Dialog {
         if (editor.type) return uint8_t(kNotePeriodicHigh + semitone % 8);
         return editor.TestNote(semitone);
     }
-    void Play(int source, int semitone, uint8_t note) {
+    // A started note lights a key of the gadget; a source (the mouse sliding over the
+    // keys) lights only the key it sounds now. -1 lights none.
+    void Light(int source, int key) {
+        keys.erase(std::remove_if(keys.begin(), keys.end(),
+                                  [source](const std::pair<int, int>& k) {
+                                      return k.first == source;
+                                  }),
+                   keys.end());
+        if (key >= 0 && key < kKeyboardSemitones) keys.push_back({source, key});
+    }
+    // `key` is the gadget key pressed, or -1 for the key that plays `note`.
+    void Play(int source, uint8_t note, int key = -1) {
         if (note == kNoteEmpty) return;
-        if (voices->Start(source, editor.type, Current(), note) >= 0 && semitone >= 0 &&
-            semitone < kKeyboardSemitones)
-            keys.push_back({source, semitone});
+        if (voices->Start(source, editor.type, Current(), note) < 0) return;
+        Light(source, key >= 0 ? key : editor.KeyboardKey(note));
     }
 };
 
@@ -134,6 +144,7 @@ std::vector<GUI_GadgetDesc> Descriptions(Dialog& dialog, int screenHeight) {
     d.push_back(Desc(GT_LIST_COL, 0, 0, 1, nullptr));
     d.push_back(Label(0, 4, 2, "Name:"));
     GUI_GadgetDesc name = Text(0, 6, 6, "%32s");
+    name.flags = GUI_BYTE_LIMIT;
     d.push_back(name);
     d.push_back(Label(1, 4, 2, "Start volume:"));
     d.push_back(Text(1, 6, 2, "%6s"));
@@ -155,7 +166,8 @@ std::vector<GUI_GadgetDesc> Descriptions(Dialog& dialog, int screenHeight) {
     filler.height = 1;
     d.push_back(filler);
     GUI_GadgetDesc graph = Desc(GT_IMAGE, 9, 0, kColumns, nullptr);
-    graph.height = int16_t(tall ? 80 : 48);
+    // On the small screen the graph gives up the pixels the dialog needs to fit whole.
+    graph.height = int16_t(tall ? 80 : 36);
     graph.draw = [&dialog](const Quelm::Rect& r) { dialog.DrawGraph(r); };
     d.push_back(graph);
     GUI_GadgetDesc keyboard = Desc(GT_IMAGE, 10, 0, 9, nullptr);
@@ -217,7 +229,8 @@ void SetName(Instrument& i, const std::string& text) {
     std::memcpy(i.name, text.data(), std::min<size_t>(text.size(), kNameLength));
 }
 
-// A typed level: taken while it reads; on Return the field shows the value it holds.
+// A typed level: taken (clamped) while it reads; on Return and when the field is left it
+// shows the value it holds, as a number field does.
 void LevelField(GUI& gui, GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
     Instrument& i = dialog.Current();
     int phase = -1;
@@ -230,10 +243,9 @@ void LevelField(GUI& gui, GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
         ParseStartVolume(text, value);
     else
         ParseVolumeAdd(text, value);
-    if (e.type == GUI_EVENT_TEXT_ENTERED) {
+    if (e.type == GUI_EVENT_TEXT_ENTERED || e.type == GUI_EVENT_FOCUS_LEFT)
         w.SetText(e.gadget, start ? FormatStartVolume(value) : FormatVolumeAdd(value));
-        gui.SetFocus(&w, -1);
-    }
+    if (e.type == GUI_EVENT_TEXT_ENTERED) gui.SetFocus(&w, -1);
 }
 
 void NumberField(GUI& gui, GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
@@ -283,13 +295,14 @@ void NoteKey(Dialog& dialog, const GUI_Event& e) {
     }
     if (e.modifiers & (DRELM_MOD_CTRL | DRELM_MOD_ALT)) return;
     const uint8_t scan = uint8_t(e.key);
+    if (scan == 0) return;  // a typed character without a key
     if (dialog.editor.type) {
         const int noise = NoiseKeyValue(scan, (e.modifiers & DRELM_MOD_SHIFT) != 0);
-        if (noise >= kNotePeriodicHigh) dialog.Play(e.key, -1, uint8_t(noise));
+        if (noise >= kNotePeriodicHigh) dialog.Play(e.key, uint8_t(noise));
         return;
     }
     const int offset = NoteKeyOffset(scan);
-    if (offset >= 0) dialog.Play(e.key, offset, dialog.editor.TestNote(offset));
+    if (offset >= 0) dialog.Play(e.key, dialog.editor.TestNote(offset));
 }
 
 // The keyboard gadget: the note under the mouse sounds while the button is held.
@@ -300,16 +313,18 @@ void KeyboardMouse(GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
     if (e.type == GUI_EVENT_IMAGE_DOWN && semitone >= 0) {
         dialog.mouseDown = true;
         dialog.mouseSemitone = semitone;
-        dialog.Play(TestVoices::kMouseSource, semitone, dialog.NoteFor(semitone));
+        dialog.Play(TestVoices::kMouseSource, dialog.NoteFor(semitone), semitone);
     } else if (e.type == GUI_EVENT_IMAGE_MOVE && dialog.mouseDown && semitone >= 0 &&
                semitone != dialog.mouseSemitone) {
         dialog.mouseSemitone = semitone;
         dialog.voices->Stop(TestVoices::kMouseSource);
-        dialog.Play(TestVoices::kMouseSource, semitone, dialog.NoteFor(semitone));
+        dialog.Light(TestVoices::kMouseSource, -1);
+        dialog.Play(TestVoices::kMouseSource, dialog.NoteFor(semitone), semitone);
     } else if (e.type == GUI_EVENT_IMAGE_UP) {
         dialog.mouseDown = false;
         dialog.mouseSemitone = -1;
         dialog.voices->Stop(TestVoices::kMouseSource);
+        dialog.Light(TestVoices::kMouseSource, -1);
     }
 }
 
@@ -375,7 +390,8 @@ bool HandleEvent(GUI& gui, GUI_Window& w, Dialog& dialog, const GUI_Event& e) {
             LevelField(gui, w, dialog, e);
             return false;
         case GUI_EVENT_TEXT_ENTERED:
-            if (e.gadget == kInsName) gui.SetFocus(&w, -1);
+        case GUI_EVENT_FOCUS_LEFT:
+            if (e.gadget == kInsName && e.type == GUI_EVENT_TEXT_ENTERED) gui.SetFocus(&w, -1);
             LevelField(gui, w, dialog, e);
             return false;
         case GUI_EVENT_NUMBER:
@@ -426,7 +442,9 @@ void OpenInstrumentEditor(int instrument) {
     DrainTrackerMidi();
     Dialog& open = *dialog;
     SetMidiDialogSink([&open](const MidiEvent& e) {
-        open.editor.OnMidiEvent(e, *open.voices, gModule.frequencyDivider);
+        const int note = open.editor.OnMidiEvent(e, *open.voices, gModule.frequencyDivider);
+        if (note >= 0)
+            open.Light(TestVoices::kMidiSource + e.note, open.editor.KeyboardKey(uint8_t(note)));
     });
     GUI_RunModal(gui, w, [&](const GUI_Event& e) { return HandleEvent(gui, *w, open, e); });
     SetMidiDialogSink(nullptr);

@@ -147,9 +147,10 @@ void DrawInstrumentSelector(const GUI_Skin& skin, const Quelm::Rect& area, const
 
 std::string SelectorText(int instrument, const Instrument& record) {
     char text[48];
-    std::snprintf(text, sizeof text, "%02d %.*s", instrument, int(kNameLength),
-                  record.name[0] ? record.name : "");
+    std::snprintf(text, sizeof text, "%02d %.*s", instrument, int(kNameLength), record.name);
     std::string s = text;
     while (!s.empty() && s.back() == ' ') s.pop_back();
+    // A bare number says nothing of what it counts.
+    if (s.size() == 2) s = "Instr. " + s;
     return s;
 }

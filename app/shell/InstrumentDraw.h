@@ -29,5 +29,6 @@ void DrawKeyboard(const Quelm::Rect& area, uint32_t held);
 int SelectorPartAt(int x, int width, int height);
 void DrawInstrumentSelector(const GUI_Skin& skin, const Quelm::Rect& area, const std::string& label,
                             int pressedPart);
-// "05 Bass drum": the text the selector shows.
+// "05 Bass drum", or "Instr. 05" for an instrument without a name: the text the selector
+// shows.
 std::string SelectorText(int instrument, const Instrument& record);

@@ -200,7 +200,7 @@ TEST(InstrumentEditor, FieldTexts) {
     EXPECT_STREQ(editor.TypeName(), "Noise");
 }
 
-TEST(InstrumentEditor, TypedLevelsReadBackEveryShownTextAndRefuseTheRest) {
+TEST(InstrumentEditor, TypedLevelsReadBackEveryShownTextClampAndRefuseTheRest) {
     // Every value the fields show reads back as itself.
     for (int v = 0; v < 256; ++v) {
         uint8_t back = 0;
@@ -214,18 +214,22 @@ TEST(InstrumentEditor, TypedLevelsReadBackEveryShownTextAndRefuseTheRest) {
         bool ok;
         uint8_t value;
     };
+    // Out of range is clamped as a number field clamps; sixteenths carry into the level.
     const Case starts[] = {{"15.15", true, 255}, {"3", true, 0x30},   {" 2 . 9 ", true, 0x29},
-                           {"16.0", false, 0},   {"1.16", false, 0},  {"-1.0", false, 0},
+                           {"16.0", true, 255},  {"1.16", true, 0x20}, {"-1.0", true, 0},
+                           {"99.99", true, 255}, {"999.999", true, 255},
                            {"", false, 0},       {"1.", false, 0},    {"1.2.3", false, 0},
-                           {"x", false, 0},      {"0001", false, 0},  {"1 2", false, 0}};
+                           {"x", false, 0},      {"0001", false, 0},  {"1 2", false, 0},
+                           {"--1", false, 0},    {"-", false, 0}};
     for (const Case& c : starts) {
         uint8_t v = 77;
         EXPECT_EQ(ParseStartVolume(c.text, v), c.ok) << c.text;
         EXPECT_EQ(v, c.ok ? c.value : 77) << c.text;
     }
-    const Case adds[] = {{"-8.0", true, 0x80}, {"- 0. 1", true, 0xFF}, {"7.15", true, 0x7F},
-                         {"8.0", false, 0},    {"-8.1", false, 0},     {"--1", false, 0},
-                         {"-", false, 0},      {"0", true, 0}};
+    const Case adds[] = {{"-8.0", true, 0x80},  {"- 0. 1", true, 0xFF}, {"7.15", true, 0x7F},
+                         {"8.0", true, 0x7F},   {"-8.1", true, 0x80},   {"-50.0", true, 0x80},
+                         {"-5.0", true, 0xB0},  {"--1", false, 0},      {"-", false, 0},
+                         {"0", true, 0},        {"1.x", false, 0}};
     for (const Case& c : adds) {
         uint8_t v = 77;
         EXPECT_EQ(ParseVolumeAdd(c.text, v), c.ok) << c.text;

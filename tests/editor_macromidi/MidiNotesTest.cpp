@@ -203,19 +203,36 @@ TEST(InstrumentEditorMidi, KeysStartAndStopTheirOwnVoices) {
     InstrumentEditor editor;
     editor.Begin(*rig.module, 0);
     TestVoices voices(rig.player, rig.lock);
-    editor.OnMidiEvent({kMidiNoteOn, 60, 100}, voices, 0);
-    editor.OnMidiEvent({kMidiNoteOn, 64, 100}, voices, 1);
+    EXPECT_EQ(editor.OnMidiEvent({kMidiNoteOn, 60, 100}, voices, 0), 60);
+    EXPECT_EQ(editor.OnMidiEvent({kMidiNoteOn, 64, 100}, voices, 1), 76);
+    EXPECT_EQ(editor.OnMidiEvent({kMidiNoteOn, 64, 100}, voices, 1), -1) << "already sounding";
     EXPECT_EQ(rig.player.channels[0].note, 60);
     EXPECT_EQ(rig.player.channels[1].note, 76);
-    editor.OnMidiEvent({kMidiNoteOff, 60, 0}, voices, 0);
+    EXPECT_EQ(editor.OnMidiEvent({kMidiNoteOff, 60, 0}, voices, 0), -1);
     EXPECT_EQ(rig.player.testNoteActive[0], 0);
     EXPECT_EQ(rig.player.testNoteActive[1], 1);
     editor.type = 1;
-    editor.OnMidiEvent({kMidiNoteOn, 61, 100}, voices, 0);
+    EXPECT_EQ(editor.OnMidiEvent({kMidiNoteOn, 61, 100}, voices, 0), 247 + 61 % 8);
     EXPECT_EQ(rig.player.channels[3].note, 247 + 61 % 8);
     EXPECT_EQ(editor.TestNote(0), 60);
     editor.octave = 8;
     EXPECT_EQ(editor.TestNote(0), 120);
     editor.octave = 11;
     EXPECT_EQ(editor.TestNote(0), 255);
+}
+
+TEST(InstrumentEditorKeyboard, TestNotesLightTheKeyThatPlaysThem) {
+    InstrumentEditor editor;
+    editor.octave = 3;  // the gadget starts at C of octave 3, note 60
+    EXPECT_EQ(editor.KeyboardKey(60), 0);
+    EXPECT_EQ(editor.KeyboardKey(84), 24);
+    EXPECT_EQ(editor.KeyboardKey(59), -1);
+    EXPECT_EQ(editor.KeyboardKey(85), -1);
+    for (int k = 0; k < 25; ++k) EXPECT_EQ(editor.KeyboardKey(editor.TestNote(k)), k);
+    // On "Noise" the first eight keys stand for the periodic and white noise values.
+    editor.type = 1;
+    EXPECT_EQ(editor.KeyboardKey(kNotePeriodicHigh), 0);
+    EXPECT_EQ(editor.KeyboardKey(kNotePeriodicHigh + 7), 7);
+    EXPECT_EQ(editor.KeyboardKey(kNotePeriodicHigh - 1), -1);
+    EXPECT_EQ(editor.KeyboardKey(60), -1);
 }

@@ -37,16 +37,22 @@ void Tap(const Quelm::Rect& r) {
     DRELM_InjectMouseButton(1, false, x, y);
 }
 
-// Click into a field, select what it holds and type over it; Return enters it.
-void Retype(int gadget, const std::string& text) {
+// Click into a field, select what it holds and type over it.
+void Overtype(int gadget, const std::string& text) {
     Tap(EditorGadget(gadget));
     DRELM_InjectKey(SDL_SCANCODE_LCTRL, true);
     DRELM_InjectKey(SDL_SCANCODE_A, true);
     DRELM_InjectKey(SDL_SCANCODE_A, false);
     DRELM_InjectKey(SDL_SCANCODE_LCTRL, false);
     Type(text);
-    DRELM_InjectKey(SDL_SCANCODE_RETURN, true);
-    DRELM_InjectKey(SDL_SCANCODE_RETURN, false);
+}
+
+// The same, then leave the field with `leave` (Tab goes on to the next field, Return
+// enters it and decides the dialog as "Okay" does).
+void Retype(int gadget, const std::string& text, int leave = SDL_SCANCODE_TAB) {
+    Overtype(gadget, text);
+    DRELM_InjectKey(leave, true);
+    DRELM_InjectKey(leave, false);
 }
 
 void ChooseRow(int row) {
@@ -345,24 +351,51 @@ TEST_F(ShellTest, InstrumentResetAsksFirst) {
     EXPECT_EQ(requesters[0], kInstrumentResetQuestion);
 }
 
-TEST_F(ShellTest, TypedLevelsThatDoNotReadKeepTheValueAndShowItAgain) {
-    std::string shown;
-    uint8_t value = 0;
+TEST_F(ShellTest, TypedLevelsAreClampedAndShownAgainWhenTheFieldIsLeft) {
+    const int add0 = InstrumentPhaseGadget(0, kPhaseVolumeAdd);
+    const int add1 = InstrumentPhaseGadget(1, kPhaseVolumeAdd);
+    std::string unread, start, falling, whileTyping;
+    bool openAfterReturn = true;
+    Instrument stored{};
     steps = {[&] {
                  modalSteps = {
                      nullptr,
-                     [] { Retype(InstrumentPhaseGadget(0, kPhaseVolumeAdd), "-0.5"); },
+                     [&] { Retype(add0, "-0.5"); },
                      nullptr,
-                     [] { Retype(InstrumentPhaseGadget(0, kPhaseVolumeAdd), "9.0"); },
+                     // Text that is no level keeps the value and shows it again.
+                     [&] { Retype(add0, "9.x"); },
                      nullptr,
-                     [&] { shown = Editor()->Text(InstrumentPhaseGadget(0, kPhaseVolumeAdd)); },
-                     [] { Click(EditorGadget(kInsOkay)); }};
+                     [&] { unread = Editor()->Text(add0); },
+                     // Out of range is clamped, whether the field is left with the
+                     // keyboard or the mouse.
+                     [&] { Retype(kInsStartVolume, "99.99"); },
+                     nullptr,
+                     [&] {
+                         start = Editor()->Text(kInsStartVolume);
+                         Overtype(add1, "-50.0");
+                     },
+                     [&] { whileTyping = Editor()->Text(add1); },
+                     [&] { Tap(EditorGadget(kInsGraph)); },
+                     nullptr,
+                     [&] { falling = Editor()->Text(add1); },
+                     // Return enters the field and decides the dialog as "Okay" does.
+                     [&] { Retype(kInsName, "Edge", SDL_SCANCODE_RETURN); }};
                  PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_I);
              },
-             [&] { value = gModule.instruments[0].volumeAdd[0]; }};
+             [&] {
+                 openAfterReturn = Editor() != nullptr;
+                 stored = gModule.instruments[0];
+             }};
     RunTracker();
-    EXPECT_EQ(value, 0xFB);
-    EXPECT_EQ(shown, "- 0. 5");
+    EXPECT_EQ(unread, "- 0. 5");
+    EXPECT_EQ(start, "15.15");
+    EXPECT_EQ(whileTyping, "-50.0") << "what is typed stays until the field is left";
+    EXPECT_EQ(falling, "- 8. 0");
+    EXPECT_FALSE(openAfterReturn);
+    EXPECT_STREQ(stored.name, "Edge");
+    EXPECT_EQ(stored.volumeAdd[0], 0xFB);
+    EXPECT_EQ(stored.startVolume, 0xFF);
+    EXPECT_EQ(stored.volumeAdd[1], 0x80);
 }
 
 TEST_F(ShellTest, InstrumentSelectorChoosesTheCurrentInstrumentForEnteredNotes) {
@@ -461,7 +494,7 @@ TEST(InstrumentDrawing, KeyboardAndSelectorHitTestsMatchTheirLayout) {
     EXPECT_EQ(SelectorPartAt(80, 96, 20), 1);
     Instrument i;
     ResetInstrumentRecord(i);
-    EXPECT_EQ(SelectorText(7, i), "07");
+    EXPECT_EQ(SelectorText(7, i), "Instr. 07");
     std::strcpy(i.name, "Bass  ");
     EXPECT_EQ(SelectorText(12, i), "12 Bass");
 }
