@@ -93,7 +93,8 @@ void RefreshValueFields(GUI& gui) {
 
 void RefreshTitle() {
     char title[64];
-    std::snprintf(title, sizeof title, "%s %c", kProgramName, ModuleHasChanges() ? '*' : ' ');
+    std::snprintf(title, sizeof title, "%s %c%s", kProgramName, ModuleHasChanges() ? '*' : ' ',
+                  MacroRecording() ? " [recording]" : "");
     DRELM_SetWindowTitle(title);
 }
 
@@ -182,7 +183,8 @@ void PatternAreaMouse(const GUI_Event& e) {
 }
 
 bool EditorKey(const GUI_Event& e) {
-    if (!gEditor.undo || e.type != GUI_EVENT_KEY) return false;
+    // Key code 0 is a character typed without a key: nothing for the pattern.
+    if (!gEditor.undo || e.type != GUI_EVENT_KEY || e.key == 0) return false;
     PatternView& v = gEditor.view;
     v.wrapVolume = gPreferences.wrapVolume;
     v.writeProtected = !gEditor.editMode;

@@ -65,7 +65,9 @@ void CommandReadme(const GUI_Event&) {
     field.kind = GT_TEXTFIELD;
     // No format: a field without one holds up to 65535 characters.
     field.content = text.c_str();
-    field.flags = GUI_READONLY | GUI_MONO;
+    // The text has the keys, so that the arrows, Page Up/Down, Home and End scroll it;
+    // Return and Escape still close the window.
+    field.flags = GUI_READONLY | GUI_MONO | GUI_FOCUS;
     field.height = int16_t(lines);
     const GUI_GadgetDesc d[] = {field, CloseButton(1)};
     GUI_Window* w = gui.OpenWindow(kReadmeWindow, "Readme.txt", gui.ScreenWidth() - 40, d, 2);

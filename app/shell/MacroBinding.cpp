@@ -61,7 +61,10 @@ void RefreshMacroMenu(GUI& gui) {
         gui.SetMenuEnabled(kMenuMacroRunFirst + slot, menu.slotEnabled[slot]);
     }
     gui.SetMenuEnabled(kMenuMacroRunTemporary, menu.runTemporaryEnabled);
+    gui.SetMenuBarNote(MacroRecording() ? "Recording macro" : "");
 }
+
+bool MacroRecording() { return gMacros && gMacros->recording; }
 
 MacroPrompts TrackerMacroPrompts() {
     MacroPrompts prompts;
@@ -91,7 +94,7 @@ void CommandMacroRecording(const GUI_Event& e) {
         default:
             return;
     }
-    View().Invalidate(kRedrawMenus);
+    View().Invalidate(kRedrawMenus | kRedrawTitle);
 }
 
 void CommandMacroRun(const GUI_Event& e) {

@@ -38,6 +38,8 @@ std::string MacrosFilePath();
 
 // Flag 256: the Macro menu's enabled states and slot labels.
 void RefreshMacroMenu(GUI& gui);
+// Whether a macro is being recorded (the menu bar and the window title say so).
+bool MacroRecording();
 
 // The requesters the macro logic asks through, shown by the tracker's GUI.
 MacroPrompts TrackerMacroPrompts();

@@ -35,7 +35,7 @@ std::vector<GUI_GadgetDesc> MacroDialogDescriptions(const std::string& name,
     GUI_GadgetDesc nameLine = Desc(GT_TEXTLINE, 0, 0, 4, "Name:");
     nameLine.text = "%32s";
     nameLine.content = name.c_str();
-    nameLine.flags = GUI_FOCUS;
+    nameLine.flags = GUI_FOCUS | GUI_RETURN_NEXT;
     d.push_back(nameLine);
     GUI_GadgetDesc descriptionLine = Desc(GT_TEXTLINE, 1, 0, 4, "Description:");
     descriptionLine.text = "%64s";
@@ -72,7 +72,7 @@ std::vector<GUI_GadgetDesc> ManagerDescriptions(int listWidth) {
     d.push_back(Desc(GT_BUTTON, 2, 1, 1, "Delete..."));
     d.push_back(Desc(GT_BUTTON, 2, 2, 1, "Reload list"));
     GUI_GadgetDesc close = Desc(GT_BUTTON, 2, 3, 1, "Close");
-    close.flags = GUI_CANCEL;
+    close.flags = GUI_DEFAULT | GUI_CANCEL;
     d.push_back(close);
     return d;
 }
@@ -173,13 +173,9 @@ bool RunMacroDialog(
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {
         if (e.window != kMacroDialogWindow) return false;
         if (e.type == GUI_EVENT_CLOSE) return true;
-        // Return in the name goes on to the description; Return there is "Okay".
-        if (e.type == GUI_EVENT_TEXT_ENTERED && e.gadget == kMacroName) {
-            gui.SetFocus(w, kMacroDescription);
-            return false;
-        }
-        const bool confirm = (e.type == GUI_EVENT_ACTIVATED && e.gadget == kMacroOkay) ||
-                             e.type == GUI_EVENT_TEXT_ENTERED;
+        // Return in the name goes on to the description (GUI_RETURN_NEXT); Return there is
+        // "Okay".
+        const bool confirm = e.type == GUI_EVENT_ACTIVATED && e.gadget == kMacroOkay;
         if (e.type == GUI_EVENT_ACTIVATED && e.gadget == kMacroCancel) return true;
         if (!confirm) return false;
         const std::string n = w->Text(kMacroName), text = w->Text(kMacroDescription);

@@ -34,8 +34,10 @@ void MainLoopPass() {
     while (!gShell.quit && gui.GetEvent(e)) {
         busy = true;
         if (e.window == kMainWindowNumber &&
-            (e.type == GUI_EVENT_NUMBER || e.type == GUI_EVENT_TEXT_ENTERED))
+            (e.type == GUI_EVENT_NUMBER || e.type == GUI_EVENT_TEXT_ENTERED ||
+             e.type == GUI_EVENT_FOCUS_LEFT))
             fieldDone = true;
+        if (CancelFieldEditing(gui, e)) continue;
         DispatchEvent(e);
     }
     if (busy && gShell.gui) KeepKeysForEditor(*gShell.gui, fieldDone);

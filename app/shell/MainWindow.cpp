@@ -23,6 +23,8 @@ constexpr int kFieldColumn = 6;
 constexpr int kSettingsColumn = 10;
 constexpr int kRowsAbove = 5;
 constexpr int kMargin = 8;
+// An image gadget draws a border this wide inside its box.
+constexpr int kImageBorder = 2;
 
 GUI_GadgetDesc Button(int row, int column, int span, const char* label,
                       GUI_GadgetKind kind = GT_BUTTON) {
@@ -82,7 +84,8 @@ std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {
     image.row = kRowsAbove;
     image.column = 0;
     image.columns = 13;
-    image.height = int16_t(area.height);
+    // The view and the gadget's border of two pixels around it.
+    image.height = int16_t(area.height + 2 * kImageBorder);
     image.draw = [](const Quelm::Rect&) {
         if (gShell.gui) DrawPatternArea(PatternArea(*gShell.gui));
     };
@@ -143,14 +146,29 @@ void KeepKeysForEditor(GUI& gui, bool fieldDone) {
     if (!typing || fieldDone) gui.SetFocus(w, -1);
 }
 
+bool CancelFieldEditing(GUI& gui, const GUI_Event& e) {
+    if (e.type != GUI_EVENT_KEY || e.key != DRELM_KEY_ESCAPE || e.window != kMainWindowNumber)
+        return false;
+    GUI_Window* w = gui.FindWindow(kMainWindowNumber);
+    if (!w || e.gadget < 0) return false;
+    const GUI_Gadget* g = w->Gadget(e.gadget);
+    if (!g || g->desc.kind != GT_TEXTLINE) return false;
+    // What was typed is dropped: the field shows the value it holds.
+    if (g->numeric) w->SetValue(e.gadget, g->value);
+    gui.SetFocus(w, -1);
+    return true;
+}
+
 Quelm::Rect PatternArea(GUI& gui) {
     GUI_Window* w = gui.FindWindow(kMainWindowNumber);
     if (!w) return Quelm::Rect(0, 0, 0, 0);
     const Quelm::Rect cell = gui.GadgetRect(w, kMainPatternArea);
+    const Quelm::Rect inside(cell.x + kImageBorder, cell.y + kImageBorder,
+                             cell.width - 2 * kImageBorder, cell.height - 2 * kImageBorder);
     const PatternAreaSize s = PatternAreaFor(gui.ScreenWidth(), gui.ScreenHeight());
-    const int width = std::min(s.width, cell.width);
-    return Quelm::Rect(cell.x + (cell.width - width) / 2, cell.y, width,
-                       std::min(s.height, cell.height));
+    const int width = std::min(s.width, inside.width);
+    return Quelm::Rect(inside.x + (inside.width - width) / 2, inside.y, width,
+                       std::min(s.height, inside.height));
 }
 
 void RefreshPatternList(GUI& gui) {

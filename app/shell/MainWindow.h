@@ -49,7 +49,11 @@ GUI_Window* OpenMainWindow(GUI& gui);
 // button or the pattern list leaves no keyboard focus behind, and a number field gives it
 // back once its value was entered (`fieldDone`).
 void KeepKeysForEditor(GUI& gui, bool fieldDone);
-// The pattern area on the screen (centred in its row), empty when the window is closed.
+// Escape in a value field of the main window: the field shows its value again and the
+// keys go back to the pattern editor. Gives back whether `event` was that Escape.
+bool CancelFieldEditing(GUI& gui, const GUI_Event& event);
+// The pattern area on the screen (centred in its row, inside the image gadget's border),
+// empty when the window is closed.
 Quelm::Rect PatternArea(GUI& gui);
 
 // Fills the pattern list from the order list and the fields from the editing values and

@@ -69,7 +69,7 @@ std::vector<GUI_GadgetDesc> SettingsDescriptions() {
     std::vector<GUI_GadgetDesc> d;
     GUI_GadgetDesc name = DialogDesc(GT_TEXTLINE, 0, 0, 4, "Name:");
     name.text = "%32s";
-    name.flags = GUI_FOCUS;
+    name.flags = GUI_FOCUS | GUI_BYTE_LIMIT;
     d.push_back(name);
     d.push_back(DialogNumber(1, 0, 2, "Length:", 1, kMaxLines));
     AddTact(d, 2, 0, 2, "Main tact:");
@@ -111,6 +111,7 @@ std::vector<GUI_GadgetDesc> MultiDescriptions() {
     d.push_back(what);
     GUI_GadgetDesc name = DialogDesc(GT_TEXTLINE, 1, 2, 2, "Name:");
     name.text = "%32s";
+    name.flags = GUI_BYTE_LIMIT;
     d.push_back(name);
     AddTact(d, 2, 2, 2, "Main tact:");
     AddTact(d, 5, 2, 2, "Secondary tact:");
@@ -149,12 +150,9 @@ bool RunPatternSettingsDialog(const char* title, PatternSettings& settings, int&
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {
         if (e.window != kPatternSettingsWindow) return false;
         if (e.type == GUI_EVENT_CLOSE) return true;
-        // Return in the name or length field decides as "Okay" does.
-        const bool entered = e.type == GUI_EVENT_TEXT_ENTERED &&
-                             (e.gadget == kSettingsName || e.gadget == kSettingsLength);
-        if (e.type != GUI_EVENT_ACTIVATED && !entered) return false;
+        if (e.type != GUI_EVENT_ACTIVATED) return false;
         if (e.gadget == kSettingsCancel) return true;
-        if (entered || e.gadget == kSettingsOkay) {
+        if (e.gadget == kSettingsOkay) {
             ReadSettings(*w, settings, length);
             okay = true;
             return true;
@@ -200,10 +198,9 @@ void CommandPatternResize(const GUI_Event&) {
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {
         if (e.window != kPatternResizeWindow) return false;
         if (e.type == GUI_EVENT_CLOSE) return true;
-        const bool entered = e.type == GUI_EVENT_TEXT_ENTERED && e.gadget == kResizeNew;
-        if (e.type != GUI_EVENT_ACTIVATED && !entered) return false;
+        if (e.type != GUI_EVENT_ACTIVATED) return false;
         if (e.gadget == kResizeCancel) return true;
-        if (!entered && e.gadget != kResizeOkay) return false;
+        if (e.gadget != kResizeOkay) return false;
         chosen = w->Value(kResizeNew);
         return true;
     });

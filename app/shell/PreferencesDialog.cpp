@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Exceptions.h"
 #include "app/Preferences.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/EditorBinding.h"
@@ -68,7 +69,7 @@ GUI_GadgetDesc Number(int row, int column, int columns, const char* label, int m
     return d;
 }
 
-std::vector<GUI_GadgetDesc> Descriptions() {
+std::vector<GUI_GadgetDesc> Descriptions(int screenHeight) {
     std::vector<GUI_GadgetDesc> d;
     d.push_back(Frame(0, 0, 4, 2, "Appeareance"));
     d.push_back(Desc(GT_CHECKBOX, 0, 0, 2, "Fullscreen"));
@@ -85,7 +86,8 @@ std::vector<GUI_GadgetDesc> Descriptions() {
     d.push_back(Frame(3, 0, 4, 5, "Colors"));
     GUI_GadgetDesc colours = Desc(GT_LIST, 3, 0, 2, nullptr);
     colours.rows = 5;
-    colours.height = 6;
+    // On the small screen a row less and a thinner swatch, so that the dialog fits whole.
+    colours.height = int16_t(screenHeight >= 600 ? 6 : 5);
     d.push_back(colours);
     for (int i = 0; i < kColourCount; ++i) {
         GUI_GadgetDesc entry = Desc(GT_LIST_ENTRY, 0, 0, 1, nullptr);
@@ -96,7 +98,7 @@ std::vector<GUI_GadgetDesc> Descriptions() {
     d.push_back(Number(4, 2, 2, "Green:", 255));
     d.push_back(Number(5, 2, 2, "Blue:", 255));
     GUI_GadgetDesc swatch = Desc(GT_IMAGE, 6, 2, 2, nullptr);
-    swatch.height = 20;
+    swatch.height = int16_t(screenHeight >= 600 ? 20 : 14);
     swatch.draw = [](const Quelm::Rect& r) {
         const uint32_t c = gDraft.colors[gDraft.selected];
         DRELM_DrawRect(r, DRELM_RGBA(uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)));
@@ -211,12 +213,20 @@ bool Handle(GUI& gui, GUI_Window& w, const GUI_Event& e) {
                     ShowColour(w);
                 }
                 break;
-            case kPrefsOkay:
-                if (Apply())
+            case kPrefsOkay: {
+                const bool later = Apply();
+                // Written now as well as at quit, so that a crash does not lose them.
+                try {
+                    gPreferences.Save();
+                } catch (const Exception&) {
+                    GUI_MessageRequester(gui, "Couldn't save the configuration file.");
+                }
+                if (later)
                     GUI_MessageRequester(gui,
                                          "The changes of the resolution and the full screen mode "
                                          "take effect the next time Tonweave starts.");
                 return true;
+            }
             case kPrefsCancel:
                 return true;
             default:
@@ -234,7 +244,7 @@ const char* ColourName(int index) {
 
 void CommandPreferences(const GUI_Event&) {
     GUI& gui = *gShell.gui;
-    const std::vector<GUI_GadgetDesc> d = Descriptions();
+    const std::vector<GUI_GadgetDesc> d = Descriptions(gui.ScreenHeight());
     const int width = std::min(600, gui.ScreenWidth() - 20);
     GUI_Window* w = gui.OpenWindow(kPreferencesWindow, "Preferences", width, d);
     if (!w) return;

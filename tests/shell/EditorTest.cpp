@@ -61,6 +61,45 @@ TEST_F(ShellTest, KeysReachTheEditorAfterTheListAndButtonsWereClicked) {
     EXPECT_EQ(note, 36);
 }
 
+TEST_F(ShellTest, AClickOnThePatternOrEscapeEndsTheTypingInAValueField) {
+    int stepAfterClick = -1, octaveAfterEscape = -1;
+    std::string octaveShown;
+    auto type = [](int scancode, int character) {
+        DRELM_InjectKey(scancode, true, character);
+        DRELM_InjectKey(scancode, false);
+    };
+    steps = {[&] {
+                 // "Step:" with 3 typed over its value, then a click on line 4 of channel 0.
+                 Click(GadgetRect(kMainWindowNumber, kMainStep));
+                 PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_A);
+                 type(SDL_SCANCODE_3, '3');
+                 const DRELM_Point cell = CellPoint(0, 4);
+                 Click(Quelm::Rect(cell.x, cell.y, 1, 1));
+             },
+             [&] {
+                 stepAfterClick = gEditor.view.step;
+                 Press(SDL_SCANCODE_Z);  // a note at once, and the cursor steps 3 lines
+             },
+             [&] {
+                 // "Octave:" with 7 typed, then Escape: the value stays as it was.
+                 Click(GadgetRect(kMainWindowNumber, kMainOctave));
+                 PressWith(SDL_SCANCODE_LCTRL, SDL_SCANCODE_A);
+                 type(SDL_SCANCODE_7, '7');
+                 Press(SDL_SCANCODE_ESCAPE);
+             },
+             [&] {
+                 octaveAfterEscape = gEditor.view.octave;
+                 octaveShown = gShell.gui->FindWindow(kMainWindowNumber)->Text(kMainOctave);
+                 Press(SDL_SCANCODE_X);
+             }};
+    RunTracker();
+    EXPECT_EQ(stepAfterClick, 3) << "the click takes the typed value as Return would";
+    EXPECT_EQ(Line(4).note[0], 36);
+    EXPECT_EQ(octaveAfterEscape, 3);
+    EXPECT_EQ(octaveShown, "1");
+    EXPECT_EQ(Line(7).note[0], 38) << "after Escape the keys play again";
+}
+
 TEST_F(ShellTest, MouseDragSelectsAFrameAndTitlesMuteAndSolo) {
     int anchorColumn = -1, anchorLine = -1, cursorColumn = -1, cursorLine = -1;
     uint32_t afterToggle = 0, afterSolo = 0, afterSecondSolo = 0;

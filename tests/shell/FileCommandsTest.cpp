@@ -220,7 +220,7 @@ TEST_F(ShellTest, NewModuleAsksThenStartsFromTheDialogsSettings) {
 TEST_F(ShellTest, ExportsWriteTheirFilesFromTheMenu) {
     const std::string out = dir.File("out");
     std::filesystem::create_directory(out);
-    std::vector<std::string> titles, offered;
+    std::vector<std::string> titles, offered, useRows, programRows;
     auto noteTitle = [&] {
         titles.push_back(Requester()->title);
         offered.push_back(Requester()->Text(kName));
@@ -237,9 +237,11 @@ TEST_F(ShellTest, ExportsWriteTheirFilesFromTheMenu) {
                  DispatchMenu(kMenuExportVgm);
              },
              [&] {
-                 modalSteps = {nullptr, noteTitle, Choose("song"), nullptr, [] {
+                 modalSteps = {nullptr, noteTitle, Choose("song"), nullptr, [&] {
                                    GUI_Window* w = Window(kExportMidiWindow);
                                    ASSERT_NE(w, nullptr);
+                                   useRows = w->Gadget(0)->entries;
+                                   programRows = w->Gadget(1)->entries;
                                    w->SetListSelection(0, 1);  // the second use, instrument 1
                                    gShell.gui->PostEvent(
                                        {GUI_EVENT_LIST, 1, kExportMidiWindow, 0, 0, 0, false, 33});
@@ -268,6 +270,21 @@ TEST_F(ShellTest, ExportsWriteTheirFilesFromTheMenu) {
     ASSERT_GE(uses.size(), 2u);
     programs.program[uses[1].entry] = 33;
     EXPECT_EQ(ReadWholeFile(out + "/song.mid"), Bytes(BuildMIDI(gModule, programs)));
+    // One row per use of the exporter's list, each with its use named; the programs with
+    // their General MIDI names.
+    ASSERT_EQ(useRows.size(), uses.size());
+    for (size_t i = 0; i < uses.size(); ++i) {
+        const char* kind = uses[i].use == MidiUse::Tone            ? "\tTone\t"
+                           : uses[i].use == MidiUse::PeriodicNoise ? "\tPE\t"
+                                                                   : "\tWN\t";
+        EXPECT_EQ(useRows[i].rfind(std::to_string(uses[i].instrument) + kind, 0), 0u)
+            << useRows[i];
+    }
+    ASSERT_EQ(programRows.size(), 128u);
+    EXPECT_EQ(programRows[0], "0\tAcoustic Grand Piano");
+    EXPECT_EQ(programRows[80], "80\tLead 1 (square)");
+    EXPECT_EQ(programRows[117], "117\tMelodic Tom");
+    EXPECT_EQ(programRows[127], "127\tGunshot");
     EXPECT_EQ(ReadWholeFile(out + "/song.dadivev"), Bytes(CompileDADIVEV(gModule)));
     EXPECT_EQ(gPreferences.lastExportDir, out);
 }

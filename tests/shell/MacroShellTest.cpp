@@ -224,9 +224,25 @@ TEST_F(ShellTest, MacroMenuShowsSlotsAndRecordingStatesAsTheUserSeesThem) {
         gShell.gui->OpenMenu(-1);
     });
     choose("Recording", kMenuMacroRecordTemporary);  // starts recording
-    choose("Recording", kMenuMacroRecord);           // disabled now
-    choose("Recording", kMenuMacroStop);             // enabled now
+    // While it records, the menu bar and the window title say so without a menu open.
+    std::string noteWhileRecording, titleWhileRecording, noteAfter, titleAfter;
+    auto title = [] { return std::string(SDL_GetWindowTitle(static_cast<SDL_Window*>(DRELM_GetWindowHandle()))); };
+    steps.push_back([&] {
+        noteWhileRecording = gShell.gui->MenuBarNote();
+        titleWhileRecording = title();
+    });
+    choose("Recording", kMenuMacroRecord);  // disabled now
+    choose("Recording", kMenuMacroStop);    // enabled now
+    steps.push_back(nullptr);
+    steps.push_back([&] {
+        noteAfter = gShell.gui->MenuBarNote();
+        titleAfter = title();
+    });
     RunTracker();
+    EXPECT_EQ(noteWhileRecording, "Recording macro");
+    EXPECT_EQ(titleWhileRecording, "Tonweave   [recording]");
+    EXPECT_EQ(noteAfter, "");
+    EXPECT_EQ(titleAfter, "Tonweave  ");
     EXPECT_FALSE(dialogOpened);
     EXPECT_TRUE(slotLabelShown);
     EXPECT_EQ(*chosen, (std::vector<int>{kMenuMacroRunFirst + 2, kMenuMacroRecordTemporary,

@@ -125,12 +125,15 @@ TEST_F(ShellTest, PatternListChoosesTheSongPosition) {
 TEST_F(ShellTest, PreferencesDialogAppliesVolumeAtOnceAndFullScreenAtTheNextStart) {
     int volume = -1;
     bool fullscreenNow = true;
+    std::string writtenAtOkay;
     steps = {
         [&] {
             modalSteps = {nullptr, [] { Click(NumberButton(kPreferencesWindow, kPrefsVolume, 2)); },
                           [] { Click(GadgetRect(kPreferencesWindow, kPrefsOkay)); }};
             DispatchMenu(kMenuPreferences);
             volume = gShell.sound->Volume();
+            // "Okay" writes the file at once: a crash later does not lose the change.
+            writtenAtOkay = ReadWholeFile(dir.File("tonweave.prefs"));
         },
         [&] {
             modalSteps = {nullptr, [] { Click(GadgetRect(kPreferencesWindow, kPrefsFullscreen)); },
@@ -146,6 +149,7 @@ TEST_F(ShellTest, PreferencesDialogAppliesVolumeAtOnceAndFullScreenAtTheNextStar
         }};
     RunTracker();
     EXPECT_EQ(volume, 55);
+    EXPECT_NE(writtenAtOkay.find("volume = 55"), std::string::npos) << writtenAtOkay;
     EXPECT_FALSE(fullscreenNow);
     EXPECT_EQ(gPreferences.volume, 55);
     EXPECT_TRUE(gPreferences.fullscreen);
@@ -196,6 +200,44 @@ TEST_F(ShellTest, ReadmeShowsTheFileBesideTheProgram) {
     RunTracker();
     EXPECT_EQ(title, "Readme.txt");
     EXPECT_EQ(shown, "Line one\nLine two\n" + body + "\nend\n");
+}
+
+TEST_F(ShellTest, ReadmeScrollsWithTheKeyboard) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "Line " + std::to_string(i) + "\n";
+    WriteWholeFile(dir.File("readme.txt"), text);
+    std::vector<int> tops;
+    bool closed = false;
+    auto top = [&] { tops.push_back(gShell.gui->FindWindow(kReadmeWindow)->Gadget(0)->scrollLine); };
+    steps = {[&] {
+                 modalSteps = {nullptr,
+                               [] { Press(SDL_SCANCODE_PAGEDOWN); },
+                               top,
+                               [] { Press(SDL_SCANCODE_DOWN); },
+                               top,
+                               [] { Press(SDL_SCANCODE_END); },
+                               top,
+                               [] { Press(SDL_SCANCODE_UP); },
+                               top,
+                               [] { Press(SDL_SCANCODE_PAGEUP); },
+                               top,
+                               [] { Press(SDL_SCANCODE_HOME); },
+                               top,
+                               [] { Press(SDL_SCANCODE_ESCAPE); }};
+                 DispatchMenu(kMenuReadme);
+             },
+             [&] { closed = gShell.gui->FindWindow(kReadmeWindow) == nullptr; }};
+    RunTracker();
+    ASSERT_EQ(tops.size(), 6u);
+    const int page = tops[0];
+    EXPECT_GT(page, 5);
+    EXPECT_EQ(tops[1], page + 1);
+    const int last = tops[2];
+    EXPECT_EQ(last, 201 - page) << "the last row at the bottom";
+    EXPECT_EQ(tops[3], last - 1);
+    EXPECT_EQ(tops[4], last - 1 - page);
+    EXPECT_EQ(tops[5], 0);
+    EXPECT_TRUE(closed);
 }
 
 TEST_F(ShellTest, ProgramInfoShowsNameVersionAndLibraries) {
