@@ -129,6 +129,9 @@ struct Dialog {
     }
 };
 
+// The editor while it is open, for the keys its keyboard lights.
+Dialog* gOpenDialog = nullptr;
+
 std::vector<GUI_GadgetDesc> Descriptions(Dialog& dialog, int screenHeight) {
     const bool tall = screenHeight >= 600;
     std::vector<GUI_GadgetDesc> d;
@@ -446,12 +449,16 @@ void OpenInstrumentEditor(int instrument) {
         if (note >= 0)
             open.Light(TestVoices::kMidiSource + e.note, open.editor.KeyboardKey(uint8_t(note)));
     });
+    gOpenDialog = &open;
     GUI_RunModal(gui, w, [&](const GUI_Event& e) { return HandleEvent(gui, *w, open, e); });
+    gOpenDialog = nullptr;
     SetMidiDialogSink(nullptr);
     dialog->voices->StopAll();
     DrainTrackerMidi();
     gui.CloseWindow(kInstrumentEditorWindow);
 }
+
+uint32_t InstrumentKeyboardLitKeys() { return gOpenDialog ? gOpenDialog->HeldKeys() : 0; }
 
 // ---- the main window's selector ----
 

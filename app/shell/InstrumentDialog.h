@@ -1,6 +1,8 @@
 // The "Instrument Editor" dialog and the main window's instrument selector.
 #pragma once
 
+#include <cstdint>
+
 #include "gui/Gui.h"
 
 constexpr int kInstrumentEditorWindow = 80;
@@ -30,6 +32,9 @@ int InstrumentPhaseGadget(int phase, PhaseField field);
 // "Okay" puts the 16 instruments into the module as one undo step and makes the one shown
 // the current instrument.
 void OpenInstrumentEditor(int instrument);
+// The keys the open editor's keyboard shows pressed (bit s for the key s semitones above
+// its first C), 0 while it is closed.
+uint32_t InstrumentKeyboardLitKeys();
 
 // The main window: the selector's mouse events, its drawing, and the commands that open
 // the editor or step the current instrument.

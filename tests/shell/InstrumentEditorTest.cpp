@@ -178,6 +178,9 @@ TEST_F(ShellTest, InstrumentEditorOkayIsOneUndoStepOfAllSixteenAndCancelKeepsThe
 TEST_F(ShellTest, InstrumentEditorPlaysTestNotesFromKeysMouseAndMidi) {
     int threeKeys = 0, noiseUsed = -1, afterRelease = 0, mouseNote = 0, draggedNote = 0,
         afterMouse = -1, midiNote = 0, afterMidiOff = -1, drainedAtStart = -1, afterClose = -1;
+    // The keys the keyboard gadget lights at each of those moments.
+    uint32_t litThree = 0, litReleased = 1, litPressed = 0, litDragged = 0, litMouseUp = 1,
+             litMidi = 0, litMidiOff = 1;
     const auto down = [](int key) { DRELM_InjectKey(key, true); };
     const auto up = [](int key) { DRELM_InjectKey(key, false); };
     steps = {[&] {
@@ -194,6 +197,7 @@ TEST_F(ShellTest, InstrumentEditorPlaysTestNotesFromKeysMouseAndMidi) {
                                },
                                [&] {
                                    threeKeys = SoundingTestNotes();
+                                   litThree = InstrumentKeyboardLitKeys();
                                    down(SDL_SCANCODE_M);
                                },
                                [&] {
@@ -208,6 +212,7 @@ TEST_F(ShellTest, InstrumentEditorPlaysTestNotesFromKeysMouseAndMidi) {
                                },
                                [&] {
                                    afterRelease = SoundingTestNotes();
+                                   litReleased = InstrumentKeyboardLitKeys();
                                    // The keyboard gadget: press on the first white key (C).
                                    const Quelm::Rect r = EditorGadget(kInsKeyboard);
                                    DRELM_InjectMouseMove(r.x + 6, r.y + r.height - 6);
@@ -215,6 +220,7 @@ TEST_F(ShellTest, InstrumentEditorPlaysTestNotesFromKeysMouseAndMidi) {
                                },
                                [&] {
                                    mouseNote = ChannelNote(0);
+                                   litPressed = InstrumentKeyboardLitKeys();
                                    // Dragged onto the third white key (E).
                                    const Quelm::Rect r = EditorGadget(kInsKeyboard);
                                    const int x =
@@ -223,21 +229,25 @@ TEST_F(ShellTest, InstrumentEditorPlaysTestNotesFromKeysMouseAndMidi) {
                                },
                                [&] {
                                    draggedNote = ChannelNote(0);
+                                   litDragged = InstrumentKeyboardLitKeys();
                                    const Quelm::Rect r = EditorGadget(kInsKeyboard);
                                    DRELM_InjectMouseButton(1, false, r.x + 20, r.y + r.height - 6);
                                },
                                [&] {
                                    afterMouse = SoundingTestNotes();
+                                   litMouseUp = InstrumentKeyboardLitKeys();
                                    const uint8_t on[3] = {0x90, 67, 90};
                                    TrackerMidi().OnShortMessage(on, 3);
                                },
                                [&] {
                                    midiNote = ChannelNote(0);
+                                   litMidi = InstrumentKeyboardLitKeys();
                                    const uint8_t off[3] = {0x80, 67, 0};
                                    TrackerMidi().OnShortMessage(off, 3);
                                },
                                [&] {
                                    afterMidiOff = SoundingTestNotes();
+                                   litMidiOff = InstrumentKeyboardLitKeys();
                                    down(SDL_SCANCODE_V);
                                },
                                [] { Press(SDL_SCANCODE_ESCAPE); }};
@@ -258,6 +268,14 @@ TEST_F(ShellTest, InstrumentEditorPlaysTestNotesFromKeysMouseAndMidi) {
     EXPECT_EQ(midiNote, 67);
     EXPECT_EQ(afterMidiOff, 0);
     EXPECT_EQ(afterClose, 0) << "leaving stops every voice";
+    // Octave 2 starts the gadget at 48: Z, C and B light C, E and G.
+    EXPECT_EQ(litThree, (1u << 0) | (1u << 4) | (1u << 7));
+    EXPECT_EQ(litReleased, 0u);
+    EXPECT_EQ(litPressed, 1u << 0);
+    EXPECT_EQ(litDragged, 1u << 4) << "only the key that sounds now";
+    EXPECT_EQ(litMouseUp, 0u);
+    EXPECT_EQ(litMidi, 1u << 19) << "MIDI 67 is G of the upper octave";
+    EXPECT_EQ(litMidiOff, 0u);
     EXPECT_EQ(gModule.patterns[0].lines[0].note[0], kNoteEmpty) << "nothing was written";
 }
 
