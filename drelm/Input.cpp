@@ -129,7 +129,10 @@ int DecodeCharacter(const char* text, int& character) {
         character = s[0];
         return 1;
     }
-    int length = (s[0] & 0xE0) == 0xC0 ? 2 : (s[0] & 0xF0) == 0xE0 ? 3 : (s[0] & 0xF8) == 0xF0 ? 4 : 0;
+    int length = (s[0] & 0xE0) == 0xC0   ? 2
+                 : (s[0] & 0xF0) == 0xE0 ? 3
+                 : (s[0] & 0xF8) == 0xF0 ? 4
+                                         : 0;
     if (length == 0) return 0;
     int c = s[0] & (0x7F >> length);
     for (int i = 1; i < length; ++i) {

@@ -82,8 +82,7 @@ Quelm::Rect TargetBounds();
 // Input: started by DRELM_Init, torn down by DRELM_Quit, fed by SDL events.
 void InputReset();
 void InputShutdown();
-void InputHandleSdlEvent(const SDL_Event& event, const SDL_Event* previous,
-                         const SDL_Event* next);
+void InputHandleSdlEvent(const SDL_Event& event, const SDL_Event* previous, const SDL_Event* next);
 // Device-lost handling for the window part.
 void InputQueueDeviceLost();
 void InputDeviceRestored();

@@ -205,7 +205,7 @@ struct GUI_Gadget {
     mutable std::vector<GUI_TextRow> rows;
     mutable unsigned rowsRevision = 0;
     mutable int rowsWidth = -1;
-    Quelm::Rect buttons[4];        // number fields: fine minus, minus, plus, fine plus
+    Quelm::Rect buttons[4];  // number fields: fine minus, minus, plus, fine plus
     int pressedButton = -1;
     int repeatTimer = 0;
 

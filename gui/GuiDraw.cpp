@@ -66,33 +66,67 @@ namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-// Cuts the line [start, end) into rows no wider than `width`.
+// The character at `p` and its length in bytes, read as the fonts read text (a byte that
+// starts no valid sequence is a Latin-1 character).
+int DecodeAt(const std::string& text, int p, int end, int& character) {
+    const auto c = static_cast<unsigned char>(text[size_t(p)]);
+    const int length = c < 0x80         ? 1
+                       : (c >> 5) == 6  ? 2
+                       : (c >> 4) == 14 ? 3
+                       : (c >> 3) == 30 ? 4
+                                        : 0;
+    if (length <= 1 || p + length > end) {
+        character = c;
+        return 1;
+    }
+    int code = c & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        if (!IsContinuationByte(text[size_t(p + i)])) {
+            character = c;
+            return 1;
+        }
+        code = (code << 6) | (static_cast<unsigned char>(text[size_t(p + i)]) & 0x3F);
+    }
+    character = code;
+    return length;
+}
+
+// Cuts the line [start, end) into rows no wider than `width`: after the last space that
+// fits, or inside a word wider than a row. Spaces hang at the end of their row. One pass
+// over advances, so that a long text wraps again at every key without delay.
 void WrapLine(const DRELM_Font* font, const std::string& text, int start, int end, int width,
               std::vector<GUI_TextRow>& rows) {
-    while (font->TextPartWidth(text.c_str(), start, end - start) > width) {
-        // The longest part that fits, whole characters, at least one.
-        int fit = start;
-        for (int p = start + 1; p <= end; ++p) {
-            if (p < end && IsContinuationByte(text[p])) continue;
-            if (font->TextPartWidth(text.c_str(), start, p - start) > width) break;
-            fit = p;
+    const int unknown = font->CharacterWidth('?');
+    int rowStart = start, x = 0, breakAt = -1, widthAtBreak = 0;
+    for (int p = start; p < end;) {
+        int c = 0;
+        const int length = DecodeAt(text, p, end, c);
+        int advance = font->CharacterWidth(c);
+        if (advance == 0) advance = unknown;
+        if (c == ' ') {
+            x += advance;
+            p += length;
+            breakAt = p;
+            widthAtBreak = x;
+            continue;
         }
-        if (fit == start) {
-            fit = start + 1;
-            while (fit < end && IsContinuationByte(text[fit])) ++fit;
-        }
-        // Break after the last space in it, unless the word fills the whole row.
-        int cut = fit;
-        for (int p = fit; p > start; --p)
-            if (text[p - 1] == ' ') {
-                cut = p;
-                break;
+        if (x + advance > width && p > rowStart) {
+            if (breakAt > rowStart) {
+                rows.push_back({rowStart, breakAt});
+                rowStart = breakAt;
+                x -= widthAtBreak;
+            } else {
+                rows.push_back({rowStart, p});
+                rowStart = p;
+                x = 0;
             }
-        if (fit < end && text[fit] == ' ') cut = fit + 1;
-        rows.push_back({start, cut});
-        start = cut;
+            breakAt = -1;
+            continue;  // the same character again, on the new row
+        }
+        x += advance;
+        p += length;
     }
-    rows.push_back({start, end});
+    rows.push_back({rowStart, end});
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ struct FileRequester {
     GUI_FileRequest& request;
     std::string directory;
     std::vector<GUI_FileEntry> entries;
-    int pattern = 0;           // 0: the request's patterns, 1: all files
+    int pattern = 0;  // 0: the request's patterns, 1: all files
     std::string patternText;
     std::string candidate;  // a file to accept after the window closed
 

@@ -114,7 +114,8 @@ bool GUI_TextEdit::Insert(const std::string& typed) {
     // Decode, filter and count first, so a refused paste leaves the selection alone.
     std::string accepted;
     const int selected = SelectionEnd() - SelectionStart();
-    int room = maxLength - CharacterCount(text) + CharacterCount(text.substr(SelectionStart(), selected));
+    int room =
+        maxLength - CharacterCount(text) + CharacterCount(text.substr(SelectionStart(), selected));
     int bytesLeft = maxBytes > 0 ? maxBytes - int(text.size()) + selected : 0;
     for (size_t i = 0; i < typed.size() && room > 0;) {
         unsigned char c = typed[i];

@@ -114,11 +114,10 @@ struct Dialog {
     // A started note lights a key of the gadget; a source (the mouse sliding over the
     // keys) lights only the key it sounds now. -1 lights none.
     void Light(int source, int key) {
-        keys.erase(std::remove_if(keys.begin(), keys.end(),
-                                  [source](const std::pair<int, int>& k) {
-                                      return k.first == source;
-                                  }),
-                   keys.end());
+        keys.erase(
+            std::remove_if(keys.begin(), keys.end(),
+                           [source](const std::pair<int, int>& k) { return k.first == source; }),
+            keys.end());
         if (key >= 0 && key < kKeyboardSemitones) keys.push_back({source, key});
     }
     // `key` is the gadget key pressed, or -1 for the key that plays `note`.

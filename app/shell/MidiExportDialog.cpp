@@ -18,6 +18,7 @@ namespace {
 enum ExportMidiGadget : int { kUses = 0, kPrograms, kPreview, kOkay, kCancel };
 
 // The General MIDI names of programs 0..127, so that a number says what it will sound as.
+// clang-format off
 constexpr const char* kProgramNames[128] = {
     "Acoustic Grand Piano", "Bright Acoustic Piano", "Electric Grand Piano", "Honky-tonk Piano",
     "Electric Piano 1", "Electric Piano 2", "Harpsichord", "Clavi",
@@ -53,6 +54,7 @@ constexpr const char* kProgramNames[128] = {
     "Guitar Fret Noise", "Breath Noise", "Seashore", "Bird Tweet",
     "Telephone Ring", "Helicopter", "Applause", "Gunshot",
 };
+// clang-format on
 
 GUI_GadgetDesc Column(const char* title, int width) {
     GUI_GadgetDesc d = Gadget(GT_LIST_COL, 0, 0, 1, title);

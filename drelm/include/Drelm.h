@@ -480,7 +480,8 @@ enum : uint8_t {
 
 // The character a key-down event typed (0 for none), any Unicode character.
 inline int DRELM_EventCharacter(const DRELM_Event& e) {
-    return static_cast<uint16_t>(e.value1) | (static_cast<int>(static_cast<uint16_t>(e.value3)) << 16);
+    return static_cast<uint16_t>(e.value1) |
+           (static_cast<int>(static_cast<uint16_t>(e.value3)) << 16);
 }
 
 // One notch of the wheel changes its position by this much.

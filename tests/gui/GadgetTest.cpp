@@ -190,8 +190,8 @@ TEST_F(GadgetTest, ReturnInALineEntersItThenDecidesOrMovesOn) {
     std::vector<int> types;
     for (const GUI_Event& e : Events())
         if (e.type != GUI_EVENT_KEY_UP && e.type != GUI_EVENT_KEY) types.push_back(e.type);
-    EXPECT_EQ(types, (std::vector<int>{GUI_EVENT_NUMBER, GUI_EVENT_TEXT_ENTERED,
-                                       GUI_EVENT_ACTIVATED}));
+    EXPECT_EQ(types,
+              (std::vector<int>{GUI_EVENT_NUMBER, GUI_EVENT_TEXT_ENTERED, GUI_EVENT_ACTIVATED}));
     EXPECT_EQ(w->Value(kAmount), 150);
     // Several lines keep Return for their line breaks.
     FocusOn(kNotes);

@@ -49,9 +49,9 @@ constexpr Opener kOpeners[] = {
 class DialogFitTest : public ShellTest {
 protected:
     void UseScreen(const char* resolution) {
-        WriteWholeFile(dir.File("tonweave.prefs"),
-                       std::string("appeareance {\n\twindowed_resolution = ") + resolution +
-                           "\n}\n");
+        WriteWholeFile(
+            dir.File("tonweave.prefs"),
+            std::string("appeareance {\n\twindowed_resolution = ") + resolution + "\n}\n");
     }
 };
 
@@ -106,7 +106,8 @@ TEST_F(DialogFitTest, ReturnInANumberFieldDecidesTheDialogAsOkayDoes) {
     steps = {[&] {
                  // "Number of lines:" of the main tact, then Return.
                  modalSteps = {nullptr, [] {
-                                   const Quelm::Rect r = GadgetRect(kPatternSettingsWindow, kSettingsMainLines);
+                                   const Quelm::Rect r =
+                                       GadgetRect(kPatternSettingsWindow, kSettingsMainLines);
                                    Click(r);
                                    DRELM_InjectKey(SDL_SCANCODE_END, true);
                                    DRELM_InjectKey(SDL_SCANCODE_END, false);
@@ -127,7 +128,8 @@ TEST_F(DialogFitTest, ReturnInANumberFieldDecidesTheDialogAsOkayDoes) {
 
 // The view lies inside the image gadget's border of two pixels, and it is tall enough
 // for its title and every line it shows.
-static void ExpectWholeLines(const Quelm::Rect& area, const Quelm::Rect& cell, int lines, int screen) {
+static void ExpectWholeLines(const Quelm::Rect& area, const Quelm::Rect& cell, int lines,
+                             int screen) {
     const ColumnGeometry& g = gEditor.view.geometry;
     EXPECT_GE(area.x, cell.x + 2);
     EXPECT_GE(area.y, cell.y + 2);

@@ -277,8 +277,7 @@ TEST_F(ShellTest, ExportsWriteTheirFilesFromTheMenu) {
         const char* kind = uses[i].use == MidiUse::Tone            ? "\tTone\t"
                            : uses[i].use == MidiUse::PeriodicNoise ? "\tPE\t"
                                                                    : "\tWN\t";
-        EXPECT_EQ(useRows[i].rfind(std::to_string(uses[i].instrument) + kind, 0), 0u)
-            << useRows[i];
+        EXPECT_EQ(useRows[i].rfind(std::to_string(uses[i].instrument) + kind, 0), 0u) << useRows[i];
     }
     ASSERT_EQ(programRows.size(), 128u);
     EXPECT_EQ(programRows[0], "0\tAcoustic Grand Piano");

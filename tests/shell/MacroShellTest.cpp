@@ -226,7 +226,9 @@ TEST_F(ShellTest, MacroMenuShowsSlotsAndRecordingStatesAsTheUserSeesThem) {
     choose("Recording", kMenuMacroRecordTemporary);  // starts recording
     // While it records, the menu bar and the window title say so without a menu open.
     std::string noteWhileRecording, titleWhileRecording, noteAfter, titleAfter;
-    auto title = [] { return std::string(SDL_GetWindowTitle(static_cast<SDL_Window*>(DRELM_GetWindowHandle()))); };
+    auto title = [] {
+        return std::string(SDL_GetWindowTitle(static_cast<SDL_Window*>(DRELM_GetWindowHandle())));
+    };
     steps.push_back([&] {
         noteWhileRecording = gShell.gui->MenuBarNote();
         titleWhileRecording = title();
