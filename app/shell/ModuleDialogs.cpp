@@ -57,8 +57,11 @@ std::vector<GUI_GadgetDesc> SettingsDescriptions(const ModuleSettingsDraft& s, i
 // A text the field had to shorten stays whole unless the user changed what was shown.
 void TakeText(const GUI_Window& w, int gadget, std::string& text) {
     const std::string shown = w.Text(gadget);
-    const std::string original = gadget == kSetNotes ? text : text.substr(0, kTextLength);
-    if (shown != original) text = shown;
+    // What the field made of the text: its first letters, however many bytes they take.
+    GUI_TextEdit original;
+    original.SetMaxLength(gadget == kSetNotes ? int(text.size()) : int(kTextLength));
+    original.SetText(text);
+    if (shown != original.Text()) text = shown;
 }
 
 // Applies the dialog's settings to the module: a new repeat position is an undo step,

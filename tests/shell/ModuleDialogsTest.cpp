@@ -160,7 +160,9 @@ TEST_F(ShellTest, ModuleInformationNamesTheFileAndCountsUnusedPatterns) {
 // did not touch it, and nothing counts as changed.
 TEST_F(ShellTest, ModuleSettingsKeepALongTitleThatWasNotEdited) {
     const std::string path = dir.File("long.quavex");
-    const std::string title(100, 't');
+    // Letters of two bytes: the field shows 64 letters, which are more than 64 bytes.
+    std::string title;
+    for (int i = 0; i < 100; ++i) title += "\xC3\xBC";
     {
         Module m;
         m.Clear(0, 0);
@@ -178,7 +180,29 @@ TEST_F(ShellTest, ModuleSettingsKeepALongTitleThatWasNotEdited) {
              },
              [&] { changed = ModuleHasChanges(); }};
     RunTracker({path});
-    EXPECT_EQ(shown, title.substr(0, 64));
+    EXPECT_EQ(shown, title.substr(0, 128));
     EXPECT_EQ(gModule.title, title);
     EXPECT_FALSE(changed);
+}
+
+// Letters typed without a key of their own (an umlaut from a dead key, a letter from an
+// input method) reach the title and the notes as typed.
+TEST_F(ShellTest, ModuleSettingsKeepEveryLetterTyped) {
+    steps = {[&] {
+        modalSteps = {nullptr,
+                      [] {
+                          ClickGadget(kModuleSettingsWindow, kSetTitle);
+                          PressKey(SDL_SCANCODE_END);
+                          DRELM_InjectText(" T\xC3\xABst S\xC3\xB3ng \xE4\xB8\xAD");
+                      },
+                      [] {
+                          ClickGadget(kModuleSettingsWindow, kSetNotes);
+                          DRELM_InjectText("Chip T\xC3\xBCne");
+                      },
+                      [] { ClickGadget(kModuleSettingsWindow, kSetOkay); }};
+        Click(GadgetRect(kMainWindowNumber, kMainModuleSettings));
+    }};
+    RunTracker({TW_SOURCE_DIR "/assets/demo/demo.quavex"});
+    EXPECT_EQ(gModule.title, "Tonweave demo T\xC3\xABst S\xC3\xB3ng \xE4\xB8\xAD");
+    EXPECT_NE(gModule.notes.find("Chip T\xC3\xBCne"), std::string::npos) << gModule.notes;
 }
