@@ -1,6 +1,6 @@
-// Every dialog of the tracker on the smallest screen: it fits whole, Escape cancels it and
+// Every dialog of the tracker at both screen sizes: it fits whole, Escape cancels it and
 // an "Okay" (or "Apply") that decides it is pressed by Return; and the pattern area shows
-// its last line whole at both screen sizes.
+// its last line whole.
 #include "app/shell/Dialogs.h"
 #include "app/shell/InstrumentDialog.h"
 #include "app/shell/MainWindow.h"
@@ -53,52 +53,59 @@ protected:
             dir.File("tonweave.prefs"),
             std::string("appeareance {\n\twindowed_resolution = ") + resolution + "\n}\n");
     }
+    // Opens every dialog in turn on a screen of `resolution` and checks each.
+    void CheckEveryDialog(const char* resolution, int width, int height) {
+        UseScreen(resolution);
+        std::vector<Opened> opened;
+        int screenWidth = 0, screenHeight = 0;
+        steps.push_back([&] {
+            screenWidth = gShell.gui->ScreenWidth();
+            screenHeight = gShell.gui->ScreenHeight();
+        });
+        for (const Opener& o : kOpeners) {
+            steps.push_back([&, o] {
+                modalSteps = {nullptr,
+                              [&, o] {
+                                  Opened seen;
+                                  seen.name = o.name;
+                                  const GUI_Window* w = gShell.gui->FrontWindow();
+                                  if (w) {
+                                      seen.rect = w->rect;
+                                      for (const GUI_Gadget& g : w->gadgets)
+                                          if (g.desc.flags & GUI_DEFAULT) seen.hasDefault = true;
+                                  }
+                                  opened.push_back(seen);
+                                  Press(SDL_SCANCODE_ESCAPE);
+                              },
+                              nullptr, [&] { opened.back().stillOpenAfterEscape = true; }};
+                if (o.menu >= 0)
+                    DispatchMenu(o.menu);
+                else
+                    Click(GadgetRect(kMainWindowNumber, o.gadget));
+            });
+        }
+        RunTracker();
+        EXPECT_EQ(screenWidth, width);
+        EXPECT_EQ(screenHeight, height);
+        ASSERT_EQ(opened.size(), std::size(kOpeners));
+        for (const Opened& o : opened) {
+            SCOPED_TRACE(o.name);
+            EXPECT_GE(o.rect.x, 0);
+            EXPECT_GE(o.rect.y, 0);
+            EXPECT_LE(o.rect.Right(), screenWidth);
+            EXPECT_LE(o.rect.Bottom(), screenHeight);
+            EXPECT_TRUE(o.hasDefault);
+            EXPECT_FALSE(o.stillOpenAfterEscape);
+        }
+    }
 };
 
 TEST_F(DialogFitTest, EveryDialogFitsTheSmallScreenEscapeCancelsAndReturnHasAButton) {
-    UseScreen("640x480");
-    std::vector<Opened> opened;
-    int screenWidth = 0, screenHeight = 0;
-    steps.push_back([&] {
-        screenWidth = gShell.gui->ScreenWidth();
-        screenHeight = gShell.gui->ScreenHeight();
-    });
-    for (const Opener& o : kOpeners) {
-        steps.push_back([&, o] {
-            modalSteps = {nullptr,
-                          [&, o] {
-                              Opened seen;
-                              seen.name = o.name;
-                              const GUI_Window* w = gShell.gui->FrontWindow();
-                              if (w) {
-                                  seen.rect = w->rect;
-                                  for (const GUI_Gadget& g : w->gadgets)
-                                      if (g.desc.flags & GUI_DEFAULT) seen.hasDefault = true;
-                              }
-                              opened.push_back(seen);
-                              Press(SDL_SCANCODE_ESCAPE);
-                          },
-                          nullptr, [&] { opened.back().stillOpenAfterEscape = true; }};
-            if (o.menu >= 0) {
-                DispatchMenu(o.menu);
-            } else {
-                // The instrument selector opens the editor from the middle of its box.
-                Click(GadgetRect(kMainWindowNumber, o.gadget));
-            }
-        });
-    }
-    RunTracker();
-    EXPECT_EQ(screenWidth, 640);
-    ASSERT_EQ(opened.size(), std::size(kOpeners));
-    for (const Opened& o : opened) {
-        SCOPED_TRACE(o.name);
-        EXPECT_GE(o.rect.x, 0);
-        EXPECT_GE(o.rect.y, 0);
-        EXPECT_LE(o.rect.Right(), screenWidth);
-        EXPECT_LE(o.rect.Bottom(), screenHeight);
-        EXPECT_TRUE(o.hasDefault);
-        EXPECT_FALSE(o.stillOpenAfterEscape);
-    }
+    CheckEveryDialog("640x480", 640, 480);
+}
+
+TEST_F(DialogFitTest, EveryDialogFitsTheLargeScreenEscapeCancelsAndReturnHasAButton) {
+    CheckEveryDialog("800x600", 800, 600);
 }
 
 TEST_F(DialogFitTest, ReturnInANumberFieldDecidesTheDialogAsOkayDoes) {
