@@ -517,7 +517,8 @@ void CommandInstrumentSelector(const GUI_Event& e) {
 void DrawMainInstrumentSelector(const Quelm::Rect& area) {
     if (!gShell.gui) return;
     const int current = std::clamp<int>(gEditor.view.currentInstrument, 0, kInstruments - 1);
-    DrawInstrumentSelector(gShell.gui->Skin(), area,
-                           SelectorText(current, gModule.instruments[current]), gPressedPart);
+    const Instrument& record = gModule.instruments[current];
+    DrawInstrumentSelector(gShell.gui->Skin(), area, SelectorText(current, record),
+                           SelectorText(current, record, true), gPressedPart);
     gEditor.view.dirty &= ~uint32_t(kRedrawInstruments);
 }

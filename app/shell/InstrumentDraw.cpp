@@ -125,7 +125,7 @@ int SelectorPartAt(int x, int width, int height) {
 }
 
 void DrawInstrumentSelector(const GUI_Skin& skin, const Quelm::Rect& area, const std::string& label,
-                            int pressedPart) {
+                            const std::string& shortLabel, int pressedPart) {
     const int button = SelectorButtonWidth(area.width, area.height);
     const Quelm::Rect minus(area.x, area.y, button, area.height);
     const Quelm::Rect plus(area.Right() - button, area.y, button, area.height);
@@ -142,15 +142,17 @@ void DrawInstrumentSelector(const GUI_Skin& skin, const Quelm::Rect& area, const
     const DRELM_Font* font = skin.Font(kFontNormal);
     if (!font) return;
     const int y = middle.y + (middle.height - font->Height()) / 2;
-    font->PrintMW(middle.x + 4, y, middle.width - 6, label.c_str(), text);
+    const int room = middle.width - 6;
+    const std::string& shown = font->TextWidth(label.c_str()) > room ? shortLabel : label;
+    font->PrintMW(middle.x + 4, y, room, shown.c_str(), text);
 }
 
-std::string SelectorText(int instrument, const Instrument& record) {
+std::string SelectorText(int instrument, const Instrument& record, bool shortForm) {
     char text[48];
     std::snprintf(text, sizeof text, "%02d %.*s", instrument, int(kNameLength), record.name);
     std::string s = text;
     while (!s.empty() && s.back() == ' ') s.pop_back();
     // A bare number says nothing of what it counts.
-    if (s.size() == 2) s = "Instr. " + s;
+    if (s.size() == 2) s = (shortForm ? "Ins. " : "Instr. ") + s;
     return s;
 }

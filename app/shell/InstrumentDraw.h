@@ -27,8 +27,9 @@ void DrawKeyboard(const Quelm::Rect& area, uint32_t held);
 // The selector: a minus button, the instrument's number and name (a click opens the
 // editor), a plus button. Gives back -1, +1 for the buttons and 0 for the middle.
 int SelectorPartAt(int x, int width, int height);
+// Shows `label`, or `shortLabel` when `label` does not fit.
 void DrawInstrumentSelector(const GUI_Skin& skin, const Quelm::Rect& area, const std::string& label,
-                            int pressedPart);
-// "05 Bass drum", or "Instr. 05" for an instrument without a name: the text the selector
-// shows.
-std::string SelectorText(int instrument, const Instrument& record);
+                            const std::string& shortLabel, int pressedPart);
+// "05 Bass drum", or "Instr. 05" for an instrument without a name ("Ins. 05" in the short
+// form, which fits the selector at 640 pixels): the text the selector shows.
+std::string SelectorText(int instrument, const Instrument& record, bool shortForm = false);

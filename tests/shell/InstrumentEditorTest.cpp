@@ -513,6 +513,7 @@ TEST(InstrumentDrawing, KeyboardAndSelectorHitTestsMatchTheirLayout) {
     Instrument i;
     ResetInstrumentRecord(i);
     EXPECT_EQ(SelectorText(7, i), "Instr. 07");
+    EXPECT_EQ(SelectorText(7, i, true), "Ins. 07");
     std::strcpy(i.name, "Bass  ");
     EXPECT_EQ(SelectorText(12, i), "12 Bass");
 }
