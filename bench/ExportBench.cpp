@@ -102,8 +102,8 @@ void BM_DadivevReplayerTenMinutes(benchmark::State& state) {
         for (int f = 0; f < kFrames; ++f) player->PlayFrame();
         benchmark::DoNotOptimize(player->Chip().Registers());
     }
-    state.counters["frames/s"] =
-        benchmark::Counter(static_cast<double>(kFrames), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(kFrames),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_DadivevReplayerTenMinutes)->Unit(benchmark::kMillisecond);
 

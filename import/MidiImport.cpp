@@ -429,7 +429,8 @@ void Folder::Write(const VoiceLine& in, size_t first, size_t count) {
     // (at most 140 for 16 voices): one period is written and then copied.
     size_t period = 1;
     for (int t = 0; t < kChannels; ++t)
-        if (targets.counts[t] > 0) period = std::lcm(period, static_cast<size_t>(targets.counts[t]));
+        if (targets.counts[t] > 0)
+            period = std::lcm(period, static_cast<size_t>(targets.counts[t]));
     const size_t written = std::min(count - 1, period);
     for (size_t k = 1; k <= written; ++k) WriteLine(in, targets, first + k);
     const size_t copied = count - 1 - written;
