@@ -50,7 +50,8 @@ struct OperandTable {
     constexpr OperandTable() : bytes() {
         for (int kind = 0; kind < 3; ++kind)
             for (int code = 0; code < 256; ++code)
-                bytes[kind][code] = static_cast<int8_t>(OperandBytes(static_cast<uint8_t>(code), kind));
+                bytes[kind][code] =
+                    static_cast<int8_t>(OperandBytes(static_cast<uint8_t>(code), kind));
     }
 };
 constexpr OperandTable kOperands;
@@ -72,7 +73,8 @@ enum CommandRead { kCommandRead, kBlockEnded, kUnknownCode, kCutShort };
 // the command and the reader's position stay in registers: playback reads every line.
 [[gnu::always_inline]] inline CommandRead ReadCommand(ByteReader& in, int kind, Command& command) {
     if (!in.ReadU8(command.code)) return kBlockEnded;
-    if (command.code <= kEndOfLineLast) return kCommandRead;  // the most common, with nothing after it
+    // The most common command, with nothing after it.
+    if (command.code <= kEndOfLineLast) return kCommandRead;
     const int operands = kOperands.bytes[kind][command.code];
     if (operands < 0) return kUnknownCode;
     if (!in.CanRead(static_cast<size_t>(operands))) return kCutShort;
@@ -201,7 +203,8 @@ void DadivevPlayer::ReadHeader(const ByteReader& in) {
     head.ReadU32LEAt(kOffPart3, part3);
     stepsAt = part2;
     blocksAt = stepsAt + static_cast<size_t>(stepCount) * kStepSize;
-    if (stepsAt < ImagesAt() || stepsAt > in.Size() || part3 != blocksAt) Malformed("Bad part offsets");
+    if (stepsAt < ImagesAt() || stepsAt > in.Size() || part3 != blocksAt)
+        Malformed("Bad part offsets");
     if (in.Size() <= blocksAt) Malformed("File too short");
 }
 

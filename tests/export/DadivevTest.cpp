@@ -491,7 +491,9 @@ TEST(DadivevPlayer, NamesWhatIsWrongInStepsAndBlocks) {
     const auto f = CompileDADIVEV(*m);
     const size_t steps = U32LE(f, 20);
     const size_t blocks = U32LE(f, 24);
-    const auto blockOf = [&](int lane) { return size_t{f[steps + 2 + 3 * lane]} | f[steps + 3 + 3 * lane] << 8; };
+    const auto blockOf = [&](int lane) {
+        return size_t{f[steps + 2 + 3 * lane]} | f[steps + 3 + 3 * lane] << 8;
+    };
     const size_t tone = blockOf(0), noise = blockOf(3);
     ASSERT_EQ(tone, blocks);
     ASSERT_EQ(f[tone], 0x20);
@@ -514,10 +516,10 @@ TEST(DadivevPlayer, NamesWhatIsWrongInStepsAndBlocks) {
         // 31 lines, then the next block's 32 are read as this one's.
         {tone + 7, 0x1E, f.size(), "Block does not fit its step"},
         {tone + 7, 0x20, f.size(), "Bad instrument"},  // a note made of the next block's bytes
-        {tone, 0x21, f.size(), "Unknown command"},                   // noise on a tone channel
-        {noise, 0x20, f.size(), "Unknown command"},                  // a tone note on the noise one
-        {noise, 0x23, f.size(), "Unknown command"},                  // no pitch offset for noise
-        {noise, 0x30, f.size(), "Unknown command"},                  // global commands ride in lane 0
+        {tone, 0x21, f.size(), "Unknown command"},     // noise on a tone channel
+        {noise, 0x20, f.size(), "Unknown command"},    // a tone note on the noise one
+        {noise, 0x23, f.size(), "Unknown command"},    // no pitch offset for noise
+        {noise, 0x30, f.size(), "Unknown command"},    // global commands ride in lane 0
         {noise + 5, 0x00, f.size(), "Bad noise control"},
         {noise + 5, 0xE8, f.size(), "Bad noise control"},
         {0, 'D', noise + 3, "Command cut short"},
