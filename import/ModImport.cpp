@@ -30,52 +30,46 @@ struct SampleHeader {
     uint32_t repeatLength = 0;
 };
 
-// The largest absolute sample value over any range, answered from block maxima so that a
-// frame that plays thousands of bytes (a hostile period of 1) costs a few hundred steps.
+// The largest absolute sample value over any range, answered from the maxima of blocks of
+// 8, 64, 512, ... bytes, so that a frame costs a few dozen steps however many bytes it plays
+// (thousands at a hostile period of 1).
 class PeakIndex {
 public:
     // Only the first `present` bytes can be other than zero: the rest of a sample that the
     // file cuts short costs nothing here.
     void Build(const std::vector<int8_t>& data, size_t present) {
-        magnitude.assign(data.size(), 0);
-        small.assign((data.size() + kSmall - 1) / kSmall, 0);
-        large.assign((data.size() + kLarge - 1) / kLarge, 0);
+        levels.assign(1, std::vector<uint8_t>(data.size(), 0));
         silentFrom = 0;
         for (size_t i = 0; i < present; ++i) {
             const uint8_t m = static_cast<uint8_t>(std::abs(data[i]));
-            magnitude[i] = m;
-            small[i / kSmall] = std::max(small[i / kSmall], m);
+            levels[0][i] = m;
             if (m != 0) silentFrom = i + 1;
         }
-        for (size_t b = 0; b * kSmall < present; ++b)
-            large[b * kSmall / kLarge] = std::max(large[b * kSmall / kLarge], small[b]);
+        for (size_t n = present; levels.back().size() > 1; n = (n + kFan - 1) / kFan) {
+            std::vector<uint8_t> above((levels.back().size() + kFan - 1) / kFan, 0);
+            const std::vector<uint8_t>& below = levels.back();
+            for (size_t i = 0; i < n; ++i) above[i / kFan] = std::max(above[i / kFan], below[i]);
+            levels.push_back(std::move(above));
+        }
     }
-    // Peak of [from, to).
+    // Peak of [from, to): at each level the ends that do not fill a block of the next.
     uint8_t Peak(size_t from, size_t to) const {
         uint8_t peak = 0;
-        while (from < to && from % kSmall) peak = std::max(peak, magnitude[from++]);
-        while (from + kSmall <= to && from % kLarge) {
-            peak = std::max(peak, small[from / kSmall]);
-            from += kSmall;
+        for (const std::vector<uint8_t>& level : levels) {
+            while (from < to && from % kFan) peak = std::max(peak, level[from++]);
+            while (from < to && to % kFan) peak = std::max(peak, level[--to]);
+            if (from >= to) break;
+            from /= kFan;
+            to /= kFan;
         }
-        while (from + kLarge <= to) {
-            peak = std::max(peak, large[from / kLarge]);
-            from += kLarge;
-        }
-        while (from + kSmall <= to) {
-            peak = std::max(peak, small[from / kSmall]);
-            from += kSmall;
-        }
-        while (from < to) peak = std::max(peak, magnitude[from++]);
         return peak;
     }
     // Every byte from here on is 0.
     size_t SilentFrom() const { return silentFrom; }
 
 private:
-    static constexpr size_t kSmall = 64;
-    static constexpr size_t kLarge = 4096;
-    std::vector<uint8_t> magnitude, small, large;
+    static constexpr size_t kFan = 8;
+    std::vector<std::vector<uint8_t>> levels;  // bytes, then the maxima of blocks of each
     size_t silentFrom = 0;
 };
 

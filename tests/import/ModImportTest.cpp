@@ -338,3 +338,21 @@ TEST(ModImport, HeldLoopFillsTheModuleAndBreaksEndSlowSongs) {
     EXPECT_EQ(SongLines(*brokenHolder), (3 + 4) * 31);
     EXPECT_EQ(SongLine(*brokenHolder, (3 + 4) * 31 - 1).volume[0], 14);
 }
+
+// One loud byte is heard in the one frame that plays it, wherever it lies against the blocks
+// whose peaks the import keeps (a frame plays 100 bytes at period 709 and PAL).
+TEST(ModImport, OneLoudByteIsHeardInTheFrameThatPlaysIt) {
+    for (size_t at : {0, 7, 8, 63, 64, 99, 100, 511, 512, 4095, 4096, 4097, 4999}) {
+        ModBuilder mod;
+        Bytes wave(5000, 0);
+        wave[at] = 0x81;  // -127
+        mod.Sample(1, wave, 64);
+        mod.Cell(0, 0, 0, 1, 709, 0, 0);
+        auto mHolder = Import(mod, 1);
+        const Module& m = *mHolder;
+        for (long i = 0; i < SongLines(m); ++i) {
+            const bool loud = i == static_cast<long>(at / 100);
+            EXPECT_EQ(SongLine(m, i).volume[0], loud ? 15 : 0) << "byte " << at << ", line " << i;
+        }
+    }
+}
