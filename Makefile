@@ -37,17 +37,18 @@ test: build
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b" --benchmark_min_time=0.2; done
 
-# Real coverage-guided fuzzing needs clang's libFuzzer; it gets a build directory of its own,
+# Real coverage-guided fuzzing needs clang's libFuzzer; it gets a build directory of its own
+# (not $(BUILD)/fuzz, where the normal build keeps the seed replays and their tests),
 # where every library the targets link is built with coverage instrumentation. Each target
 # runs FUZZ_SECONDS (all of them, or those named in FUZZ_TARGETS, e.g. "mod vgm"); the
 # summary gives edges covered, corpus size and inputs run per target.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
 fuzz: setup
-	@cmake -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	@cmake -S . -B $(BUILD)/libfuzzer -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 		-DCMAKE_CXX_COMPILER=clang++ -DTW_LIBFUZZER=ON > /dev/null
-	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target fuzzers
-	@bash tools/fuzz-run.sh $(BUILD)/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	@cmake --build $(BUILD)/libfuzzer -j$(JOBS) --target fuzzers
+	@bash tools/fuzz-run.sh $(BUILD)/libfuzzer $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD)

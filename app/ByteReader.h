@@ -15,8 +15,9 @@ public:
 
     size_t Size() const { return size; }
     size_t Position() const { return pos; }
-    size_t Remaining() const { return pos < size ? size - pos : 0; }
-    bool AtEnd() const { return pos >= size; }
+    // Every move stops at the end, so the position never passes it.
+    size_t Remaining() const { return size - pos; }
+    bool AtEnd() const { return pos == size; }
     const uint8_t* Data() const { return data; }
 
     // Moves to an absolute offset; an offset past the end stops at the end and gives false.
@@ -48,16 +49,21 @@ public:
 
     // Reads at an offset without moving: false (and zero) when the bytes are not there.
     bool ReadU8At(size_t offset, uint8_t& value) const {
-        ByteReader at = Slice(offset, 1);
-        return at.ReadU8(value);
+        if (offset >= size) return Zero(value);
+        value = data[offset];
+        return true;
     }
     bool ReadU16LEAt(size_t offset, uint16_t& value) const {
-        ByteReader at = Slice(offset, 2);
-        return at.ReadU16LE(value);
+        if (offset >= size || size - offset < 2) return Zero(value);
+        value = static_cast<uint16_t>(data[offset] | data[offset + 1] << 8);
+        return true;
     }
     bool ReadU32LEAt(size_t offset, uint32_t& value) const {
-        ByteReader at = Slice(offset, 4);
-        return at.ReadU32LE(value);
+        if (offset >= size || size - offset < 4) return Zero(value);
+        value = static_cast<uint32_t>(data[offset]) | static_cast<uint32_t>(data[offset + 1]) << 8 |
+                static_cast<uint32_t>(data[offset + 2]) << 16 |
+                static_cast<uint32_t>(data[offset + 3]) << 24;
+        return true;
     }
 
     // Copies up to `count` bytes; the bytes that were not there are left as they were.
@@ -132,6 +138,11 @@ public:
     }
 
 private:
+    template <typename T>
+    static bool Zero(T& value) {
+        value = 0;
+        return false;
+    }
     template <typename T>
     bool Fail(T& value) {
         value = 0;

@@ -1,10 +1,12 @@
 // Speed of the exporters on the largest song a module holds: 256 song positions of
-// 256-line patterns, notes on every channel.
+// 256-line patterns, notes on every channel; and of the reference replayer that checks and
+// plays the console song made from it.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 #include "export/DadivevExport.h"
+#include "export/DadivevPlayer.h"
 #include "export/MidiExport.h"
 #include "export/VgmExport.h"
 #include "sound/NoteTable.h"
@@ -77,5 +79,32 @@ void BM_DadivevExportLargestSong(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_DadivevExportLargestSong)->Unit(benchmark::kMillisecond);
+
+// Load checks every block of the file as each kind of lane reads it.
+void BM_DadivevReplayerLoadLargestSong(benchmark::State& state) {
+    const std::vector<uint8_t> file = CompileDADIVEV(*LargestSong());
+    auto player = std::make_unique<DadivevPlayer>();
+    for (auto _ : state) {
+        player->Load(file);
+        benchmark::DoNotOptimize(player->Loaded());
+    }
+}
+BENCHMARK(BM_DadivevReplayerLoadLargestSong)->Unit(benchmark::kMillisecond);
+
+// Ten minutes of frames at 60 a second, with a note starting on some channel on every line.
+void BM_DadivevReplayerTenMinutes(benchmark::State& state) {
+    const std::vector<uint8_t> file = CompileDADIVEV(*LargestSong());
+    auto player = std::make_unique<DadivevPlayer>();
+    player->Load(file);
+    constexpr int kFrames = 10 * 60 * 60;
+    for (auto _ : state) {
+        player->Start();
+        for (int f = 0; f < kFrames; ++f) player->PlayFrame();
+        benchmark::DoNotOptimize(player->Chip().Registers());
+    }
+    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(kFrames),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_DadivevReplayerTenMinutes)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Import speed: a ten-minute VGM log and a five-minute MIDI file, both made here, each
-// converted from memory (target: well under 0.3 s each).
+// Import speed: a ten-minute VGM log, a five-minute MIDI file and a four-channel MOD, all
+// made here, each converted from memory (target: well under 0.3 s each); and a MIDI file and
+// a MOD that fill the whole module.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -120,5 +122,135 @@ void BM_ImportFiveMinuteMidi(benchmark::State& state) {
     state.counters["patterns"] = module->songLength;
 }
 BENCHMARK(BM_ImportFiveMinuteMidi)->Unit(benchmark::kMillisecond);
+
+// Eighteen minutes of held chords: a change every eight bars at 120 beats a minute, four or
+// five voices on some channels, all held until the module is full.
+Bytes HeldChordsMidi() {
+    const uint16_t division = 96;
+    Bytes track;
+    for (int bar = 0; bar < 2000; bar += 8) {
+        const uint8_t root = static_cast<uint8_t>(40 + (bar * 5) % 24);
+        const uint8_t notes[5] = {root, static_cast<uint8_t>(root + 4),
+                                  static_cast<uint8_t>(root + 7), static_cast<uint8_t>(root + 12),
+                                  static_cast<uint8_t>(root + 16)};
+        for (int n = 0; n < 5; ++n) {
+            VarLen(track, 0);
+            track.insert(track.end(), {static_cast<uint8_t>(0x90 | (n & 1)), notes[n], 100});
+        }
+        VarLen(track, 8u * 4 * division);
+        for (int n = 0; n < 5; ++n) {
+            VarLen(track, 0);
+            track.insert(track.end(), {static_cast<uint8_t>(0x80 | (n & 1)), notes[n], 127});
+        }
+    }
+    VarLen(track, 0);
+    track.insert(track.end(), {0xFF, 0x2F, 0x00});
+    Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, division >> 8, division & 0xFF};
+    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    const uint32_t n = static_cast<uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
+                             static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+// A four-channel MOD of `patterns` patterns played in order: 31 samples, short looping
+// waves and longer decaying one-shots, a note every `every` rows on each channel with now
+// and then a volume slide, at the given speed and tempo.
+Bytes Mod(int patterns, int every, int speed, int tempo) {
+    Bytes file(1084, 0);
+    std::memcpy(file.data(), "bench song", 10);
+    std::vector<Bytes> samples;
+    for (int s = 0; s < 31; ++s) {
+        const bool looped = s % 2 == 0;
+        const int length = looped ? 32 << (s % 4) : 2000 + 700 * s;  // bytes, even
+        Bytes data(static_cast<size_t>(length));
+        for (int i = 0; i < length; ++i) {
+            const double decay = looped ? 1.0 : 1.0 - static_cast<double>(i) / length;
+            data[i] = static_cast<uint8_t>(
+                static_cast<int8_t>(100 * decay * std::sin(i * (s + 1) * 0.2)));
+        }
+        uint8_t* h = &file[20 + 30 * s];
+        h[22] = static_cast<uint8_t>(length / 2 >> 8);
+        h[23] = static_cast<uint8_t>(length / 2);
+        h[25] = static_cast<uint8_t>(40 + s % 25);
+        if (looped) {
+            h[28] = static_cast<uint8_t>(length / 2 >> 8);
+            h[29] = static_cast<uint8_t>(length / 2);
+        }
+        samples.push_back(data);
+    }
+    file[950] = static_cast<uint8_t>(patterns);
+    file[951] = 127;
+    for (int p = 0; p < patterns; ++p) file[952 + p] = static_cast<uint8_t>(p);
+    std::memcpy(&file[1080], "M.K.", 4);
+    const uint16_t periods[12] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453};
+    for (int p = 0; p < patterns; ++p) {
+        for (int r = 0; r < 64; ++r) {
+            for (int c = 0; c < 4; ++c) {
+                uint8_t cell[4] = {0, 0, 0, 0};
+                if ((r + c) % every == 0) {
+                    const int sample = 1 + (p * 3 + r + c * 7) % 31;
+                    const uint16_t period =
+                        static_cast<uint16_t>(periods[(p + r * 5 + c) % 12] >> (c % 2));
+                    cell[0] = static_cast<uint8_t>((sample & 0xF0) | period >> 8);
+                    cell[1] = static_cast<uint8_t>(period);
+                    cell[2] = static_cast<uint8_t>((sample & 0x0F) << 4);
+                }
+                if ((r + c) % every == every / 2) {
+                    cell[2] = static_cast<uint8_t>(cell[2] | 0x0A);
+                    cell[3] = 0x02;
+                }
+                if (p == 0 && r == 0 && c == 0)
+                    cell[2] = 0x0F, cell[3] = static_cast<uint8_t>(speed);
+                if (p == 0 && r == 0 && c == 1)
+                    cell[2] = 0x0F, cell[3] = static_cast<uint8_t>(tempo);
+                file.insert(file.end(), cell, cell + 4);
+            }
+        }
+    }
+    for (const Bytes& data : samples) file.insert(file.end(), data.begin(), data.end());
+    return file;
+}
+
+void ImportModBench(benchmark::State& state, const Bytes& file) {
+    auto module = std::make_unique<Module>();
+    for (auto _ : state) {
+        const bool made =
+            ImportMod(*module, file.data(), file.size(), 4, [](const ModProbe&, ModOptions& o) {
+                o.chip.chipType = 0;
+                o.chip.frequencyDivider = 0;
+                return true;
+            });
+        benchmark::DoNotOptimize(made);
+    }
+    state.counters["patterns"] = module->songLength;
+}
+
+void BM_ImportHeldChordsMidi(benchmark::State& state) {
+    const Bytes file = HeldChordsMidi();
+    auto module = std::make_unique<Module>();
+    for (auto _ : state) {
+        const bool made =
+            ImportMidi(*module, file.data(), file.size(), [](const MidiProbe&, MidiOptions& o) {
+                o.chip.chipType = 0;
+                o.chip.frequencyDivider = 0;
+                return true;
+            });
+        benchmark::DoNotOptimize(made);
+    }
+    state.counters["patterns"] = module->songLength;
+}
+BENCHMARK(BM_ImportHeldChordsMidi)->Unit(benchmark::kMillisecond);
+
+// Thirty-two patterns at speed 6 and 125 beats a minute: about four minutes.
+void BM_ImportFourMinuteMod(benchmark::State& state) { ImportModBench(state, Mod(32, 3, 6, 125)); }
+BENCHMARK(BM_ImportFourMinuteMod)->Unit(benchmark::kMillisecond);
+
+// A slow song (speed 31 at 32 beats a minute) with a note every eight rows: it fills the module.
+void BM_ImportSlowModFillingTheModule(benchmark::State& state) {
+    ImportModBench(state, Mod(16, 8, 31, 32));
+}
+BENCHMARK(BM_ImportSlowModFillingTheModule)->Unit(benchmark::kMillisecond);
 
 }  // namespace

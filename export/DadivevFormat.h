@@ -94,9 +94,5 @@ inline void PutBlockOffset(uint8_t* p, uint32_t offset) {
     p[1] = static_cast<uint8_t>(offset >> 8);
     p[2] = static_cast<uint8_t>(offset >> 14);
 }
-inline uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 }  // namespace dadivev

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/ByteReader.h"
 #include "sound/PsgChip.h"
 
 class DadivevPlayer {
@@ -43,7 +44,6 @@ public:
 private:
     struct Lane {
         size_t pos;  // read position in `file`
-        size_t end;  // how far the lane may read
         uint8_t rest;
     };
     struct Channel {
@@ -54,6 +54,14 @@ private:
         uint8_t flags, phaseFrames, envelope, volumeAdd, vibPosition;
     };
 
+    // Every byte of the file is read through these, never by indexing it.
+    ByteReader Bytes() const;
+    uint8_t Byte(size_t offset) const;
+    ByteReader StepRecord(int s) const;
+    static bool BlockPlace(const ByteReader& record, int lane, uint32_t& at);
+    size_t ImagesAt() const;  // where the image table ends
+
+    void ReadHeader(const ByteReader& in);
     size_t CheckImage(size_t at) const;
     void CheckBlock(size_t at, int laneKind, int lines) const;
     void EnterStep();
@@ -61,6 +69,8 @@ private:
     void RunLane(int lane);
     void StartNote(Channel& ch, size_t image, uint8_t volume, uint8_t attenuation);
     void UpdateChannel(Channel& ch, int c, uint8_t offset);
+    // Once a phase, so kept out of the update that runs every frame.
+    [[gnu::noinline]] void NextPhase(Channel& ch) const;
 
     std::vector<uint8_t> file;
     bool loaded = false;
@@ -84,7 +94,7 @@ private:
     uint8_t pvMask = 0x55;
     uint8_t pvOffset[3] = {};
     bool looped = false;
-    Lane lanes[5] = {};
+    Lane lanes[4] = {};
     Channel channels[4] = {};
     std::vector<uint8_t> markers;
 };

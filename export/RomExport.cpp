@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr size_t kBank = 0x4000;
 constexpr size_t kHeaderAt = 0x7FF0;
 
 void PutU16(std::vector<uint8_t>& rom, size_t at, size_t value) {

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <queue>
 
 #include "app/ByteReader.h"
@@ -50,6 +51,14 @@ struct VoiceLine {
     VoiceCell voice[kVoices];
     uint16_t sounding;  // bit v set when voice v has a volume above 0
 };
+static_assert(sizeof(VoiceLine) == 4 * kVoices + 2, "lines are compared as bytes");
+
+// Frames in a row that play the same line. A note held for minutes is one run, so a song
+// that fills the module costs its events, not its 65,536 lines.
+struct LineRun {
+    VoiceLine line;
+    uint32_t frames;
+};
 
 class MidiConverter {
 public:
@@ -58,7 +67,6 @@ public:
         : data(data), size(size), in(data, size), division(division), options(options) {
         fps = options.chip.chipType == 1 ? 50 : 60;
         FindTracks(trackCount);
-        lines.emplace_back();
     }
 
     void Run();
@@ -75,7 +83,8 @@ private:
     // written. True when a level moved.
     bool ProduceFrame();
     void ProduceFrames(uint64_t count);
-    void NextLine();
+    // Adds `count` frames that play `line`, as far as the module has room.
+    void AddFrames(const VoiceLine& line, uint64_t count);
 
     const uint8_t* data;
     const size_t size;
@@ -88,8 +97,9 @@ private:
     Voice voices[kVoices];
     uint32_t tempo = 500000;
     double remainder = 0.0;
-    std::vector<VoiceLine> lines;  // the frames so far and the line being filled
-    bool full = false;             // 256 patterns of 256 lines are written
+    std::vector<LineRun> runs;  // the frames so far
+    size_t frames = 0;
+    bool full = false;  // 256 patterns of 256 lines are written
 };
 
 void MidiConverter::FindTracks(uint16_t trackCount) {
@@ -237,7 +247,7 @@ bool MidiConverter::ProduceFrame() {
             v.level = static_cast<uint8_t>(std::max(v.level - v.rate, 0));
         moved |= v.level != before;
     }
-    VoiceLine& line = lines.back();
+    VoiceLine line{};
     for (int s = 0; s < kVoices; ++s) {
         const Voice& v = voices[s];
         const int volume = channelVolume[v.channel] * v.level * 15 / 16129;
@@ -250,15 +260,19 @@ bool MidiConverter::ProduceFrame() {
             line.sounding = static_cast<uint16_t>(line.sounding | 1u << s);
         }
     }
-    NextLine();
+    AddFrames(line, 1);
     return moved;
 }
 
-void MidiConverter::NextLine() {
-    if (lines.size() < kMaxFrames)
-        lines.emplace_back();  // value-initialised: every cell 0
+void MidiConverter::AddFrames(const VoiceLine& line, uint64_t count) {
+    const uint64_t room = kMaxFrames - frames;
+    const uint32_t n = static_cast<uint32_t>(std::min(count, room));
+    if (!runs.empty() && std::memcmp(&runs.back().line, &line, sizeof line) == 0)
+        runs.back().frames += n;
     else
-        full = true;
+        runs.push_back(LineRun{line, n});
+    frames += n;
+    full = frames == kMaxFrames;
 }
 
 void MidiConverter::ProduceFrames(uint64_t count) {
@@ -266,12 +280,9 @@ void MidiConverter::ProduceFrames(uint64_t count) {
         --count;
         if (ProduceFrame()) continue;
         // No level moved, so until the next event every frame is the line just made: a
-        // long pause costs a copy per line, not the voices' arithmetic.
-        const VoiceLine steady = lines[lines.size() - 2];
-        for (; count > 0 && !full; --count) {
-            lines.back() = steady;
-            NextLine();
-        }
+        // long pause costs one longer run.
+        if (count > 0 && !full) AddFrames(runs.back().line, count);
+        count = 0;
     }
 }
 
@@ -331,59 +342,128 @@ void MidiConverter::Run() {
     }
 }
 
+// Writes runs of frames into the module's lines, the voices of each line folded onto the
+// channels they are mapped to.
+class Folder {
+public:
+    Folder(Module& module, const MidiOptions& options) : module(module), options(options) {}
+    void Write(const VoiceLine& in, size_t first, size_t count);
+
+private:
+    // The sounding voices of a line by target channel, in voice order.
+    struct Targets {
+        int voices[kChannels][kVoices];
+        int counts[kChannels] = {};
+    };
+    PatternLine& Line(size_t i) { return module.patterns[i / kMaxLines].lines[i % kMaxLines]; }
+    void WriteLine(const VoiceLine& in, const Targets& targets, size_t i);
+    void Repeat(size_t from, size_t to, size_t period);
+
+    Module& module;
+    const MidiOptions& options;
+    int turn[kChannels] = {};
+    bool silent[kChannels] = {};
+};
+
+void Folder::WriteLine(const VoiceLine& in, const Targets& targets, size_t i) {
+    PatternLine& out = Line(i);
+    for (int t = 0; t < kChannels; ++t) {
+        const int count = targets.counts[t];
+        if (count > 0) {
+            if (turn[t] >= count) turn[t] = 0;
+            const VoiceCell& cell = in.voice[targets.voices[t][turn[t]]];
+            out.note[t] = cell.note;
+            out.detune[t] = 0;
+            out.volume[t] = cell.volume;
+            out.instrument[t] = cell.instrument;
+            ++turn[t];
+            silent[t] = false;
+        }
+        if (out.volume[t] == 0 && !silent[t]) {
+            out.note[t] = kNoteNul;
+            out.detune[t] = 0;
+            out.volume[t] = 0;
+            out.instrument[t] = 0;
+            silent[t] = true;
+        }
+    }
+}
+
+// Lines from..to repeat the `period` lines before them.
+void Folder::Repeat(size_t from, size_t to, size_t period) {
+    const size_t start = from - period;
+    size_t i = from;
+    while (i < to) {
+        const size_t patternStart = i / kMaxLines * kMaxLines;
+        const size_t patternEnd = std::min(to, patternStart + kMaxLines);
+        PatternLine* lines = module.patterns[i / kMaxLines].lines;
+        // A pattern that does not hold a whole period yet takes one line by line from the
+        // pattern before; then blocks of whole periods double what it holds.
+        const size_t base = std::max(start, patternStart);
+        for (; i < patternEnd && i - base < period; ++i) Line(i) = Line(i - period);
+        while (i < patternEnd) {
+            const size_t block = (i - base) / period * period;
+            const size_t n = std::min(block, patternEnd - i);
+            std::memcpy(&lines[i - patternStart], &lines[i - block - patternStart],
+                        n * sizeof(PatternLine));
+            i += n;
+        }
+    }
+}
+
+// Lines first..first+count-1 all play `in`.
+void Folder::Write(const VoiceLine& in, size_t first, size_t count) {
+    // Long silences cost nothing: no line is written once every channel rests.
+    if (in.sounding == 0 && silent[0] && silent[1] && silent[2] && silent[3]) return;
+    Targets targets;
+    for (unsigned left = in.sounding; left != 0; left &= left - 1) {
+        const int v = __builtin_ctz(left);
+        const int t = options.map[in.voice[v].channel].target;
+        targets.voices[t][targets.counts[t]++] = v;
+    }
+    WriteLine(in, targets, first);
+    // After one line without a voice every channel rests.
+    if (count == 1 || in.sounding == 0) return;
+    // From the second line on, a channel without voices rests and the voices of each other
+    // channel take turns, so the lines repeat with the least common multiple of their counts
+    // (at most 140 for 16 voices): one period is written and then copied.
+    size_t period = 1;
+    for (int t = 0; t < kChannels; ++t)
+        if (targets.counts[t] > 0)
+            period = std::lcm(period, static_cast<size_t>(targets.counts[t]));
+    const size_t written = std::min(count - 1, period);
+    for (size_t k = 1; k <= written; ++k) WriteLine(in, targets, first + k);
+    const size_t copied = count - 1 - written;
+    if (copied == 0) return;
+    Repeat(first + 1 + period, first + count, period);
+    for (int t = 0; t < kChannels; ++t)
+        if (targets.counts[t] > 0)
+            turn[t] = static_cast<int>((turn[t] - 1 + copied) % targets.counts[t]) + 1;
+}
+
+// The module comes from a lease: every line is empty.
 void MidiConverter::Fold(Module& module) const {
-    const size_t total = lines.size();
+    // Unless the module is full, the line after the last frame is part of the song.
+    const size_t total = full ? frames : frames + 1;
     const int patterns = static_cast<int>((total + kMaxLines - 1) / kMaxLines);
     for (int p = 1; p < patterns; ++p) {
         module.MakePattern(p);
         module.orderList[p] = static_cast<uint8_t>(p);
     }
     module.songLength = static_cast<uint16_t>(patterns);
-    for (int p = 0; p < patterns; ++p) {
-        Pattern& pattern = module.patterns[p];
-        pattern.length = static_cast<uint16_t>(
+    for (int p = 0; p < patterns; ++p)
+        module.patterns[p].length = static_cast<uint16_t>(
             p + 1 < patterns ? kMaxLines : total - static_cast<size_t>(p) * kMaxLines);
-        for (PatternLine& line : pattern.lines) std::memset(line.volume, 0, sizeof line.volume);
-    }
     module.patterns[0].lines[0].globalCmd[0] = kGlobalSP;
     module.patterns[0].lines[0].globalParam[0] = 8;
 
-    int turn[kChannels] = {};
-    bool silent[kChannels] = {};
-    for (size_t i = 0; i < total; ++i) {
-        PatternLine& out = module.patterns[i / kMaxLines].lines[i % kMaxLines];
-        const VoiceLine& in = lines[i];
-        // Long silences cost one test a line: nothing is written once every channel rests.
-        if (in.sounding == 0 && silent[0] && silent[1] && silent[2] && silent[3]) continue;
-        // The sounding voices of the line by target channel, in voice order.
-        int list[kChannels][kVoices];
-        int counts[kChannels] = {};
-        for (unsigned left = in.sounding; left != 0; left &= left - 1) {
-            const int v = __builtin_ctz(left);
-            const int t = options.map[in.voice[v].channel].target;
-            list[t][counts[t]++] = v;
-        }
-        for (int t = 0; t < kChannels; ++t) {
-            const int count = counts[t];
-            if (count > 0) {
-                if (turn[t] >= count) turn[t] = 0;
-                const VoiceCell& cell = in.voice[list[t][turn[t]]];
-                out.note[t] = cell.note;
-                out.detune[t] = 0;
-                out.volume[t] = cell.volume;
-                out.instrument[t] = cell.instrument;
-                ++turn[t];
-                silent[t] = false;
-            }
-            if (out.volume[t] == 0 && !silent[t]) {
-                out.note[t] = kNoteNul;
-                out.detune[t] = 0;
-                out.volume[t] = 0;
-                out.instrument[t] = 0;
-                silent[t] = true;
-            }
-        }
+    Folder folder(module, options);
+    size_t line = 0;
+    for (const LineRun& run : runs) {
+        folder.Write(run.line, line, run.frames);
+        line += run.frames;
     }
+    if (!full) folder.Write(VoiceLine{}, line, 1);
 }
 
 }  // namespace

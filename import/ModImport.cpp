@@ -8,6 +8,7 @@
 // 1084; then the sample data, one sample after the other.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "app/ByteReader.h"
@@ -29,45 +30,47 @@ struct SampleHeader {
     uint32_t repeatLength = 0;
 };
 
-// The largest absolute sample value over any range, answered from block maxima so that a
-// frame that plays thousands of bytes (a hostile period of 1) costs a few hundred steps.
+// The largest absolute sample value over any range, answered from the maxima of blocks of
+// 8, 64, 512, ... bytes, so that a frame costs a few dozen steps however many bytes it plays
+// (thousands at a hostile period of 1).
 class PeakIndex {
 public:
-    void Build(const std::vector<int8_t>& data) {
-        magnitude.resize(data.size());
-        for (size_t i = 0; i < data.size(); ++i)
-            magnitude[i] = static_cast<uint8_t>(std::abs(data[i]));
-        small.assign((data.size() + kSmall - 1) / kSmall, 0);
-        for (size_t i = 0; i < data.size(); ++i)
-            small[i / kSmall] = std::max(small[i / kSmall], magnitude[i]);
-        large.assign((data.size() + kLarge - 1) / kLarge, 0);
-        for (size_t b = 0; b < small.size(); ++b)
-            large[b * kSmall / kLarge] = std::max(large[b * kSmall / kLarge], small[b]);
+    // Only the first `present` bytes can be other than zero: the rest of a sample that the
+    // file cuts short costs nothing here.
+    void Build(const std::vector<int8_t>& data, size_t present) {
+        levels.assign(1, std::vector<uint8_t>(data.size(), 0));
+        silentFrom = 0;
+        for (size_t i = 0; i < present; ++i) {
+            const uint8_t m = static_cast<uint8_t>(std::abs(data[i]));
+            levels[0][i] = m;
+            if (m != 0) silentFrom = i + 1;
+        }
+        for (size_t n = present; levels.back().size() > 1; n = (n + kFan - 1) / kFan) {
+            std::vector<uint8_t> above((levels.back().size() + kFan - 1) / kFan, 0);
+            const std::vector<uint8_t>& below = levels.back();
+            for (size_t i = 0; i < n; ++i) above[i / kFan] = std::max(above[i / kFan], below[i]);
+            levels.push_back(std::move(above));
+        }
     }
-    // Peak of [from, to).
+    // Peak of [from, to): at each level the ends that do not fill a block of the next.
     uint8_t Peak(size_t from, size_t to) const {
         uint8_t peak = 0;
-        while (from < to && from % kSmall) peak = std::max(peak, magnitude[from++]);
-        while (from + kSmall <= to && from % kLarge) {
-            peak = std::max(peak, small[from / kSmall]);
-            from += kSmall;
+        for (const std::vector<uint8_t>& level : levels) {
+            while (from < to && from % kFan) peak = std::max(peak, level[from++]);
+            while (from < to && to % kFan) peak = std::max(peak, level[--to]);
+            if (from >= to) break;
+            from /= kFan;
+            to /= kFan;
         }
-        while (from + kLarge <= to) {
-            peak = std::max(peak, large[from / kLarge]);
-            from += kLarge;
-        }
-        while (from + kSmall <= to) {
-            peak = std::max(peak, small[from / kSmall]);
-            from += kSmall;
-        }
-        while (from < to) peak = std::max(peak, magnitude[from++]);
         return peak;
     }
+    // Every byte from here on is 0.
+    size_t SilentFrom() const { return silentFrom; }
 
 private:
-    static constexpr size_t kSmall = 64;
-    static constexpr size_t kLarge = 4096;
-    std::vector<uint8_t> magnitude, small, large;
+    static constexpr size_t kFan = 8;
+    std::vector<std::vector<uint8_t>> levels;  // bytes, then the maxima of blocks of each
+    size_t silentFrom = 0;
 };
 
 struct Channel {
@@ -81,6 +84,19 @@ struct Channel {
     bool silenceWritten = true;  // line 0 already holds the silent start cell
     uint16_t notePeriod = 0;     // the period `note` was worked out for
     NoteAndDetune note{kNoteNul, 0};
+};
+
+// When ticks and rows come: the accumulator gains the tempo's increment whenever it is
+// spent and loses 32768 every half frame; each time it is spent again a tick passes, and
+// the row ends with its last tick.
+struct Clock {
+    int32_t accumulator = 0;
+    int tickCounter = 0;  // ticks left in the row; 0: the next half-frame reads a row
+    int row = 0;
+    int orderPosition = 0;
+    int breakRow = 0;
+    bool breakPending = false;
+    int rowsRead = 0;  // counted while frames are skipped
 };
 
 constexpr uint8_t kLevels[64] = {0,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,
@@ -136,10 +152,29 @@ public:
 
 private:
     void ReadRow();
+    // Sample bytes that one frame plays at the channel's period.
+    uint32_t BytesPerFrame(const Channel& k) const {
+        return static_cast<uint32_t>(7093789.0 / (2.0 * k.period) / fps);
+    }
     uint8_t MeasurePeak(Channel& ch);
     void WriteChannel(int c, PatternLine& line);
     void EndTick();
     bool NextLine();
+    // One frame into the current line; false when the song has ended or the module is full.
+    bool PlayFrame();
+
+    bool EndRow(Clock& c) const;  // true when the song has ended
+    // Long stretches in which nothing changes what is heard (a held loop, a sample playing
+    // silence, slow or empty rows) are not simulated frame by frame but skipped.
+    bool InertRow(const Clock& c) const;
+    uint64_t TickHalves(int64_t& a, int ticks) const;
+    uint64_t Advance(Clock& c, uint64_t halves) const;
+    uint64_t SteadyFrames() const;
+    bool Silent(const Channel& k) const;
+    uint64_t SteadyFramesOf(const Channel& k) const;
+    void SkipFrames(Channel& k, uint64_t frames) const;
+    void SkipLoop(Channel& k, uint64_t bytes) const;
+    bool RepeatLine(const PatternLine& model, uint64_t count);
 
     Module& module;
     const int channels;
@@ -147,22 +182,19 @@ private:
     SampleHeader headers[kSamples];
     std::vector<int8_t> sampleData[kSamples];
     PeakIndex peaks[kSamples];
+    uint8_t loopPeaks[kSamples] = {};
     std::vector<uint8_t> patternData;
     uint8_t orders[128] = {};
     int songLength = 0;
 
     Channel ch[4];
     int speed = 6;
-    int tickCounter = 0;
-    int32_t accumulator = 0;
     int32_t increment = 0;
-    int row = 0;
-    int orderPosition = 0;
-    int breakRow = 0;
-    bool breakPending = false;
+    Clock clock;
     bool songEnded = false;
     int pattern = 0;
     int line = 0;
+    const PatternLine* written = nullptr;  // by the last frame
 };
 
 void ModConverter::Load(ByteReader& in, const SampleHeader* headerTable) {
@@ -187,9 +219,13 @@ void ModConverter::Load(ByteReader& in, const SampleHeader* headerTable) {
     for (int s = 0; s < kSamples; ++s) {
         if (headers[s].length == 0) continue;
         sampleData[s].assign(headers[s].length, 0);
-        if (in.Seek(offset)) in.ReadBytes(sampleData[s].data(), headers[s].length);
+        const size_t present =
+            in.Seek(offset) ? in.ReadBytes(sampleData[s].data(), headers[s].length) : 0;
         offset += headers[s].length;
-        peaks[s].Build(sampleData[s]);
+        peaks[s].Build(sampleData[s], present);
+        if (headers[s].repeatLength != 0)
+            loopPeaks[s] = peaks[s].Peak(headers[s].repeatStart,
+                                         headers[s].repeatStart + headers[s].repeatLength);
     }
     patternData.assign(patterns * patternBytes, 0);
     if (in.Seek(kPatternDataStart)) in.ReadBytes(patternData.data(), patternData.size());
@@ -198,7 +234,7 @@ void ModConverter::Load(ByteReader& in, const SampleHeader* headerTable) {
 void ModConverter::ReadRow() {
     const uint8_t* cells =
         patternData.data() +
-        (static_cast<size_t>(orders[orderPosition]) * kRows + row) * channels * 4;
+        (static_cast<size_t>(orders[clock.orderPosition]) * kRows + clock.row) * channels * 4;
     for (int c = 0; c < channels; ++c) {
         const uint8_t* b = cells + c * 4;
         const int sample = (b[0] & 0xF0) | (b[2] >> 4);
@@ -225,8 +261,8 @@ void ModConverter::ReadRow() {
                 k.volume = std::min(param, 64);
                 break;
             case 0xD:
-                breakRow = std::min(10 * x + y, kRows - 1);
-                breakPending = true;
+                clock.breakRow = std::min(10 * x + y, kRows - 1);
+                clock.breakPending = true;
                 break;
             case 0xF:
                 // 32 and above is a tempo in beats per minute; below, ticks per row.
@@ -239,14 +275,14 @@ void ModConverter::ReadRow() {
                 break;
         }
     }
-    tickCounter = speed;
+    clock.tickCounter = speed;
 }
 
 uint8_t ModConverter::MeasurePeak(Channel& k) {
     if (!k.playing) return 0;
     const SampleHeader& h = headers[k.sample];
     const PeakIndex& index = peaks[k.sample];
-    uint32_t left = static_cast<uint32_t>(7093789.0 / (2.0 * k.period) / fps);
+    uint32_t left = BytesPerFrame(k);
     uint8_t peak = 0;
     while (left > 0) {
         if (!k.inLoop) {
@@ -307,16 +343,8 @@ void ModConverter::WriteChannel(int c, PatternLine& out) {
 
 void ModConverter::EndTick() {
     for (int c = 0; c < channels; ++c) ch[c].volume = std::clamp(ch[c].volume + ch[c].slide, 0, 64);
-    if (--tickCounter > 0) return;
-    if (breakPending) {
-        row = breakRow;
-        breakPending = false;
-        ++orderPosition;
-    } else if (++row == kRows) {
-        row = 0;
-        ++orderPosition;
-    }
-    if (orderPosition >= songLength) songEnded = true;
+    if (--clock.tickCounter > 0) return;
+    if (EndRow(clock)) songEnded = true;
 }
 
 // Moves to the next line; false when the module is full.
@@ -331,6 +359,208 @@ bool ModConverter::NextLine() {
     return true;
 }
 
+bool ModConverter::PlayFrame() {
+    PatternLine& out = module.patterns[pattern].lines[line];
+    for (int half = 0; half < 2; ++half) {
+        if (clock.accumulator <= 0) {
+            if (clock.tickCounter == 0) ReadRow();
+            clock.accumulator += increment;
+        }
+        if (half == 0)
+            for (int c = 0; c < channels; ++c) WriteChannel(c, out);
+        clock.accumulator -= 32768;
+        if (clock.accumulator <= 0) EndTick();
+        if (songEnded) break;
+    }
+    written = &out;
+    module.patterns[pattern].length = static_cast<uint16_t>(line + 1);
+    return !songEnded && NextLine();
+}
+
+// The row after the one that just ended.
+bool ModConverter::EndRow(Clock& c) const {
+    if (c.breakPending) {
+        c.row = c.breakRow;
+        c.breakPending = false;
+        ++c.orderPosition;
+    } else if (++c.row == kRows) {
+        c.row = 0;
+        ++c.orderPosition;
+    }
+    return c.orderPosition >= songLength;
+}
+
+// A row that starts no note and has no effect that the import plays: reading it changes
+// nothing that is heard.
+bool ModConverter::InertRow(const Clock& c) const {
+    const uint8_t* cells =
+        patternData.data() +
+        (static_cast<size_t>(orders[c.orderPosition]) * kRows + c.row) * channels * 4;
+    for (int k = 0; k < channels; ++k) {
+        const uint8_t* b = cells + k * 4;
+        const int effect = b[2] & 0x0F;
+        if ((b[0] & 0x0F) != 0 || b[1] != 0 || effect == 0xA || effect == 0xC || effect == 0xD ||
+            effect == 0xF)
+            return false;
+    }
+    return true;
+}
+
+// The half-frames up to and including the one of the `ticks`-th tick from now, and the
+// accumulator after it.
+uint64_t ModConverter::TickHalves(int64_t& a, int ticks) const {
+    uint64_t halves = 0;
+    // One tick at a time until the accumulator is spent and within one half-frame's worth of
+    // 0 (or the tempo ticks every half-frame): from there the count is known at once.
+    for (; ticks > 0 && (a > 0 || (increment >= 32768 && a <= -32768)); --ticks) {
+        if (a <= 0) a += increment;
+        const int64_t m = a <= 32768 ? 1 : (a + 32767) / 32768;
+        a -= m * 32768;
+        halves += static_cast<uint64_t>(m);
+    }
+    if (ticks == 0) return halves;
+    if (increment < 32768) {
+        a += static_cast<int64_t>(ticks) * (increment - 32768);
+        return halves + static_cast<uint64_t>(ticks);
+    }
+    // Each tick leaves the accumulator in (-32768, 0], so after them it is the total gained
+    // less as many half-frames as bring that there.
+    const int64_t total = a + static_cast<int64_t>(ticks) * increment;
+    const int64_t m = (total + 32767) / 32768;
+    a = total - m * 32768;
+    return halves + static_cast<uint64_t>(m);
+}
+
+// Moves the clock on by up to `halves` half-frames, a row at a time, reading inert rows on
+// the way, and stops before the half-frame that would read any other row, and before the
+// row that ends the song. Gives the half-frames it moved.
+uint64_t ModConverter::Advance(Clock& c, uint64_t halves) const {
+    uint64_t done = 0;
+    while (done < halves) {
+        Clock next = c;
+        if (next.tickCounter == 0) {
+            if (!InertRow(next)) break;
+            next.tickCounter = speed;
+            ++next.rowsRead;
+        }
+        int64_t a = next.accumulator;
+        const uint64_t row = TickHalves(a, next.tickCounter);
+        if (done + row <= halves) {
+            next.accumulator = static_cast<int32_t>(a);
+            next.tickCounter = 0;
+            if (EndRow(next)) break;
+            c = next;
+            done += row;
+            continue;
+        }
+        // The row goes on past the limit: its ticks up to there, one at a time.
+        while (done < halves) {
+            int64_t b = next.accumulator;
+            if (b <= 0) b += increment;
+            const uint64_t m = b <= 32768 ? 1 : static_cast<uint64_t>((b + 32767) / 32768);
+            if (done + m > halves) {
+                next.accumulator =
+                    static_cast<int32_t>(b - static_cast<int64_t>(halves - done) * 32768);
+                done = halves;
+                break;
+            }
+            next.accumulator = static_cast<int32_t>(b - static_cast<int64_t>(m) * 32768);
+            --next.tickCounter;
+            done += m;
+        }
+        c = next;
+    }
+    return done;
+}
+
+// How many frames from here on are alike: the rows they read are inert, their ticks move no
+// volume, and each channel sounds at one level (its note cannot change without a row), so
+// from the second of them on each writes the same line. 0 when that is not known.
+uint64_t ModConverter::SteadyFrames() const {
+    uint64_t frames = static_cast<uint64_t>(kMaxPatterns) * kMaxLines;
+    for (int c = 0; c < channels && frames > 2; ++c) {
+        const Channel& k = ch[c];
+        if (std::clamp(k.volume + k.slide, 0, 64) != k.volume) return 0;
+        frames = std::min(frames, SteadyFramesOf(k));
+    }
+    if (frames < 3) return 0;
+    Clock c = clock;
+    return Advance(c, 2 * frames) / 2;
+}
+
+// Level 0 from here on, whatever part of the sample each frame plays.
+bool ModConverter::Silent(const Channel& k) const {
+    const auto quiet = [&](uint8_t peak) { return kLevels[(peak * k.volume * 63) >> 13] == 0; };
+    const SampleHeader& h = headers[k.sample];
+    const bool loopQuiet = h.repeatLength == 0 || quiet(loopPeaks[k.sample]);
+    if (k.volume == 0 || (k.inLoop && loopQuiet)) return true;
+    return !k.inLoop && k.position >= peaks[k.sample].SilentFrom() && loopQuiet;
+}
+
+uint64_t ModConverter::SteadyFramesOf(const Channel& k) const {
+    if (!k.playing || Silent(k)) return UINT64_MAX;
+    const SampleHeader& h = headers[k.sample];
+    const uint32_t left = BytesPerFrame(k);
+    // A frame that plays the whole loop measures all of it.
+    if (k.inLoop) return left >= h.repeatLength ? UINT64_MAX : 0;
+    // Silence up to the end of the sample: the frames before the one that reaches it.
+    if (k.position < peaks[k.sample].SilentFrom()) return 0;
+    return (h.length - k.position) / left;
+}
+
+// Where the sample has got to after the given frames, as MeasurePeak moves it.
+void ModConverter::SkipFrames(Channel& k, uint64_t frames) const {
+    if (!k.playing) return;
+    const SampleHeader& h = headers[k.sample];
+    const uint64_t left = BytesPerFrame(k);
+    if (!k.inLoop) {
+        const uint64_t before =
+            (h.length - k.position) / left;  // frames that stay in front of the end
+        if (frames <= before) {
+            k.position = static_cast<uint32_t>(k.position + frames * left);
+            return;
+        }
+        // The next frame reaches the end, and the loop (if any) takes the rest of its bytes.
+        const uint64_t at = k.position + before * left;
+        frames -= before + 1;
+        if (h.repeatLength == 0) {
+            k.playing = false;
+            return;
+        }
+        k.inLoop = true;
+        k.position = h.repeatStart;
+        SkipLoop(k, (left - (h.length - at)) % h.repeatLength);
+    }
+    SkipLoop(k, frames * (left % h.repeatLength));
+}
+
+// Moves round the loop by `bytes` (frames times what each moves after whole turns): the end
+// of the loop counts as its start, and a move that ends there stays there.
+void ModConverter::SkipLoop(Channel& k, uint64_t bytes) const {
+    const SampleHeader& h = headers[k.sample];
+    const uint64_t length = h.repeatLength;
+    if (bytes == 0) return;
+    const uint64_t at = (k.position - h.repeatStart) % length;
+    k.position = static_cast<uint32_t>(h.repeatStart + (at + bytes - 1) % length + 1);
+}
+
+// Fills the next lines with a copy of `model`, as that many frames would; false when the
+// module is full.
+bool ModConverter::RepeatLine(const PatternLine& model, uint64_t count) {
+    while (count > 0) {
+        PatternLine* lines = module.patterns[pattern].lines;
+        const int n = static_cast<int>(std::min<uint64_t>(count, kMaxLines - line));
+        lines[line] = model;
+        for (int done = 1; done < n; done *= 2)
+            std::memcpy(&lines[line + done], &lines[line], std::min(done, n - done) * sizeof model);
+        line += n - 1;
+        module.patterns[pattern].length = static_cast<uint16_t>(line + 1);
+        count -= static_cast<uint64_t>(n);
+        if (!NextLine()) return false;
+    }
+    return true;
+}
+
 void ModConverter::Run() {
     increment = fps * 163840 / 125;
     PatternLine& first = module.patterns[0].lines[0];
@@ -341,20 +571,21 @@ void ModConverter::Run() {
         first.detune[c] = 0;
     }
     for (;;) {
-        PatternLine& out = module.patterns[pattern].lines[line];
-        for (int half = 0; half < 2; ++half) {
-            if (accumulator <= 0) {
-                if (tickCounter == 0) ReadRow();
-                accumulator += increment;
-            }
-            if (half == 0)
-                for (int c = 0; c < channels; ++c) WriteChannel(c, out);
-            accumulator -= 32768;
-            if (accumulator <= 0) EndTick();
-            if (songEnded) break;
+        const uint64_t steady = SteadyFrames();
+        if (!PlayFrame()) break;
+        if (steady < 3) continue;
+        // The first frame may still write a channel's silence; the second is what the others
+        // repeat.
+        if (!PlayFrame()) break;
+        const uint64_t more = steady - 2;
+        clock.rowsRead = 0;
+        Advance(clock, 2 * more);
+        for (int c = 0; c < channels; ++c) {
+            SkipFrames(ch[c], more);
+            if (clock.rowsRead > 0) ch[c].slide = 0;
         }
-        module.patterns[pattern].length = static_cast<uint16_t>(line + 1);
-        if (songEnded || !NextLine()) break;
+        const PatternLine model = *written;
+        if (!RepeatLine(model, more)) break;
     }
     PatternLine& head = module.patterns[0].lines[0];
     head.globalCmd[0] = kGlobalSP;

@@ -33,7 +33,14 @@ TEST(ByteReader, ReadsBothByteOrdersAndNeverPastTheEnd) {
     EXPECT_FALSE(in.ReadU8(b));
     EXPECT_EQ(b, 0);
     EXPECT_FALSE(in.Seek(6));
-    EXPECT_FALSE(in.Skip(1));
+    EXPECT_EQ(in.Position(), 5u);
+    EXPECT_EQ(in.Remaining(), 0u);
+    in.Seek(4);
+    EXPECT_FALSE(in.Skip(2));
+    EXPECT_TRUE(in.AtEnd());
+    EXPECT_EQ(in.Remaining(), 0u);
+    EXPECT_FALSE(in.CanRead(1));
+    EXPECT_TRUE(in.CanRead(0));
     uint8_t buffer[8] = {1, 1, 1, 1, 1, 1, 1, 1};
     in.Seek(3);
     EXPECT_EQ(in.ReadBytes(buffer, sizeof buffer), 2u);
@@ -92,6 +99,8 @@ TEST(ByteReader, SlicesAndReadsAtAnOffsetStayInside) {
     EXPECT_EQ(u32, 0x08070605u);
     EXPECT_FALSE(in.ReadU32LEAt(5, u32));
     EXPECT_FALSE(in.ReadU32LEAt(~size_t{0}, u32));
+    EXPECT_FALSE(in.ReadU16LEAt(~size_t{0}, u16));
+    EXPECT_FALSE(in.ReadU8At(~size_t{0}, b));
     EXPECT_EQ(in.Position(), 0u);  // reads at an offset do not move
     const ByteReader none;
     EXPECT_FALSE(none.ReadU8At(0, b));

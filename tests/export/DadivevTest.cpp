@@ -3,6 +3,7 @@
 // its input as untrusted.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -478,6 +479,91 @@ TEST(DadivevPlayer, NamesWhatIsWrong) {
         } catch (const ParseException& e) {
             EXPECT_STREQ(e.Message(), c.message);
         }
+    }
+}
+
+// The same for steps, blocks and a file that ends early, on a song with a tone note on
+// channel 0 and a noise note on channel 3.
+TEST(DadivevPlayer, NamesWhatIsWrongInStepsAndBlocks) {
+    auto m = NewModule();
+    Note(*m, 0, 0, 0, 60);
+    Note(*m, 0, 0, 3, 249);
+    const auto f = CompileDADIVEV(*m);
+    const size_t steps = U32LE(f, 20);
+    const size_t blocks = U32LE(f, 24);
+    const auto blockOf = [&](int lane) {
+        return size_t{f[steps + 2 + 3 * lane]} | f[steps + 3 + 3 * lane] << 8;
+    };
+    const size_t tone = blockOf(0), noise = blockOf(3);
+    ASSERT_EQ(tone, blocks);
+    ASSERT_EQ(f[tone], 0x20);
+    ASSERT_EQ(f[tone + 7], 0x1F);  // the end of line after the note, all 32 lines
+    ASSERT_EQ(f[noise], 0x21);
+    ASSERT_EQ(noise + 7, f.size());  // the noise block comes last
+
+    struct Case {
+        size_t at;
+        uint8_t value;
+        size_t size;  // of the file that is loaded, with the change made
+        const char* message;
+    };
+    const Case cases[] = {
+        {steps, 0, f.size(), "Bad step length"},
+        {steps, 33, f.size(), "Bad step length"},
+        {18, 0, f.size(), "No blocks"},
+        {14, 0, f.size(), "Bad step count"},
+        {16, 2, f.size(), "Bad step count"},
+        // 31 lines, then the next block's 32 are read as this one's.
+        {tone + 7, 0x1E, f.size(), "Block does not fit its step"},
+        {tone + 7, 0x20, f.size(), "Bad instrument"},  // a note made of the next block's bytes
+        {tone, 0x21, f.size(), "Unknown command"},     // noise on a tone channel
+        {noise, 0x20, f.size(), "Unknown command"},    // a tone note on the noise one
+        {noise, 0x23, f.size(), "Unknown command"},    // no pitch offset for noise
+        {noise, 0x30, f.size(), "Unknown command"},    // global commands ride in lane 0
+        {noise + 5, 0x00, f.size(), "Bad noise control"},
+        {noise + 5, 0xE8, f.size(), "Bad noise control"},
+        {0, 'D', noise + 3, "Command cut short"},
+        {0, 'D', noise + 6, "Block does not fit its step"},
+        {0, 'D', noise, "Bad block offset"},
+        {0, 'D', blocks, "File too short"},
+        {0, 'D', 27, "File too short"},
+        {24, 0, f.size(), "Bad part offsets"},
+    };
+    for (const Case& c : cases) {
+        auto bad = f;
+        bad[c.at] = c.value;
+        DadivevPlayer p;
+        try {
+            p.Load(bad.data(), c.size);
+            ADD_FAILURE() << c.message;
+        } catch (const ParseException& e) {
+            EXPECT_EQ(std::string(e.Message()), std::string("DadivevPlayer::Load(): ") + c.message)
+                << "byte " << c.at << " = " << int(c.value) << ", " << c.size << " bytes";
+        }
+        EXPECT_FALSE(p.Loaded());
+    }
+}
+
+// A copy plays on from where the original was, from its own bytes: the original may be gone.
+TEST(DadivevPlayer, ACopyPlaysOnByItself) {
+    auto m = NewModule();
+    MakeLivelyInstrument(m->instruments[1], 0);
+    for (int l = 0; l < 64; l += 5) Note(*m, 0, l, l % 3, static_cast<uint8_t>(50 + l), 1);
+    Note(*m, 0, 2, 3, 249, 1);
+    const auto file = CompileDADIVEV(*m);
+    auto original = std::make_unique<DadivevPlayer>();
+    original->Load(file);
+    for (int f = 0; f < 100; ++f) original->PlayFrame();
+    DadivevPlayer reference = *original;
+    auto copy = std::make_unique<DadivevPlayer>(*original);
+    original.reset();
+    for (int f = 0; f < 2000; ++f) {
+        reference.PlayFrame();
+        copy->PlayFrame();
+        const PsgRegisters& a = reference.Chip().Registers();
+        const PsgRegisters& b = copy->Chip().Registers();
+        ASSERT_EQ(std::memcmp(a.period, b.period, sizeof a.period), 0) << f;
+        ASSERT_EQ(std::memcmp(a.attenuation, b.attenuation, sizeof a.attenuation), 0) << f;
     }
 }
 

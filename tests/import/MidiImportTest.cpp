@@ -253,6 +253,39 @@ TEST(MidiImport, HugeDeltasFillTheModuleAndStop) {
     EXPECT_EQ(SongLines(m), 65536);
 }
 
+// Held voices that fill the module keep taking turns on every line of every pattern: three
+// on channel 0 (a turn of three lines, which 256 does not divide), two on channel 2, none
+// on channel 1 (one silent cell, then nothing), and a chord that changes midway.
+TEST(MidiImport, HeldVoicesTakeTurnsToTheLastLineOfAFullModule) {
+    Track t;
+    t.On(0, 0, 60).On(0, 0, 64).On(0, 0, 67).On(0, 2, 50).On(0, 2, 53);
+    // 7000 frames later (division 96 at 120 beats a minute: 0.3125 frames a tick) the second
+    // voice of channel 2 is released at once and a third one comes in.
+    t.Off(22400, 2, 53, 127).On(0, 2, 57).Event(0x0FFFFFFF, {0x80, 60, 0});
+    auto mHolder = Import(MidiFile(96, {t.End()}));
+    const Module& m = *mHolder;
+    ASSERT_EQ(SongLines(m), 65536);
+    const int channel0[] = {60, 64, 67};
+    for (long i = 0; i < 65536; ++i) {
+        const PatternLine& line = SongLine(m, i);
+        ASSERT_EQ(line.note[0], channel0[i % 3]) << i;
+        ASSERT_EQ(line.volume[0], 15) << i;
+        ASSERT_EQ(line.instrument[0], 0) << i;
+        ASSERT_EQ(line.note[1], i == 0 ? kNoteNul : kNoteEmpty) << i;
+        ASSERT_EQ(line.volume[1], 0) << i;
+        ASSERT_EQ(line.instrument[2], 2) << i;
+        ASSERT_EQ(line.note[3], i == 0 ? kNoteNul : kNoteEmpty) << i;
+        EXPECT_EQ(line.globalCmd[0], i == 0 ? kGlobalSP : kGlobalNone) << i;
+    }
+    // Channel 2 alternates 50 and 53 until the release, then 50 and 57 take turns on from
+    // where the turn had come.
+    for (long i = 0; i < 7000; ++i) ASSERT_EQ(SongLine(m, i).note[2], i % 2 ? 53 : 50) << i;
+    const uint8_t after = SongLine(m, 7000).note[2];
+    ASSERT_TRUE(after == 50 || after == 57);
+    for (long i = 7000; i < 65536; ++i)
+        ASSERT_EQ(SongLine(m, i).note[2], (i - 7000) % 2 ? (after == 50 ? 57 : 50) : after) << i;
+}
+
 TEST(MidiImport, CancelLeavesTheTargetAlone) {
     auto targetHolder = std::make_unique<Module>();
     Module& target = *targetHolder;

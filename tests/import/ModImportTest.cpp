@@ -259,3 +259,100 @@ TEST(ModImport, TruncatedSampleDataPlaysAsSilence) {
     EXPECT_EQ(SongLines(m), 384);
     EXPECT_EQ(m.patterns[0].lines[0].volume[0], 0);
 }
+
+// Every line of a song whose samples spend long stretches unheard or held in a loop: where
+// each sample has got to shows on every line, however the frames are worked out. At PAL
+// and tempo 125 a tick lasts one frame, so row r is read at frame 6r; at period 709 a frame
+// plays 100 bytes.
+TEST(ModImport, SamplesKeepTheirPlaceThroughSilenceLoopsAndEmptyRows) {
+    ModBuilder mod;
+    Bytes wave(1000, 0);  // loud only in its last 100 bytes, the end of its loop
+    std::fill(wave.begin() + 900, wave.end(), 127);
+    mod.Sample(1, wave, 64, 600, 400);
+    mod.Sample(2, Constant(64, 100), 64, 0, 64);  // a short loop: every frame plays all of it
+    mod.Sample(3, Constant(200, 127), 64);        // two frames, no loop
+    mod.Cell(0, 0, 0, 1, 709, 0xC, 0);            // unheard at volume 0 from the start ...
+    mod.Cell(0, 10, 0, 0, 0, 0xC, 64);            // ... and heard from frame 60
+    mod.Cell(0, 0, 1, 2, 709, 0, 0);
+    mod.Cell(0, 20, 2, 3, 709, 0, 0);
+    auto mHolder = Import(mod, 1);
+    const Module& m = *mHolder;
+    ASSERT_EQ(SongLines(m), 384);
+    const uint8_t note = SongLine(m, 0).note[0];
+    ASSERT_LE(note, kNoteLastTone);
+    for (long i = 0; i < 384; ++i) {
+        const PatternLine& line = SongLine(m, i);
+        // Sample 1 reaches its end after frame 9 and then plays 600-700, 700-800, 800-900
+        // and the loud 900-1000 over and over: frames 13, 17, 21, ...
+        const bool loud = i >= 60 && i % 4 == 1;
+        if (i == 0) {
+            EXPECT_EQ(line.note[0], note);  // the start's silent cell
+            EXPECT_EQ(line.volume[0], 0);
+        } else if (loud) {
+            EXPECT_EQ(line.note[0], note) << i;
+            EXPECT_EQ(line.volume[0], 15) << i;  // (127 x 64 x 63) >> 13 = 62
+        } else {
+            EXPECT_EQ(line.note[0], kNoteEmpty) << i;
+        }
+        EXPECT_EQ(line.note[1], note) << i;
+        EXPECT_EQ(line.volume[1], 14) << i;  // (100 x 64 x 63) >> 13 = 49
+        if (i == 120 || i == 121) {
+            EXPECT_EQ(line.volume[2], 15) << i;
+        } else if (i == 122) {
+            EXPECT_EQ(line.note[2], note);  // the sample has ended: one silent cell
+            EXPECT_EQ(line.volume[2], 0);
+        } else if (i > 0) {
+            EXPECT_EQ(line.note[2], kNoteEmpty) << i;
+        }
+        if (i > 0) {
+            EXPECT_EQ(line.note[3], kNoteEmpty) << i;
+        }
+    }
+}
+
+// A slow song fills the module with a held loop: the same cell on all 65,536 lines, and a
+// pattern break in an otherwise empty pattern still ends the song on time.
+TEST(ModImport, HeldLoopFillsTheModuleAndBreaksEndSlowSongs) {
+    ModBuilder mod;
+    mod.Sample(1, Constant(64, 100), 64, 0, 64);
+    mod.Cell(0, 0, 0, 1, 709, 0xF, 31);  // 31 ticks a row
+    mod.Cell(0, 0, 1, 0, 0, 0xF, 32);    // of about 3.9 frames each at PAL
+    mod.bytes[950] = 128;                // 128 positions of pattern 0
+    auto mHolder = Import(mod, 1);
+    const Module& m = *mHolder;
+    ASSERT_EQ(SongLines(m), 65536);
+    for (long i = 0; i < 65536; ++i) {
+        ASSERT_EQ(SongLine(m, i).note[0], SongLine(m, 0).note[0]) << i;
+        ASSERT_EQ(SongLine(m, i).volume[0], 14) << i;
+        ASSERT_EQ(SongLine(m, i).note[1], i == 0 ? kNoteNul : kNoteEmpty) << i;
+    }
+
+    // Speed 31 at tempo 125 (one tick a frame): a row of 31 frames; a break on row 2 of
+    // the first position to row 60 of the second ends the song after 3 + 4 rows.
+    ModBuilder broken(4, 2);
+    broken.Orders({0, 1});
+    broken.Sample(1, Constant(64, 100), 64, 0, 64);
+    broken.Cell(0, 0, 0, 1, 709, 0xF, 31);
+    broken.Cell(0, 2, 3, 0, 0, 0xD, 0x60);
+    auto brokenHolder = Import(broken, 1);
+    EXPECT_EQ(SongLines(*brokenHolder), (3 + 4) * 31);
+    EXPECT_EQ(SongLine(*brokenHolder, (3 + 4) * 31 - 1).volume[0], 14);
+}
+
+// One loud byte is heard in the one frame that plays it, wherever it lies against the blocks
+// whose peaks the import keeps (a frame plays 100 bytes at period 709 and PAL).
+TEST(ModImport, OneLoudByteIsHeardInTheFrameThatPlaysIt) {
+    for (size_t at : {0, 7, 8, 63, 64, 99, 100, 511, 512, 4095, 4096, 4097, 4999}) {
+        ModBuilder mod;
+        Bytes wave(5000, 0);
+        wave[at] = 0x81;  // -127
+        mod.Sample(1, wave, 64);
+        mod.Cell(0, 0, 0, 1, 709, 0, 0);
+        auto mHolder = Import(mod, 1);
+        const Module& m = *mHolder;
+        for (long i = 0; i < SongLines(m); ++i) {
+            const bool loud = i == static_cast<long>(at / 100);
+            EXPECT_EQ(SongLine(m, i).volume[0], loud ? 15 : 0) << "byte " << at << ", line " << i;
+        }
+    }
+}
