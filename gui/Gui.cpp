@@ -148,8 +148,8 @@ int InitialFocus(const GUI_Window& window) {
 
 }  // namespace
 
-bool GUI_Gadget::IsDecoration() const {
-    switch (desc.kind) {
+bool GUI_IsDecoration(GUI_GadgetKind kind) {
+    switch (kind) {
         case GT_FRAME:
         case GT_FRAME_LABEL:
         case GT_LABEL:
@@ -163,6 +163,8 @@ bool GUI_Gadget::IsDecoration() const {
             return false;
     }
 }
+
+bool GUI_Gadget::IsDecoration() const { return GUI_IsDecoration(desc.kind); }
 
 // ---------------------------------------------------------------------------------------
 // Gadget access

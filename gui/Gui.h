@@ -219,6 +219,9 @@ struct GUI_Gadget {
     bool IsDecoration() const;
 };
 
+// Frames, labels, bars and list parts: a window gives them no gadget number.
+bool GUI_IsDecoration(GUI_GadgetKind kind);
+
 struct GUI_Window {
     int number = 0;
     std::string title;

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "app/shell/DialogParts.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/PatternChooser.h"
@@ -14,18 +15,8 @@
 
 namespace {
 
-GUI_GadgetDesc Desc(GUI_GadgetKind kind, int row, int column, int columns, const char* label) {
-    GUI_GadgetDesc d;
-    d.kind = kind;
-    d.row = int16_t(row);
-    d.column = int16_t(column);
-    d.columns = int16_t(columns);
-    d.label = label;
-    return d;
-}
-
 GUI_GadgetDesc Number(int row, int column, const char* label, int max, int value) {
-    GUI_GadgetDesc d = Desc(GT_TEXTLINE, row, column, 2, label);
+    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, 2, label);
     d.text = "%3D";
     d.max = max;
     d.value = value;
@@ -33,7 +24,7 @@ GUI_GadgetDesc Number(int row, int column, const char* label, int max, int value
 }
 
 GUI_GadgetDesc Choice(int row, int column, int columns, const char* choices, const char* label) {
-    GUI_GadgetDesc d = Desc(GT_SELECTBOX, row, column, columns, label);
+    GUI_GadgetDesc d = dialog::Gadget(GT_SELECTBOX, row, column, columns, label);
     d.text = choices;
     return d;
 }
@@ -44,11 +35,11 @@ enum SharedGadget : int { kList = 0, kSelectAll, kRangeChoice, kStartLine, kEndL
 
 // `rows`: the rows the right-hand column takes; the list is as tall, "Select all" below it.
 void AddShared(std::vector<GUI_GadgetDesc>& d, int rows) {
-    GUI_GadgetDesc list = Desc(GT_LIST, 0, 0, 2, nullptr);
+    GUI_GadgetDesc list = dialog::Gadget(GT_LIST, 0, 0, 2, nullptr);
     list.rows = int16_t(rows);
     list.height = int16_t(rows + rows / 2);
     d.push_back(list);
-    d.push_back(Desc(GT_BUTTON, rows, 0, 2, "Select all"));
+    d.push_back(dialog::Gadget(GT_BUTTON, rows, 0, 2, "Select all"));
     d.push_back(Choice(0, 2, 2, "Change all lines\nUse line range", nullptr));
     d.push_back(Number(1, 2, "Start line:", 255, 0));
     d.push_back(Number(2, 2, "End line:", 255, 255));
@@ -111,25 +102,21 @@ enum ChangeGadget : int {
 std::vector<GUI_GadgetDesc> ChangeInstrumentsDescriptions() {
     std::vector<GUI_GadgetDesc> d;
     AddShared(d, 9);
-    GUI_GadgetDesc mask = Desc(GT_FRAME_LABEL, 3, 2, 2, "Channel mask");
+    GUI_GadgetDesc mask = dialog::Gadget(GT_FRAME_LABEL, 3, 2, 2, "Channel mask");
     mask.rows = 3;
     d.push_back(mask);
     const char* names[] = {"Channel 0", "Channel 1", "Channel 2", "Channel 3"};
     for (int c = 0; c < 4; ++c) {
-        GUI_GadgetDesc box = Desc(GT_CHECKBOX, 3 + c / 2, 2 + c % 2, 1, names[c]);
+        GUI_GadgetDesc box = dialog::Gadget(GT_CHECKBOX, 3 + c / 2, 2 + c % 2, 1, names[c]);
         box.flags = GUI_CHECKED;
         d.push_back(box);
     }
-    d.push_back(Desc(GT_BUTTON, 5, 2, 2, "Toggle all"));
+    d.push_back(dialog::Gadget(GT_BUTTON, 5, 2, 2, "Toggle all"));
     d.push_back(Number(6, 2, "Instrument #1:", 15, 0));
     d.push_back(Number(7, 2, "Instrument #2:", 15, 1));
     d.push_back(Choice(8, 2, 2, "Change #1 to #2\nExchange #1 and #2\nChange all to #2", nullptr));
-    GUI_GadgetDesc apply = Desc(GT_BUTTON, 10, 0, 2, "Apply");
-    apply.flags = GUI_DEFAULT;
-    d.push_back(apply);
-    GUI_GadgetDesc cancel = Desc(GT_BUTTON, 10, 2, 2, "Cancel");
-    cancel.flags = GUI_CANCEL;
-    d.push_back(cancel);
+    d.push_back(dialog::OkayButton(10, 0, 2, "Apply"));
+    d.push_back(dialog::CancelButton(10, 2, 2));
     return d;
 }
 
@@ -162,12 +149,8 @@ std::vector<GUI_GadgetDesc> CopyChannelsDescriptions() {
     d.push_back(Number(3, 2, "Channel #1:", 3, 0));
     d.push_back(Number(4, 2, "Channel #2:", 3, 1));
     d.push_back(Choice(5, 2, 2, "Copy #1 to #2\nExchange #1 and #2", nullptr));
-    GUI_GadgetDesc apply = Desc(GT_BUTTON, 7, 0, 2, "Apply");
-    apply.flags = GUI_DEFAULT;
-    d.push_back(apply);
-    GUI_GadgetDesc cancel = Desc(GT_BUTTON, 7, 2, 2, "Cancel");
-    cancel.flags = GUI_CANCEL;
-    d.push_back(cancel);
+    d.push_back(dialog::OkayButton(7, 0, 2, "Apply"));
+    d.push_back(dialog::CancelButton(7, 2, 2));
     return d;
 }
 

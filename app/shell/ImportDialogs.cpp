@@ -61,6 +61,22 @@ bool RunImportDialog(const ImportDialog& dialog, const std::vector<GUI_GadgetDes
     return okay;
 }
 
+// The chip group at `row` and "Okay"/"Cancel" below it close every import dialog; the
+// dialog learns their gadget numbers from what stands before them.
+ImportDialog CloseDialog(std::vector<GUI_GadgetDesc>& d, int row, int number, const char* title) {
+    ImportDialog dialog;
+    dialog.number = number;
+    dialog.title = title;
+    dialog.typeGadget = int(std::count_if(
+        d.begin(), d.end(), [](const GUI_GadgetDesc& g) { return !GUI_IsDecoration(g.kind); }));
+    dialog.okayGadget = dialog.typeGadget + 2;
+    dialog.cancelGadget = dialog.typeGadget + 3;
+    AddChipGroup(d, row, 0, -1, -1);
+    d.push_back(OkayButton(row + 1, 0, 2));
+    d.push_back(CancelButton(row + 1, 2, 2));
+    return dialog;
+}
+
 int ListRows(int small, int large) { return gShell.gui->ScreenHeight() >= 600 ? large : small; }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -82,15 +98,7 @@ bool RunModDialog(const ModProbe& probe, ModOptions& options) {
     d.push_back(Group(0, 0, 4, 2, "MOD file info"));
     d.push_back(Text(0, 0, 4, "Name:", "%32s", probe.title.c_str(), GUI_READONLY));
     d.push_back(List(1, 0, 4, ListRows(5, 8), "Sample names:"));
-    AddChipGroup(d, 2, 0, -1, -1);
-    d.push_back(OkayButton(3, 0, 2));
-    d.push_back(CancelButton(3, 2, 2));
-    ImportDialog dialog;
-    dialog.number = kImportModWindow;
-    dialog.title = "Load MOD file";
-    dialog.typeGadget = 2;
-    dialog.okayGadget = 4;
-    dialog.cancelGadget = 5;
+    ImportDialog dialog = CloseDialog(d, 2, kImportModWindow, "Load MOD file");
     dialog.fill = [&probe](GUI_Window& w) { w.SetListEntries(1, Lines(probe.sampleNames)); };
     return RunImportDialog(dialog, d, options.chip);
 }
@@ -127,15 +135,7 @@ bool RunMidiDialog(const MidiProbe&, MidiOptions& options) {
     d.push_back(Gadget(GT_CHECKBOX, 0, 2, 2, "Enable:"));
     d.push_back(Number(1, 2, 2, "Channel #:", "%1D", 0, 3, 0));
     d.push_back(Number(2, 2, 2, "Instrument #:", "%2D", 0, 15, 0));
-    AddChipGroup(d, 4, 0, -1, -1);
-    d.push_back(OkayButton(5, 0, 2));
-    d.push_back(CancelButton(5, 2, 2));
-    ImportDialog dialog;
-    dialog.number = kImportMidiWindow;
-    dialog.title = "Load MIDI file";
-    dialog.typeGadget = 4;
-    dialog.okayGadget = 6;
-    dialog.cancelGadget = 7;
+    ImportDialog dialog = CloseDialog(d, 4, kImportMidiWindow, "Load MIDI file");
     MidiOptions draft = options;
     dialog.fill = [&draft](GUI_Window& w) {
         std::vector<std::string> rows;
@@ -183,15 +183,7 @@ bool RunVgmDialog(const VgmProbe& probe, VgmOptions& options) {
     d.push_back(Text(1, 0, 2, "Chip clock:", "%16s", clock.c_str(), GUI_READONLY));
     d.push_back(Text(0, 2, 2, "Noise channel pattern:", "%8s", pattern, GUI_READONLY));
     d.push_back(Text(1, 2, 2, "Noise channel width:", "%8s", width, GUI_READONLY));
-    AddChipGroup(d, 2, 0, -1, -1);
-    d.push_back(OkayButton(3, 0, 2));
-    d.push_back(CancelButton(3, 2, 2));
-    ImportDialog dialog;
-    dialog.number = kImportVgmWindow;
-    dialog.title = "Load VGM file";
-    dialog.typeGadget = 4;
-    dialog.okayGadget = 6;
-    dialog.cancelGadget = 7;
+    ImportDialog dialog = CloseDialog(d, 2, kImportVgmWindow, "Load VGM file");
     return RunImportDialog(dialog, d, options.chip);
 }
 
@@ -205,15 +197,7 @@ bool RunBasicDialog(BasicOptions& options) {
     for (int i = 0; i < 6; ++i)
         d.push_back(
             Number(i / 2, (i % 2) * 2, 2, labels[i], "%2D", 0, 15, options.instruments[i] & 15));
-    AddChipGroup(d, 3, 0, -1, -1);
-    d.push_back(OkayButton(4, 0, 2));
-    d.push_back(CancelButton(4, 2, 2));
-    ImportDialog dialog;
-    dialog.number = kImportBasicWindow;
-    dialog.title = "Load BAS file";
-    dialog.typeGadget = 6;
-    dialog.okayGadget = 8;
-    dialog.cancelGadget = 9;
+    ImportDialog dialog = CloseDialog(d, 3, kImportBasicWindow, "Load BAS file");
     BasicOptions draft = options;
     dialog.take = [&draft](GUI_Window& w) {
         for (int i = 0; i < 6; ++i) draft.instruments[i] = uint8_t(std::clamp(w.Value(i), 0, 15));

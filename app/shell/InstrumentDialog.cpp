@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/shell/Commands.h"
+#include "app/shell/DialogParts.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/InstrumentDraw.h"
 #include "app/shell/MidiBinding.h"
@@ -26,19 +27,9 @@ namespace {
 constexpr int kColumns = 12;
 constexpr int kPhases = 5;
 
-GUI_GadgetDesc Desc(GUI_GadgetKind kind, int row, int column, int columns, const char* label) {
-    GUI_GadgetDesc d;
-    d.kind = kind;
-    d.row = int16_t(row);
-    d.column = int16_t(column);
-    d.columns = int16_t(columns);
-    d.label = label;
-    return d;
-}
-
 GUI_GadgetDesc Number(int row, int column, int columns, const char* label, const char* format,
                       int max, uint32_t flags = GUI_NO_BUTTONS) {
-    GUI_GadgetDesc d = Desc(GT_TEXTLINE, row, column, columns, label);
+    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, columns, label);
     d.text = format;
     d.max = max;
     d.flags = flags;
@@ -46,13 +37,13 @@ GUI_GadgetDesc Number(int row, int column, int columns, const char* label, const
 }
 
 GUI_GadgetDesc Text(int row, int column, int columns, const char* format) {
-    GUI_GadgetDesc d = Desc(GT_TEXTLINE, row, column, columns, nullptr);
+    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, columns, nullptr);
     d.text = format;
     return d;
 }
 
 GUI_GadgetDesc Label(int row, int column, int columns, const char* text) {
-    return Desc(GT_LABEL, row, column, columns, text);
+    return dialog::Gadget(GT_LABEL, row, column, columns, text);
 }
 
 // The test notes' octave, kept from one opening to the next. It starts where every key of
@@ -136,14 +127,14 @@ std::vector<GUI_GadgetDesc> Descriptions(Dialog& dialog, int screenHeight) {
     std::vector<GUI_GadgetDesc> d;
     // The list spans one row more than the fields beside it: a taller list lengthens that
     // empty row instead of the last phase row.
-    GUI_GadgetDesc list = Desc(GT_LIST, 0, 0, 4, nullptr);
+    GUI_GadgetDesc list = dialog::Gadget(GT_LIST, 0, 0, 4, nullptr);
     list.rows = 9;
     list.height = tall ? 14 : 10;
     d.push_back(list);
-    GUI_GadgetDesc number = Desc(GT_LIST_COL, 0, 0, 1, nullptr);
+    GUI_GadgetDesc number = dialog::Gadget(GT_LIST_COL, 0, 0, 1, nullptr);
     number.width = 28;
     d.push_back(number);
-    d.push_back(Desc(GT_LIST_COL, 0, 0, 1, nullptr));
+    d.push_back(dialog::Gadget(GT_LIST_COL, 0, 0, 1, nullptr));
     d.push_back(Label(0, 4, 2, "Name:"));
     GUI_GadgetDesc name = Text(0, 6, 6, "%32s");
     name.flags = GUI_BYTE_LIMIT;
@@ -164,27 +155,27 @@ std::vector<GUI_GadgetDesc> Descriptions(Dialog& dialog, int screenHeight) {
         d.push_back(Number(row, 8, 2, nullptr, "%1D", 3));
         d.push_back(Number(row, 10, 2, nullptr, "%2D", 15));
     }
-    GUI_GadgetDesc filler = Desc(GT_HVSPACE_BAR, 8, 4, 8, nullptr);
+    GUI_GadgetDesc filler = dialog::Gadget(GT_HVSPACE_BAR, 8, 4, 8, nullptr);
     filler.height = 1;
     d.push_back(filler);
-    GUI_GadgetDesc graph = Desc(GT_IMAGE, 9, 0, kColumns, nullptr);
+    GUI_GadgetDesc graph = dialog::Gadget(GT_IMAGE, 9, 0, kColumns, nullptr);
     // On the small screen the graph gives up the pixels the dialog needs to fit whole.
     graph.height = int16_t(tall ? 80 : 36);
     graph.draw = [&dialog](const Quelm::Rect& r) { dialog.DrawGraph(r); };
     d.push_back(graph);
-    GUI_GadgetDesc keyboard = Desc(GT_IMAGE, 10, 0, 9, nullptr);
+    GUI_GadgetDesc keyboard = dialog::Gadget(GT_IMAGE, 10, 0, 9, nullptr);
     keyboard.rows = 2;
     keyboard.height = 56;
     keyboard.draw = [&dialog](const Quelm::Rect& r) { DrawKeyboard(r, dialog.HeldKeys()); };
     d.push_back(keyboard);
     d.push_back(Number(10, 9, 3, "Octave:", "%1D", 8, 0));
-    GUI_GadgetDesc type = Desc(GT_SELECTBOX, 11, 9, 3, "Type:");
+    GUI_GadgetDesc type = dialog::Gadget(GT_SELECTBOX, 11, 9, 3, "Type:");
     type.text = "Tone\nNoise";
     d.push_back(type);
     const char* buttons[] = {"Copy", "Paste", "Reset...", "Okay", "Cancel"};
     const int columns[] = {0, 2, 4, 8, 10};
     for (int i = 0; i < 5; ++i) {
-        GUI_GadgetDesc b = Desc(GT_BUTTON, 12, columns[i], 2, buttons[i]);
+        GUI_GadgetDesc b = dialog::Gadget(GT_BUTTON, 12, columns[i], 2, buttons[i]);
         if (i == 3) b.flags = GUI_DEFAULT;
         if (i == 4) b.flags = GUI_CANCEL;
         d.push_back(b);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/DialogParts.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MacroBinding.h"
 #include "app/shell/Shell.h"
@@ -11,18 +12,8 @@
 
 namespace {
 
-GUI_GadgetDesc Desc(GUI_GadgetKind kind, int row, int column, int columns, const char* label) {
-    GUI_GadgetDesc d;
-    d.kind = kind;
-    d.row = int16_t(row);
-    d.column = int16_t(column);
-    d.columns = int16_t(columns);
-    d.label = label;
-    return d;
-}
-
 GUI_GadgetDesc Column(const char* title, int width) {
-    GUI_GadgetDesc d = Desc(GT_LIST_COL, 0, 0, 1, title);
+    GUI_GadgetDesc d = dialog::Gadget(GT_LIST_COL, 0, 0, 1, title);
     d.width = int16_t(width);
     return d;
 }
@@ -32,21 +23,17 @@ GUI_GadgetDesc Column(const char* title, int width) {
 std::vector<GUI_GadgetDesc> MacroDialogDescriptions(const std::string& name,
                                                     const std::string& description) {
     std::vector<GUI_GadgetDesc> d;
-    GUI_GadgetDesc nameLine = Desc(GT_TEXTLINE, 0, 0, 4, "Name:");
+    GUI_GadgetDesc nameLine = dialog::Gadget(GT_TEXTLINE, 0, 0, 4, "Name:");
     nameLine.text = "%32s";
     nameLine.content = name.c_str();
     nameLine.flags = GUI_FOCUS | GUI_RETURN_NEXT;
     d.push_back(nameLine);
-    GUI_GadgetDesc descriptionLine = Desc(GT_TEXTLINE, 1, 0, 4, "Description:");
+    GUI_GadgetDesc descriptionLine = dialog::Gadget(GT_TEXTLINE, 1, 0, 4, "Description:");
     descriptionLine.text = "%64s";
     descriptionLine.content = description.c_str();
     d.push_back(descriptionLine);
-    GUI_GadgetDesc okay = Desc(GT_BUTTON, 2, 0, 2, "Okay");
-    okay.flags = GUI_DEFAULT;
-    d.push_back(okay);
-    GUI_GadgetDesc cancel = Desc(GT_BUTTON, 2, 2, 2, "Cancel");
-    cancel.flags = GUI_CANCEL;
-    d.push_back(cancel);
+    d.push_back(dialog::OkayButton(2, 0, 2));
+    d.push_back(dialog::CancelButton(2, 2, 2));
     return d;
 }
 
@@ -55,23 +42,23 @@ std::vector<GUI_GadgetDesc> MacroDialogDescriptions(const std::string& name,
 std::vector<GUI_GadgetDesc> ManagerDescriptions(int listWidth) {
     std::vector<GUI_GadgetDesc> d;
     const int hotkey = 90, name = std::max(120, (listWidth - hotkey) * 2 / 5);
-    GUI_GadgetDesc active = Desc(GT_LIST, 0, 0, 3, "Active macros");
+    GUI_GadgetDesc active = dialog::Gadget(GT_LIST, 0, 0, 3, "Active macros");
     active.height = 5;
     d.push_back(active);
     d.push_back(Column("Hotkey", hotkey));
     d.push_back(Column("Name", name));
     d.push_back(Column("Description", std::max(80, listWidth - hotkey - name)));
-    d.push_back(Desc(GT_BUTTON, 0, 3, 1, "Inactivate"));
-    GUI_GadgetDesc inactive = Desc(GT_LIST, 1, 0, 3, "Inactive macros");
+    d.push_back(dialog::Gadget(GT_BUTTON, 0, 3, 1, "Inactivate"));
+    GUI_GadgetDesc inactive = dialog::Gadget(GT_LIST, 1, 0, 3, "Inactive macros");
     inactive.height = 5;
     d.push_back(inactive);
     d.push_back(Column("Name", hotkey + name));
     d.push_back(Column("Description", std::max(80, listWidth - hotkey - name)));
-    d.push_back(Desc(GT_BUTTON, 1, 3, 1, "Activate"));
-    d.push_back(Desc(GT_BUTTON, 2, 0, 1, "Change"));
-    d.push_back(Desc(GT_BUTTON, 2, 1, 1, "Delete..."));
-    d.push_back(Desc(GT_BUTTON, 2, 2, 1, "Reload list"));
-    GUI_GadgetDesc close = Desc(GT_BUTTON, 2, 3, 1, "Close");
+    d.push_back(dialog::Gadget(GT_BUTTON, 1, 3, 1, "Activate"));
+    d.push_back(dialog::Gadget(GT_BUTTON, 2, 0, 1, "Change"));
+    d.push_back(dialog::Gadget(GT_BUTTON, 2, 1, 1, "Delete..."));
+    d.push_back(dialog::Gadget(GT_BUTTON, 2, 2, 1, "Reload list"));
+    GUI_GadgetDesc close = dialog::Gadget(GT_BUTTON, 2, 3, 1, "Close");
     close.flags = GUI_DEFAULT | GUI_CANCEL;
     d.push_back(close);
     return d;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/DialogParts.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/PatternChooser.h"
 #include "app/shell/PatternDialogsInternal.h"
@@ -20,18 +21,14 @@ namespace {
 
 // Gadgets of one tact: the check box, the start line and the number of lines.
 void AddTact(std::vector<GUI_GadgetDesc>& d, int row, int column, int columns, const char* label) {
-    d.push_back(DialogDesc(GT_CHECKBOX, row, column, columns, label));
+    d.push_back(dialog::Gadget(GT_CHECKBOX, row, column, columns, label));
     d.push_back(DialogNumber(row + 1, column, columns, "Start line:", 0, 255));
     d.push_back(DialogNumber(row + 2, column, columns, "Number of lines:", 1, 255));
 }
 
 void AddOkayCancel(std::vector<GUI_GadgetDesc>& d, int row, const char* okay) {
-    GUI_GadgetDesc yes = DialogDesc(GT_BUTTON, row, 0, 2, okay);
-    yes.flags = GUI_DEFAULT;
-    d.push_back(yes);
-    GUI_GadgetDesc no = DialogDesc(GT_BUTTON, row, 2, 2, "Cancel");
-    no.flags = GUI_CANCEL;
-    d.push_back(no);
+    d.push_back(dialog::OkayButton(row, 0, 2, okay));
+    d.push_back(dialog::CancelButton(row, 2, 2));
 }
 
 // `first` is the tact's check box; its two number fields follow it.
@@ -67,7 +64,7 @@ void ReadName(const GUI_Window& w, int gadget, char (&name)[33]) {
 
 std::vector<GUI_GadgetDesc> SettingsDescriptions() {
     std::vector<GUI_GadgetDesc> d;
-    GUI_GadgetDesc name = DialogDesc(GT_TEXTLINE, 0, 0, 4, "Name:");
+    GUI_GadgetDesc name = dialog::Gadget(GT_TEXTLINE, 0, 0, 4, "Name:");
     name.text = "%32s";
     name.flags = GUI_FOCUS | GUI_BYTE_LIMIT;
     d.push_back(name);
@@ -100,16 +97,16 @@ void ReadSettings(const GUI_Window& w, PatternSettings& s, int& length) {
 
 std::vector<GUI_GadgetDesc> MultiDescriptions() {
     std::vector<GUI_GadgetDesc> d;
-    GUI_GadgetDesc list = DialogDesc(GT_LIST, 0, 0, 2, nullptr);
+    GUI_GadgetDesc list = dialog::Gadget(GT_LIST, 0, 0, 2, nullptr);
     list.rows = 8;
     list.height = 11;
     d.push_back(list);
-    d.push_back(DialogDesc(GT_BUTTON, 8, 0, 2, "Select all"));
-    GUI_GadgetDesc what = DialogDesc(GT_SELECTBOX, 0, 2, 2, nullptr);
+    d.push_back(dialog::Gadget(GT_BUTTON, 8, 0, 2, "Select all"));
+    GUI_GadgetDesc what = dialog::Gadget(GT_SELECTBOX, 0, 2, 2, nullptr);
     what.text = "Set names\nSet main tacts\nSet secondary tacts";
     what.flags = GUI_FILL;
     d.push_back(what);
-    GUI_GadgetDesc name = DialogDesc(GT_TEXTLINE, 1, 2, 2, "Name:");
+    GUI_GadgetDesc name = dialog::Gadget(GT_TEXTLINE, 1, 2, 2, "Name:");
     name.text = "%32s";
     name.flags = GUI_BYTE_LIMIT;
     d.push_back(name);

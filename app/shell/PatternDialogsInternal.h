@@ -4,7 +4,6 @@
 #include "editor/UndoHistory.h"
 #include "gui/Gui.h"
 
-GUI_GadgetDesc DialogDesc(GUI_GadgetKind kind, int row, int column, int columns, const char* label);
 // A decimal number field.
 GUI_GadgetDesc DialogNumber(int row, int column, int columns, const char* label, int min, int max);
 // False while the song plays: the song and its patterns are not changed under the player,

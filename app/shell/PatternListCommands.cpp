@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/shell/Commands.h"
+#include "app/shell/DialogParts.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/PatternChooser.h"
 #include "app/shell/PatternDialogs.h"
@@ -29,19 +30,8 @@ void StepPositionPattern(int direction) {
 
 }  // namespace
 
-GUI_GadgetDesc DialogDesc(GUI_GadgetKind kind, int row, int column, int columns,
-                          const char* label) {
-    GUI_GadgetDesc d;
-    d.kind = kind;
-    d.row = int16_t(row);
-    d.column = int16_t(column);
-    d.columns = int16_t(columns);
-    d.label = label;
-    return d;
-}
-
 GUI_GadgetDesc DialogNumber(int row, int column, int columns, const char* label, int min, int max) {
-    GUI_GadgetDesc d = DialogDesc(GT_TEXTLINE, row, column, columns, label);
+    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, columns, label);
     d.text = "%3D";
     d.min = min;
     d.max = max;
@@ -95,17 +85,13 @@ void CommandChoosePositionPattern(const GUI_Event&) {
     char title[48];
     std::snprintf(title, sizeof title, "Pattern of song position %03d", v.songPosition);
     std::vector<GUI_GadgetDesc> d;
-    GUI_GadgetDesc list = DialogDesc(GT_LIST, 0, 0, 2, nullptr);
+    GUI_GadgetDesc list = dialog::Gadget(GT_LIST, 0, 0, 2, nullptr);
     list.rows = 8;
     list.height = 10;
     list.flags = GUI_FOCUS;
     d.push_back(list);
-    GUI_GadgetDesc okay = DialogDesc(GT_BUTTON, 8, 0, 1, "Okay");
-    okay.flags = GUI_DEFAULT;
-    d.push_back(okay);
-    GUI_GadgetDesc cancel = DialogDesc(GT_BUTTON, 8, 1, 1, "Cancel");
-    cancel.flags = GUI_CANCEL;
-    d.push_back(cancel);
+    d.push_back(dialog::OkayButton(8, 0, 1));
+    d.push_back(dialog::CancelButton(8, 1, 1));
     GUI_Window* w =
         gui.OpenWindow(kPositionPatternWindow, title, std::min(360, gui.ScreenWidth() - 20), d);
     if (!w) return;
@@ -151,18 +137,18 @@ void CommandPatternOverview(const GUI_Event&) {
     GUI& gui = *gShell.gui;
     const int width = std::min(460, gui.ScreenWidth() - 20);
     std::vector<GUI_GadgetDesc> d;
-    GUI_GadgetDesc list = DialogDesc(GT_LIST, 0, 0, 3, nullptr);
+    GUI_GadgetDesc list = dialog::Gadget(GT_LIST, 0, 0, 3, nullptr);
     list.rows = 10;
     list.height = 14;
     d.push_back(list);
-    GUI_GadgetDesc name = DialogDesc(GT_LIST_COL, 0, 0, 1, "Name");
+    GUI_GadgetDesc name = dialog::Gadget(GT_LIST_COL, 0, 0, 1, "Name");
     name.width = int16_t(width - 160);
     d.push_back(name);
-    GUI_GadgetDesc length = DialogDesc(GT_LIST_COL, 0, 0, 1, "Length");
+    GUI_GadgetDesc length = dialog::Gadget(GT_LIST_COL, 0, 0, 1, "Length");
     length.width = 60;
     d.push_back(length);
-    d.push_back(DialogDesc(GT_LIST_COL, 0, 0, 1, "Used"));
-    GUI_GadgetDesc close = DialogDesc(GT_BUTTON, 10, 1, 1, "Close");
+    d.push_back(dialog::Gadget(GT_LIST_COL, 0, 0, 1, "Used"));
+    GUI_GadgetDesc close = dialog::Gadget(GT_BUTTON, 10, 1, 1, "Close");
     close.flags = GUI_DEFAULT | GUI_CANCEL;
     d.push_back(close);
     GUI_Window* w = gui.OpenWindow(kPatternOverviewWindow, "Pattern overview", width, d);

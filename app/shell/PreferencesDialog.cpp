@@ -5,6 +5,7 @@
 
 #include "app/Exceptions.h"
 #include "app/Preferences.h"
+#include "app/shell/DialogParts.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/MidiBinding.h"
@@ -44,24 +45,14 @@ struct Draft {
 };
 Draft gDraft;
 
-GUI_GadgetDesc Desc(GUI_GadgetKind kind, int row, int column, int columns, const char* label) {
-    GUI_GadgetDesc d;
-    d.kind = kind;
-    d.row = int16_t(row);
-    d.column = int16_t(column);
-    d.columns = int16_t(columns);
-    d.label = label;
-    return d;
-}
-
 GUI_GadgetDesc Frame(int row, int column, int columns, int rows, const char* label) {
-    GUI_GadgetDesc d = Desc(GT_FRAME_LABEL, row, column, columns, label);
+    GUI_GadgetDesc d = dialog::Gadget(GT_FRAME_LABEL, row, column, columns, label);
     d.rows = int16_t(rows);
     return d;
 }
 
 GUI_GadgetDesc Number(int row, int column, int columns, const char* label, int max) {
-    GUI_GadgetDesc d = Desc(GT_TEXTLINE, row, column, columns, label);
+    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, columns, label);
     d.text = "%3D";
     d.min = 0;
     d.max = max;
@@ -72,32 +63,32 @@ GUI_GadgetDesc Number(int row, int column, int columns, const char* label, int m
 std::vector<GUI_GadgetDesc> Descriptions(int screenHeight) {
     std::vector<GUI_GadgetDesc> d;
     d.push_back(Frame(0, 0, 4, 2, "Appeareance"));
-    d.push_back(Desc(GT_CHECKBOX, 0, 0, 2, "Fullscreen"));
-    d.push_back(Desc(GT_CHECKBOX, 0, 2, 2, "Draw tact as lines instead of bars"));
-    GUI_GadgetDesc resolution = Desc(GT_SELECTBOX, 1, 0, 2, "Resolution:");
+    d.push_back(dialog::Gadget(GT_CHECKBOX, 0, 0, 2, "Fullscreen"));
+    d.push_back(dialog::Gadget(GT_CHECKBOX, 0, 2, 2, "Draw tact as lines instead of bars"));
+    GUI_GadgetDesc resolution = dialog::Gadget(GT_SELECTBOX, 1, 0, 2, "Resolution:");
     resolution.text = "640x480\n800x600";
     d.push_back(resolution);
     d.push_back(Frame(2, 0, 2, 1, "Sound output"));
     d.push_back(Number(2, 0, 2, "Volume:", 100));
     d.push_back(Frame(2, 2, 2, 1, "MIDI in"));
-    GUI_GadgetDesc devices = Desc(GT_LIST, 2, 2, 2, nullptr);
+    GUI_GadgetDesc devices = dialog::Gadget(GT_LIST, 2, 2, 2, nullptr);
     devices.height = 2;
     d.push_back(devices);
     d.push_back(Frame(3, 0, 4, 5, "Colors"));
-    GUI_GadgetDesc colours = Desc(GT_LIST, 3, 0, 2, nullptr);
+    GUI_GadgetDesc colours = dialog::Gadget(GT_LIST, 3, 0, 2, nullptr);
     colours.rows = 5;
     // On the small screen a row less and a thinner swatch, so that the dialog fits whole.
     colours.height = int16_t(screenHeight >= 600 ? 6 : 5);
     d.push_back(colours);
     for (int i = 0; i < kColourCount; ++i) {
-        GUI_GadgetDesc entry = Desc(GT_LIST_ENTRY, 0, 0, 1, nullptr);
+        GUI_GadgetDesc entry = dialog::Gadget(GT_LIST_ENTRY, 0, 0, 1, nullptr);
         entry.content = kColourNames[i];
         d.push_back(entry);
     }
     d.push_back(Number(3, 2, 2, "Red:", 255));
     d.push_back(Number(4, 2, 2, "Green:", 255));
     d.push_back(Number(5, 2, 2, "Blue:", 255));
-    GUI_GadgetDesc swatch = Desc(GT_IMAGE, 6, 2, 2, nullptr);
+    GUI_GadgetDesc swatch = dialog::Gadget(GT_IMAGE, 6, 2, 2, nullptr);
     swatch.height = int16_t(screenHeight >= 600 ? 20 : 14);
     swatch.draw = [](const Quelm::Rect& r) {
         const uint32_t c = gDraft.colors[gDraft.selected];
@@ -105,14 +96,10 @@ std::vector<GUI_GadgetDesc> Descriptions(int screenHeight) {
         DRELM_DrawBox(r, DRELM_RGBA(128, 128, 128));
     };
     d.push_back(swatch);
-    d.push_back(Desc(GT_BUTTON, 7, 2, 1, "Reset"));
-    d.push_back(Desc(GT_BUTTON, 7, 3, 1, "Reset all..."));
-    GUI_GadgetDesc okay = Desc(GT_BUTTON, 8, 0, 2, "Okay");
-    okay.flags = GUI_DEFAULT;
-    d.push_back(okay);
-    GUI_GadgetDesc cancel = Desc(GT_BUTTON, 8, 2, 2, "Cancel");
-    cancel.flags = GUI_CANCEL;
-    d.push_back(cancel);
+    d.push_back(dialog::Gadget(GT_BUTTON, 7, 2, 1, "Reset"));
+    d.push_back(dialog::Gadget(GT_BUTTON, 7, 3, 1, "Reset all..."));
+    d.push_back(dialog::OkayButton(8, 0, 2));
+    d.push_back(dialog::CancelButton(8, 2, 2));
     return d;
 }
 
