@@ -7,6 +7,7 @@
 
 #include "editor/Base64.h"
 #include "editor/PatternView.h"
+#include "editor/PlayerLock.h"
 
 namespace {
 
@@ -24,22 +25,6 @@ void PutU16(uint8_t* p, uint32_t v) {
 }
 
 bool Holds(const ClipCell& cell) { return cell.empty == 0; }
-
-// The replayer reads the lines that cut and paste change.
-class LockIf {
-public:
-    explicit LockIf(std::recursive_mutex* m) : mutex(m) {
-        if (mutex) mutex->lock();
-    }
-    ~LockIf() {
-        if (mutex) mutex->unlock();
-    }
-    LockIf(const LockIf&) = delete;
-    LockIf& operator=(const LockIf&) = delete;
-
-private:
-    std::recursive_mutex* mutex;
-};
 
 // After a change the frame is scrolled to only when none of it is on screen.
 void ScrollIntoView(PatternView& view, int y, int height) {
@@ -272,7 +257,7 @@ void Clipboards::RunCommand(PatternView& view, const EditCommand& cmd) {
                 view.Message("Cut has failed.");
                 return;
             }
-            LockIf lock(view.playerLock);
+            PlayerLock lock(view.playerLock);
             view.undo->BeginPattern(p);
             ClearFrame(pattern, frame);
             view.undo->EndPattern();
@@ -285,7 +270,7 @@ void Clipboards::RunCommand(PatternView& view, const EditCommand& cmd) {
                 view.Message(PasteMessage(check, slot));
                 return;
             }
-            LockIf lock(view.playerLock);
+            PlayerLock lock(view.playerLock);
             view.undo->BeginPattern(p);
             Paste(slot, pattern, x, frame.y);
             view.undo->EndPattern();

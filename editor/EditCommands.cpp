@@ -4,25 +4,10 @@
 
 #include "editor/KeyMap.h"
 #include "editor/PatternView.h"
+#include "editor/PlayerLock.h"
 #include "sound/Player.h"
 
 namespace {
-
-// The replayer reads the lines these commands change, so they run under its lock.
-class PlayerGuard {
-public:
-    explicit PlayerGuard(std::recursive_mutex* m) : mutex(m) {
-        if (mutex) mutex->lock();
-    }
-    ~PlayerGuard() {
-        if (mutex) mutex->unlock();
-    }
-    PlayerGuard(const PlayerGuard&) = delete;
-    PlayerGuard& operator=(const PlayerGuard&) = delete;
-
-private:
-    std::recursive_mutex* mutex;
-};
 
 bool FrameHasColumnOfType(const Frame& f, int type) {
     for (int k = f.x; k < f.x + f.width; ++k)
@@ -83,7 +68,7 @@ void PatternView::ExecuteEdit(const EditCommand& cmd, const Frame& frame) {
     const bool channels = frame.x < 12;
     switch (cmd.code) {
         case kCmdClear: {
-            PlayerGuard guard(playerLock);
+            PlayerLock guard(playerLock);
             undo->BeginClear(p, frame);
             ClearFrame(pattern, frame);
             undo->EndClear();
@@ -95,7 +80,7 @@ void PatternView::ExecuteEdit(const EditCommand& cmd, const Frame& frame) {
         case kCmdDetune:
         case kCmdTranspose: {
             if (!channels) return;
-            PlayerGuard guard(playerLock);
+            PlayerLock guard(playerLock);
             undo->BeginLines(p, frame.y, frame.height);
             if (cmd.code == kCmdDetune) DetuneFrame(pattern, frame, cmd.a);
             else TransposeFrame(pattern, frame, cmd.a);
@@ -150,7 +135,7 @@ void PatternView::EnterNote(const EditCommand& cmd, const Frame& frame) {
     const int c = frame.x / 3;
     Pattern& pattern = CurrentPattern();
     {
-        PlayerGuard guard(playerLock);
+        PlayerLock guard(playerLock);
         undo->BeginLines(currentPattern, frame.y, frame.height);
         for (int l = frame.y; l < frame.y + frame.height; ++l) {
             PatternLine& line = pattern.lines[l];
@@ -170,7 +155,7 @@ void PatternView::DoubleOrHalf(const EditCommand& cmd, const Frame& frame) {
     const bool resize = cmd.a == 2;
     Frame after = frame;
     {
-        PlayerGuard guard(playerLock);
+        PlayerLock guard(playerLock);
         undo->BeginPattern(currentPattern);
         if (cmd.code == kCmdDouble) after.height = DoubleFrame(*module, currentPattern, frame, resize);
         else after.height = HalfFrame(*module, currentPattern, frame, resize);
@@ -197,7 +182,7 @@ void PatternView::InsertLine(bool columnsOnly) {
     const Frame frame = GetSelection();
     const LogicalRange cols = columnsOnly ? LogicalColumnsOf(frame) : ChannelColumnsOf(frame);
     {
-        PlayerGuard guard(playerLock);
+        PlayerLock guard(playerLock);
         undo->BeginPattern(currentPattern);
         ::InsertLine(CurrentPattern(), frame.y, cols);
         undo->EndPattern();
@@ -210,7 +195,7 @@ void PatternView::DeleteLine(bool columnsOnly) {
     if (frame.y == 0) return;
     const LogicalRange cols = columnsOnly ? LogicalColumnsOf(frame) : ChannelColumnsOf(frame);
     {
-        PlayerGuard guard(playerLock);
+        PlayerLock guard(playerLock);
         undo->BeginPattern(currentPattern);
         ::DeleteLine(CurrentPattern(), frame.y - 1, cols);
         undo->EndPattern();
@@ -229,7 +214,7 @@ bool PatternView::SoundNote(uint8_t note) {
     if (frame.x >= 12 || !player) return false;
     const int channel = frame.x / 3;
     const uint32_t frames = module->chipType == 1 ? 50 : 60;
-    PlayerGuard guard(playerLock);
+    PlayerLock guard(playerLock);
     return player->StartTestNote(channel == kNoiseChannel ? 1 : 0, channel,
                                  module->instruments[currentInstrument & 15], volume, note, 0,
                                  frames) >= 0;
@@ -240,7 +225,7 @@ bool PatternView::RecordLiveNote(uint8_t note) {
     if (frame.x >= 12 || NoteKindOf(note) == kKindInvalid) return false;
     const int c = frame.x / 3;
     {
-        PlayerGuard guard(playerLock);
+        PlayerLock guard(playerLock);
         const int line = std::min<int>(playLine, PatternLength() - 1);
         undo->BeginLines(currentPattern, line, 1);
         PatternLine& l = CurrentPattern().lines[line];

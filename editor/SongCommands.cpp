@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "editor/PatternView.h"
+#include "editor/PlayerLock.h"
 #include "editor/SongEdits.h"
 
 const char* const kSongFullMessage = "The maximum song length has already been reached.";
@@ -18,22 +19,6 @@ const char* const kOnlyPatternMessage =
 const char* const kDeletePatternQuestion = "Do you really want to delete this pattern?";
 
 namespace {
-
-// The replayer reads the order list, the lengths and the lines these commands change.
-class LockIf {
-public:
-    explicit LockIf(std::recursive_mutex* m) : mutex(m) {
-        if (mutex) mutex->lock();
-    }
-    ~LockIf() {
-        if (mutex) mutex->unlock();
-    }
-    LockIf(const LockIf&) = delete;
-    LockIf& operator=(const LockIf&) = delete;
-
-private:
-    std::recursive_mutex* mutex;
-};
 
 bool SameSettings(const PatternSettings& a, const PatternSettings& b) {
     return std::strncmp(a.name, b.name, kNameLength) == 0 && a.mainTactOn == b.mainTactOn &&
@@ -55,7 +40,7 @@ const char* InsertSongPosition(PatternView& view) {
     if (m.songLength >= kMaxSongLength) return kSongFullMessage;
     const int at = view.songPosition + 1;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginOrderInsertRemove(at, false);
         InsertOrderEntry(m, at, view.currentPattern);
         view.SetSongPosition(at);
@@ -70,7 +55,7 @@ const char* RemoveSongPosition(PatternView& view) {
     if (m.songLength < 2) return kLastPositionMessage;
     const int at = view.songPosition;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginOrderInsertRemove(at, true);
         RemoveOrderEntry(m, at);
         view.SetSongPosition(std::min(at, m.songLength - 1));
@@ -94,7 +79,7 @@ void MakePatternAfterCursor(PatternView& view, int slot, const PatternSettings& 
     Module& m = *view.module;
     const int at = view.songPosition + 1;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginPatternMade(at, slot);
         m.MakePattern(slot);
         m.SetPatternLength(slot, length);
@@ -116,7 +101,7 @@ void DeleteCurrentPattern(PatternView& view) {
     Module& m = *view.module;
     int position = view.songPosition;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginPatternDeleted(position, view.currentPattern);
         DeletePatternFromSong(m, view.currentPattern, position);
         view.SetSongPosition(position);
@@ -138,7 +123,7 @@ bool SetPositionPattern(PatternView& view, int pattern) {
     const int old = m.orderList[at];
     if (old == pattern) return false;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginOrderEntry(at, old, pattern);
         m.orderList[at] = static_cast<uint8_t>(pattern);
         view.SetSongPosition(at);
@@ -155,7 +140,7 @@ bool ChangePatternSettings(PatternView& view, int p, const PatternSettings& sett
     if (SameSettings(GetPatternSettings(pattern), settings) && pattern.length == length)
         return false;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginPatternSettings(p);
         ApplyPatternSettings(pattern, settings, kSettingsAll);
         m.SetPatternLength(p, length);
@@ -178,7 +163,7 @@ bool ChangeManyPatterns(PatternView& view, unsigned which, const uint8_t mask[32
     }
     if (!any || (which & kSettingsAll) == 0) return false;
     {
-        LockIf lock(view.playerLock);
+        PlayerLock lock(view.playerLock);
         view.undo->BeginMultiPattern(which & kSettingsAll, used, settings);
         for (int p = 0; p < kMaxPatterns; ++p)
             if (used[p / 8] & (1 << (p % 8)))

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "editor/PlayerLock.h"
 #include "editor/UndoHistory.h"
 
 bool InsertOrderEntry(Module& module, int position, int pattern) {
@@ -57,17 +58,6 @@ void LineBounds(const BatchRange& range, int& first, int& last) {
     if (first > last) std::swap(first, last);
 }
 
-// Lock the replayer out while a batch runs over lines it may be playing.
-struct OptionalLock {
-    std::recursive_mutex* mutex;
-    explicit OptionalLock(std::recursive_mutex* m) : mutex(m) {
-        if (mutex) mutex->lock();
-    }
-    ~OptionalLock() {
-        if (mutex) mutex->unlock();
-    }
-};
-
 }  // namespace
 
 bool ChangeInstrumentsOnLine(PatternLine& line, int mode, int instrument1, int instrument2,
@@ -94,7 +84,7 @@ int ChangeInstruments(Module& module, UndoHistory& undo, const BatchRange& range
                       int instrument1, int instrument2, unsigned channelMask) {
     int first, last;
     LineBounds(range, first, last);
-    OptionalLock lock(undo.playerLock);
+    PlayerLock lock(undo.playerLock);
     undo.BeginChangeInstruments(mode, instrument1, instrument2, channelMask);
     int changed = 0;
     for (int p = 0; p < kMaxPatterns; ++p) {
@@ -103,7 +93,8 @@ int ChangeInstruments(Module& module, UndoHistory& undo, const BatchRange& range
             PatternLine& line = module.patterns[p].lines[l];
             uint8_t before[4];
             std::memcpy(before, line.instrument, 4);
-            if (!ChangeInstrumentsOnLine(line, mode, instrument1, instrument2, channelMask)) continue;
+            if (!ChangeInstrumentsOnLine(line, mode, instrument1, instrument2, channelMask))
+                continue;
             undo.AddInstrumentElement(p, l, before);
             ++changed;
         }
@@ -124,8 +115,8 @@ struct Cell {
 };
 
 Cell ReadCell(const PatternLine& line, int c) {
-    return {line.note[c], line.instrument[c], line.volume[c], line.effect[c], line.effectParam[c],
-            line.detune[c]};
+    return {line.note[c],   line.instrument[c],  line.volume[c],
+            line.effect[c], line.effectParam[c], line.detune[c]};
 }
 
 void WriteCell(PatternLine& line, int c, const Cell& cell) {
@@ -154,7 +145,7 @@ int CopyChannels(Module& module, UndoHistory& undo, const BatchRange& range, int
                  int channel2, int mode) {
     int first, last;
     LineBounds(range, first, last);
-    OptionalLock lock(undo.playerLock);
+    PlayerLock lock(undo.playerLock);
     undo.BeginCopyChannels(channel1, channel2, mode);
     int changed = 0;
     for (int p = 0; p < kMaxPatterns; ++p) {

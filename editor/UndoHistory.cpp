@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/PatternView.h"
+#include "editor/PlayerLock.h"
 #include "editor/SongEdits.h"
 
 namespace {
@@ -15,16 +16,6 @@ constexpr int kOrderSlots = 8;       // 32 order-list entries per slot
 constexpr int kInstrumentElements = 6;  // 6-byte elements per slot
 constexpr int kChannelElements = 2;     // 14-byte elements per slot
 constexpr int kChannelElementBytes = 14;
-
-struct Guard {
-    std::recursive_mutex* mutex;
-    explicit Guard(std::recursive_mutex* m) : mutex(m) {
-        if (mutex) mutex->lock();
-    }
-    ~Guard() {
-        if (mutex) mutex->unlock();
-    }
-};
 
 }  // namespace
 
@@ -390,7 +381,7 @@ bool UndoHistory::Undo() {
     if (open || head == tail) return false;
     const UndoStep& step = steps[(head + kSteps - 1) % kSteps];
     {
-        Guard guard(playerLock);
+        PlayerLock guard(playerLock);
         ApplyStep(step, false);
     }
     head = (head + kSteps - 1) % kSteps;
@@ -401,7 +392,7 @@ bool UndoHistory::Redo() {
     if (open || head == (tail + count) % kSteps) return false;
     const UndoStep& step = steps[head];
     if (step.kind <= kUndoRepeatPosition) {
-        Guard guard(playerLock);
+        PlayerLock guard(playerLock);
         ApplyStep(step, true);
     }
     head = (head + 1) % kSteps;
