@@ -14,6 +14,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// Every import here answers its dialog with an NTSC chip at the plain divider.
+template <class Probe, class Options>
+bool ChooseNtsc(const Probe&, Options& o) {
+    o.chip.chipType = 0;
+    o.chip.frequencyDivider = 0;
+    return true;
+}
+
 // Ten minutes of a busy Master System log: every frame moves all three tone channels and
 // their volumes, now and then the noise; waits in all the forms a log uses.
 Bytes TenMinuteVgm() {
@@ -96,31 +104,24 @@ void BM_ImportTenMinuteVgm(benchmark::State& state) {
     auto module = std::make_unique<Module>();
     for (auto _ : state) {
         const bool made =
-            ImportVgm(*module, file.data(), file.size(), [](const VgmProbe&, VgmOptions& o) {
-                o.chip.chipType = 0;
-                o.chip.frequencyDivider = 0;
-                return true;
-            });
+            ImportVgm(*module, file.data(), file.size(), ChooseNtsc<VgmProbe, VgmOptions>);
         benchmark::DoNotOptimize(made);
     }
     state.counters["patterns"] = module->songLength;
 }
 BENCHMARK(BM_ImportTenMinuteVgm)->Unit(benchmark::kMillisecond);
 
-void BM_ImportFiveMinuteMidi(benchmark::State& state) {
-    const Bytes file = FiveMinuteMidi();
+void ImportMidiBench(benchmark::State& state, const Bytes& file) {
     auto module = std::make_unique<Module>();
     for (auto _ : state) {
         const bool made =
-            ImportMidi(*module, file.data(), file.size(), [](const MidiProbe&, MidiOptions& o) {
-                o.chip.chipType = 0;
-                o.chip.frequencyDivider = 0;
-                return true;
-            });
+            ImportMidi(*module, file.data(), file.size(), ChooseNtsc<MidiProbe, MidiOptions>);
         benchmark::DoNotOptimize(made);
     }
     state.counters["patterns"] = module->songLength;
 }
+
+void BM_ImportFiveMinuteMidi(benchmark::State& state) { ImportMidiBench(state, FiveMinuteMidi()); }
 BENCHMARK(BM_ImportFiveMinuteMidi)->Unit(benchmark::kMillisecond);
 
 // Eighteen minutes of held chords: a change every eight bars at 120 beats a minute, four or
@@ -217,30 +218,13 @@ void ImportModBench(benchmark::State& state, const Bytes& file) {
     auto module = std::make_unique<Module>();
     for (auto _ : state) {
         const bool made =
-            ImportMod(*module, file.data(), file.size(), 4, [](const ModProbe&, ModOptions& o) {
-                o.chip.chipType = 0;
-                o.chip.frequencyDivider = 0;
-                return true;
-            });
+            ImportMod(*module, file.data(), file.size(), 4, ChooseNtsc<ModProbe, ModOptions>);
         benchmark::DoNotOptimize(made);
     }
     state.counters["patterns"] = module->songLength;
 }
 
-void BM_ImportHeldChordsMidi(benchmark::State& state) {
-    const Bytes file = HeldChordsMidi();
-    auto module = std::make_unique<Module>();
-    for (auto _ : state) {
-        const bool made =
-            ImportMidi(*module, file.data(), file.size(), [](const MidiProbe&, MidiOptions& o) {
-                o.chip.chipType = 0;
-                o.chip.frequencyDivider = 0;
-                return true;
-            });
-        benchmark::DoNotOptimize(made);
-    }
-    state.counters["patterns"] = module->songLength;
-}
+void BM_ImportHeldChordsMidi(benchmark::State& state) { ImportMidiBench(state, HeldChordsMidi()); }
 BENCHMARK(BM_ImportHeldChordsMidi)->Unit(benchmark::kMillisecond);
 
 // Thirty-two patterns at speed 6 and 125 beats a minute: about four minutes.
