@@ -145,31 +145,21 @@ static void ExpectWholeLines(const Quelm::Rect& area, const Quelm::Rect& cell, i
     EXPECT_LE(cell.Bottom(), screen);
 }
 
-TEST_F(DialogFitTest, TheLastPatternLineShowsWholeOnTheSmallScreen) {
-    UseScreen("640x480");
-    Quelm::Rect area, cell;
-    int lines = 0, screen = 0;
-    steps = {[&] {
-        area = PatternArea(*gShell.gui);
-        cell = GadgetRect(kMainWindowNumber, kMainPatternArea);
-        lines = gEditor.view.visibleLines;
-        screen = gShell.gui->ScreenHeight();
-    }};
-    RunTracker();
-    EXPECT_EQ(lines, 22);
-    ExpectWholeLines(area, cell, lines, screen);
-}
-
-TEST_F(DialogFitTest, TheLastPatternLineShowsWholeOnTheLargeScreen) {
-    Quelm::Rect area, cell;
-    int lines = 0, screen = 0;
-    steps = {[&] {
-        area = PatternArea(*gShell.gui);
-        cell = GadgetRect(kMainWindowNumber, kMainPatternArea);
-        lines = gEditor.view.visibleLines;
-        screen = gShell.gui->ScreenHeight();
-    }};
-    RunTracker();
-    EXPECT_EQ(lines, 32);
-    ExpectWholeLines(area, cell, lines, screen);
+TEST_F(DialogFitTest, TheLastPatternLineShowsWholeOnBothScreens) {
+    for (const auto& [resolution, expected] :
+         {std::pair{"640x480", 22}, std::pair{"800x600", 32}}) {
+        SCOPED_TRACE(resolution);
+        UseScreen(resolution);
+        Quelm::Rect area, cell;
+        int lines = 0, screen = 0;
+        steps = {[&] {
+            area = PatternArea(*gShell.gui);
+            cell = GadgetRect(kMainWindowNumber, kMainPatternArea);
+            lines = gEditor.view.visibleLines;
+            screen = gShell.gui->ScreenHeight();
+        }};
+        RunTracker();
+        EXPECT_EQ(lines, expected);
+        ExpectWholeLines(area, cell, lines, screen);
+    }
 }
