@@ -12,20 +12,10 @@
 
 #include "app/Exceptions.h"
 #include "editor/Clipboard.h"
+#include "fuzz/FuzzScratch.h"
 #include "module/Module.h"
 
 namespace {
-
-std::string ScratchPath() {
-    char name[] = "/tmp/tw-fuzz-clipboard-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    static std::string path;
-    path = name;
-    std::atexit([] { unlink(path.c_str()); });
-    return path;
-}
 
 std::string gText;
 std::string DesktopText(void*) { return gText; }
@@ -46,7 +36,7 @@ void CheckRanges(const Pattern& pattern) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = ScratchPath();
+    static const std::string path = ScratchPath("clipboard");
     static Module* module = new Module;
     static Module* reference = new Module;
     static Module* loaded = new Module;

@@ -12,22 +12,12 @@
 
 #include "ImportFuzzPlay.h"
 #include "app/Exceptions.h"
+#include "fuzz/FuzzScratch.h"
 #include "module/Module.h"
 #include "sound/NoteTable.h"
 #include "sound/Player.h"
 
 namespace {
-
-std::string ScratchPath() {
-    char name[] = "/tmp/tw-fuzz-module-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    static std::string path;
-    path = name;
-    std::atexit([] { unlink(path.c_str()); });
-    return path;
-}
 
 std::vector<uint8_t> WrittenBytes(const Module& module) {
     FILE* file = std::tmpfile();
@@ -56,7 +46,7 @@ bool LoadFrom(Module& module, const std::string& path, const uint8_t* data, size
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = ScratchPath();
+    static const std::string path = ScratchPath("module");
     static Module* module = new Module;
     static Module* copy = new Module;
     if (!LoadFrom(*module, path, data, size)) return 0;

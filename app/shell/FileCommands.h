@@ -52,6 +52,19 @@ struct ModuleSettingsDraft {
     int initialSpeed = 48;
     int initialStereo = 0xFF;
 };
+// Gadget numbers of the settings dialog.
+enum ModuleSettingsGadget : int {
+    kSetTitle = 0,
+    kSetAuthor,
+    kSetNotes,
+    kSetChipType,
+    kSetDivider,
+    kSetRepeat,
+    kSetSpeed,
+    kSetStereo,
+    kSetOkay,
+    kSetCancel,
+};
 ModuleSettingsDraft CurrentModuleSettings();
 // "New module settings" or "Module settings"; true on "Okay" with `draft` as set.
 bool RunModuleSettingsDialog(const char* title, ModuleSettingsDraft& draft);

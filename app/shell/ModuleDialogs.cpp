@@ -17,20 +17,6 @@ using namespace dialog;
 
 namespace {
 
-// Gadget numbers of the settings dialog.
-enum SettingsGadget : int {
-    kSetTitle = 0,
-    kSetAuthor,
-    kSetNotes,
-    kSetChipType,
-    kSetDivider,
-    kSetRepeat,
-    kSetSpeed,
-    kSetStereo,
-    kSetOkay,
-    kSetCancel,
-};
-
 // The one-line texts hold at most this many characters.
 constexpr size_t kTextLength = 64;
 

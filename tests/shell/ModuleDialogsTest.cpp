@@ -6,23 +6,6 @@
 
 using namespace filetest;
 
-namespace {
-
-enum SettingsGadget {
-    kSetTitle = 0,
-    kSetAuthor,
-    kSetNotes,
-    kSetChipType,
-    kSetDivider,
-    kSetRepeat,
-    kSetSpeed,
-    kSetStereo,
-    kSetOkay,
-    kSetCancel
-};
-
-}  // namespace
-
 // Every field reaches the module; the repeat position is an undo step of its own, the
 // rest marks the module changed (so that quitting asks), and the player follows.
 TEST_F(ShellTest, ModuleSettingsApplyEveryFieldAndOnlyTheRepeatPositionIsUndone) {
