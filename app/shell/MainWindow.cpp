@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/DialogParts.h"
 #include "app/shell/EditorBinding.h"
 #include "app/shell/InstrumentDialog.h"
 #include "app/shell/Shell.h"
@@ -28,30 +29,12 @@ constexpr int kImageBorder = 2;
 
 GUI_GadgetDesc Button(int row, int column, int span, const char* label,
                       GUI_GadgetKind kind = GT_BUTTON) {
-    GUI_GadgetDesc d;
-    d.kind = kind;
-    d.row = int16_t(row);
-    d.column = int16_t(column);
-    d.columns = int16_t(span);
-    d.label = label;
-    d.flags = GUI_FILL;
-    return d;
+    return dialog::Gadget(kind, row, column, span, label, GUI_FILL);
 }
 
 GUI_GadgetDesc Field(int row, const char* label, const char* format, int min, int max, int value,
                      int step = 1) {
-    GUI_GadgetDesc d;
-    d.kind = GT_TEXTLINE;
-    d.row = int16_t(row);
-    d.column = kFieldColumn;
-    d.columns = 4;
-    d.label = label;
-    d.text = format;
-    d.min = min;
-    d.max = max;
-    d.value = value;
-    d.step = step;
-    return d;
+    return dialog::Number(row, kFieldColumn, 4, label, format, min, max, value, step);
 }
 
 std::vector<GUI_GadgetDesc> Descriptions(const PatternAreaSize& area) {

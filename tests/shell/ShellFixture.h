@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -21,6 +22,21 @@
 #include "gui/Requesters.h"
 #include "module/Module.h"
 #include "tests/app/TestDirectory.h"
+
+// What the converter's "--info" prints about `path` (and its exit status): a reader of
+// saved files that shares no state with the tracker under test.
+inline std::string ConverterInfo(const std::string& path, int& status) {
+    const std::string command =
+        "'" TW_BINARY_DIR "/bin/tonweave-convert' --info '" + path + "' 2>&1";
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buffer[512];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, got);
+    status = pclose(p);
+    return out;
+}
 
 class ShellTest : public ::testing::Test {
 protected:

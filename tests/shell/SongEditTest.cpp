@@ -10,17 +10,6 @@
 
 namespace {
 
-std::string RunCommand(const std::string& command, int& status) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, got);
-    status = pclose(p);
-    return out;
-}
-
 PatternLine& LineOf(int pattern, int line) { return gModule.patterns[pattern].lines[line]; }
 
 std::vector<int> Order() {
@@ -292,8 +281,7 @@ TEST_F(SongEditTest, DeletingAPatternBeforeTheRepeatPositionLeavesAFileThatLoads
     };
     RunTracker();
     int status = -1;
-    const std::string info =
-        RunCommand("'" TW_BINARY_DIR "/bin/tonweave-convert' --info '" + path + "' 2>&1", status);
+    const std::string info = ConverterInfo(path, status);
     EXPECT_EQ(status, 0) << info;
     EXPECT_NE(info.find("song_length=1\n"), std::string::npos) << info;
     EXPECT_NE(info.find("repeat_position=0\n"), std::string::npos) << info;

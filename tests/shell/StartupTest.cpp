@@ -25,17 +25,6 @@ int64_t CrashMoment() {
     return int64_t(timegm(&t));
 }
 
-std::string RunCommand(const std::string& command, int& status) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[512];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, got);
-    status = pclose(p);
-    return out;
-}
-
 }  // namespace
 
 TEST_F(ShellTest, StartsTitledWithTheMenuAndMainWindowAndQuitsWritingThePreferences) {
@@ -211,8 +200,7 @@ TEST_F(ShellTest, FaultInsideACommandSavesACrashFileAndEndsInOrder) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("tonweave.prefs")));
     // The crash file is a normal module: the converter reads it.
     int status = -1;
-    const std::string info =
-        RunCommand("'" TW_BINARY_DIR "/bin/tonweave-convert' --info '" + crash + "' 2>&1", status);
+    const std::string info = ConverterInfo(crash, status);
     EXPECT_EQ(status, 0) << info;
     EXPECT_NE(info.find("title=Tonweave demo"), std::string::npos) << info;
 }
