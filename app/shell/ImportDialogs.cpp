@@ -62,7 +62,8 @@ bool RunImportDialog(const ImportDialog& dialog, const std::vector<GUI_GadgetDes
 }
 
 // The chip group at `row` and "Okay"/"Cancel" below it close every import dialog; the
-// dialog learns their gadget numbers from what stands before them.
+// dialog learns their gadget numbers from what stands before them. The two settings the
+// user must choose take the keys first: Space or Down chooses, Tab moves on, Return decides.
 ImportDialog CloseDialog(std::vector<GUI_GadgetDesc>& d, int row, int number, const char* title) {
     ImportDialog dialog;
     dialog.number = number;
@@ -72,6 +73,7 @@ ImportDialog CloseDialog(std::vector<GUI_GadgetDesc>& d, int row, int number, co
     dialog.okayGadget = dialog.typeGadget + 2;
     dialog.cancelGadget = dialog.typeGadget + 3;
     AddChipGroup(d, row, 0, -1, -1);
+    d[d.size() - 2].flags |= GUI_FOCUS;
     d.push_back(OkayButton(row + 1, 0, 2));
     d.push_back(CancelButton(row + 1, 2, 2));
     return dialog;

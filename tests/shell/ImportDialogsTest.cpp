@@ -81,6 +81,33 @@ TEST_F(ShellTest, ImportDialogsAskForBothChipSettingsBeforeTheyConvert) {
     }
 }
 
+TEST_F(ShellTest, ImportDialogsAreAnsweredWithTheKeyboardAlone) {
+    for (const ImportKind& kind : kKinds) {
+        SCOPED_TRACE(kind.file);
+        WriteWholeFile(dir.File(kind.file), kind.bytes());
+        int focused = -1;
+        steps = {[&] {
+            gPreferences.lastModuleDir = dir.Path();
+            modalSteps = LoadThrough(kind.file, [&] {
+                GUI_Window* w = Window(kind.window);
+                ASSERT_NE(w, nullptr);
+                if (w->focus >= 0) focused = w->gadgets[w->focus].number;
+                // PAL is the second choice, 2x the second: two steps forward from unset.
+                for (int scancode : {SDL_SCANCODE_DOWN, SDL_SCANCODE_DOWN, SDL_SCANCODE_TAB,
+                                     SDL_SCANCODE_SPACE, SDL_SCANCODE_SPACE, SDL_SCANCODE_RETURN})
+                    PressKey(scancode);
+            });
+            DispatchMenu(kMenuLoadModule);
+        }};
+        requesters.clear();
+        RunTracker();
+        EXPECT_EQ(focused, kind.typeGadget);
+        EXPECT_EQ(gModule.chipType, 1);
+        EXPECT_EQ(gModule.frequencyDivider, 1);
+        EXPECT_EQ(gPreferences.lastModules[0], dir.File(kind.file));
+    }
+}
+
 TEST_F(ShellTest, CancelInAnImportDialogKeepsTheModuleItsChangedMarkAndItsUndo) {
     for (const ImportKind& kind : kKinds) {
         SCOPED_TRACE(kind.file);

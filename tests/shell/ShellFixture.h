@@ -103,7 +103,12 @@ protected:
             auto step = modalSteps.front();
             modalSteps.erase(modalSteps.begin());
             if (step) step();
-        } else if (++modalIdle % 2 == 0) {
+        } else if (++modalIdle > kModalPatience) {
+            // A dialog that Return cannot close (one that keeps asking) would hold the test
+            // for ever: Escape cancels it, and the test fails instead of hanging.
+            if (modalIdle == kModalPatience + 1) ADD_FAILURE() << "a modal window stayed open";
+            Press(SDL_SCANCODE_ESCAPE);
+        } else if (modalIdle % 2 == 0) {
             Press(SDL_SCANCODE_RETURN);
         }
     }
@@ -145,4 +150,5 @@ protected:
     std::vector<std::string> requesters;
     const GUI_Window* requesterSeen = nullptr;
     int modalIdle = 0;
+    static constexpr int kModalPatience = 400;
 };
