@@ -95,37 +95,47 @@ void GUI_MessageRequester(GUI& gui, const std::string& text, bool wide) {
     gui.CloseWindow(kRequesterWindow);
 }
 
-bool GUI_QuestionRequester(GUI& gui, const std::string& text, const std::string& first,
-                           const std::string& second) {
-    GUI_GadgetDesc d[] = {
-        {.kind = GT_LABEL,
-         .row = 0,
-         .column = 0,
-         .columns = 2,
-         .label = text.c_str(),
-         .flags = GUI_CENTER},
-        {.kind = GT_HVSPACE_BAR, .row = 1, .column = 0, .height = 2},
-        {.kind = GT_BUTTON,
-         .row = 2,
-         .column = 0,
-         .label = first.c_str(),
-         .flags = GUI_DEFAULT | GUI_FOCUS},
-        {.kind = GT_BUTTON, .row = 2, .column = 1, .label = second.c_str(), .flags = GUI_CANCEL},
-    };
-    GUI_Window* w = gui.OpenWindow(kRequesterWindow, "Requester", RequesterWidth(gui, 400), d, 4);
-    if (!w) return false;
-    bool answer = false;
+int GUI_ChoiceRequester(GUI& gui, const std::string& text,
+                        const std::vector<std::string>& buttons) {
+    const int count = int(buttons.size());
+    if (count < 2) return -1;
+    std::vector<GUI_GadgetDesc> d;
+    d.push_back({.kind = GT_LABEL,
+                 .row = 0,
+                 .column = 0,
+                 .columns = int16_t(count),
+                 .label = text.c_str(),
+                 .flags = GUI_CENTER});
+    d.push_back({.kind = GT_HVSPACE_BAR, .row = 1, .column = 0, .height = 2});
+    for (int i = 0; i < count; ++i) {
+        uint32_t flags = 0;
+        if (i == 0) flags = GUI_DEFAULT | GUI_FOCUS;
+        if (i == count - 1) flags = GUI_CANCEL;
+        d.push_back({.kind = GT_BUTTON,
+                     .row = 2,
+                     .column = int16_t(i),
+                     .label = buttons[i].c_str(),
+                     .flags = flags});
+    }
+    GUI_Window* w = gui.OpenWindow(kRequesterWindow, "Requester",
+                                   RequesterWidth(gui, 200 * std::max(2, count)), d);
+    if (!w) return -1;
+    int answer = count - 1;
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {
         if (e.window != kRequesterWindow) return false;
-        if (e.type == GUI_EVENT_ACTIVATED && (e.gadget == 0 || e.gadget == 1)) {
-            answer = e.gadget == 0;
+        if (e.type == GUI_EVENT_ACTIVATED && e.gadget >= 0 && e.gadget < count) {
+            answer = e.gadget;
             return true;
         }
-        if (e.type == GUI_EVENT_CLOSE) return true;
-        return false;
+        return e.type == GUI_EVENT_CLOSE;
     });
     gui.CloseWindow(kRequesterWindow);
     return answer;
+}
+
+bool GUI_QuestionRequester(GUI& gui, const std::string& text, const std::string& first,
+                           const std::string& second) {
+    return GUI_ChoiceRequester(gui, text, {first, second}) == 0;
 }
 
 namespace {

@@ -19,6 +19,11 @@ void GUI_MessageRequester(GUI& gui, const std::string& text, bool wide = false);
 bool GUI_QuestionRequester(GUI& gui, const std::string& text, const std::string& first,
                            const std::string& second);
 
+// Title "Requester", the text and a row of two or more buttons; the index of the one
+// pressed. The first is the default (Return); the last answers Escape and the close gadget,
+// and -1 comes back only when the window cannot open.
+int GUI_ChoiceRequester(GUI& gui, const std::string& text, const std::vector<std::string>& buttons);
+
 struct GUI_FileRequest {
     std::string title;                  // "Load module", ...
     bool save = false;                  // the button says "Save" and existing files are confirmed

@@ -156,8 +156,11 @@ void CommandExportDadivev(const GUI_Event&) {
 void CommandExportVgm(const GUI_Event&) {
     const std::string path = ChooseExportPath("VGM", ".vgm");
     if (path.empty()) return;
-    const bool loop = GUI_QuestionRequester(*gShell.gui, kLoopQuestion, "Loop", "Play once");
-    ExportVGM(gModule, path, loop);
+    // Escape is "Cancel": a key pressed to back out must not write a file.
+    const int answer =
+        GUI_ChoiceRequester(*gShell.gui, kLoopQuestion, {"Loop", "Play once", "Cancel"});
+    if (answer < 0 || answer == 2) return;
+    ExportVGM(gModule, path, answer == 0);
 }
 
 void CommandExportMid(const GUI_Event&) {

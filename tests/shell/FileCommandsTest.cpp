@@ -233,7 +233,12 @@ TEST_F(ShellTest, ExportsWriteTheirFilesFromTheMenu) {
              },
              [&] {
                  modalSteps = {nullptr, noteTitle, Choose("once"), nullptr,
-                               [] { PressKey(SDL_SCANCODE_ESCAPE); }};  // "Play once"
+                               [&] { ClickGadget(kRequesterWindow, 1); }};  // "Play once"
+                 DispatchMenu(kMenuExportVgm);
+             },
+             [&] {
+                 modalSteps = {nullptr, noteTitle, Choose("escaped"), nullptr,
+                               [] { PressKey(SDL_SCANCODE_ESCAPE); }};  // "Cancel"
                  DispatchMenu(kMenuExportVgm);
              },
              [&] {
@@ -254,14 +259,16 @@ TEST_F(ShellTest, ExportsWriteTheirFilesFromTheMenu) {
                  DispatchMenu(kMenuExportDadivev);
              }};
     RunTracker({TW_SOURCE_DIR "/assets/demo/demo.quavex"});
-    EXPECT_EQ(titles,
-              (std::vector<std::string>{"Export module as VGM", "Export module as VGM",
-                                        "Export module as MID", "Export module as DADIVEV"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Export module as VGM", "Export module as VGM",
+                                                "Export module as VGM", "Export module as MID",
+                                                "Export module as DADIVEV"}));
     // The name offered is the module's own with the export's extension.
     EXPECT_EQ(offered[0], "demo.vgm");
-    EXPECT_EQ(offered[3], "demo.dadivev");
+    EXPECT_EQ(offered[4], "demo.dadivev");
     EXPECT_EQ(ReadWholeFile(out + "/song.vgm"), Bytes(BuildVGM(gModule, true)));
     EXPECT_EQ(ReadWholeFile(out + "/once.vgm"), Bytes(BuildVGM(gModule, false)));
+    // Escape at the loop question backs out of the export.
+    EXPECT_FALSE(std::filesystem::exists(out + "/escaped.vgm"));
     const std::string looping = ReadWholeFile(out + "/song.vgm");
     ASSERT_GE(looping.size(), 0x40u);
     EXPECT_NE(looping.substr(0x1C, 4), std::string(4, '\0'));  // a loop offset
