@@ -56,6 +56,7 @@ struct Input {
     int repeatValue = 0;
     uint32_t repeatModifiers = 0;
     int64_t repeatClock = 0;
+    std::array<int64_t, 256> pressedAt{};  // the clock at each key's last press
 
     // Mouse.
     int mouseX = 0;
@@ -206,12 +207,24 @@ int KeyCharacter(uint8_t key, const SDL_Keysym& sym, const SDL_Event* next, uint
     return 0;
 }
 
+// A repeat of the window system's, which the library drops as it makes its own. Some window
+// systems fold a release followed at once by a press of the same key into a repeat (a
+// typist's tool, a double letter typed very fast); sooner after the press than any key
+// repeats, it is a press of its own.
+bool IsWindowSystemRepeat(const SDL_Event& e) {
+    if (e.key.repeat == 0) return false;
+    const Input& in = In();
+    const uint8_t key = KeyFromScancode(e.key.keysym.scancode);
+    return key == 0 || in.current[key] == 0 || in.now - in.pressedAt[key] >= kRepeatDelay;
+}
+
 void KeyDown(const SDL_Event& e, const SDL_Event* next) {
     Input& in = In();
-    if (e.key.repeat != 0) return;  // the library makes its own repeats
+    if (IsWindowSystemRepeat(e)) return;
     const uint8_t key = KeyFromScancode(e.key.keysym.scancode);
     if (key == 0) return;
     in.current[key] = 1;
+    in.pressedAt[key] = in.now;
     if (key == DRELM_KEY_CAPSLOCK) in.caps = !in.caps;
     const uint32_t mods = Modifiers();
     const int character = KeyCharacter(key, e.key.keysym, next, mods);
@@ -232,7 +245,7 @@ void KeyDown(const SDL_Event& e, const SDL_Event* next) {
 void TextInput(const SDL_Event& e, const SDL_Event* previous) {
     const char* text = e.text.text;
     if (previous != nullptr && previous->type == SDL_KEYDOWN) {
-        if (previous->key.repeat != 0) return;
+        if (IsWindowSystemRepeat(*previous)) return;
         const uint8_t key = KeyFromScancode(previous->key.keysym.scancode);
         if (key != 0 && !IsModifierKey(key)) {
             int first = 0;

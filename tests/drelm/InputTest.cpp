@@ -31,6 +31,15 @@ protected:
         DRELM_InjectKey(key, false);
         return Update();
     }
+    // A key-down the window system marks as a repeat, with the text it types.
+    static void InjectWindowSystemRepeat(SDL_Scancode key, const char* text) {
+        SDL_Event repeat{};
+        repeat.type = SDL_KEYDOWN;
+        repeat.key.repeat = 1;
+        repeat.key.keysym.scancode = key;
+        DRELM_InjectSdlEvent(&repeat);
+        DRELM_InjectText(text);
+    }
     static std::vector<DRELM_Event> WaitMs(double ms) {
         ManualClock::AdvanceMs(ms);
         return Update();
@@ -314,17 +323,33 @@ TEST_F(Input, TextWithoutAKeyOfTheTableComesAsCharactersOfKeyZero) {
     // The text after a key of the table is that key's; its window-system repeats type
     // nothing, since the library repeats the key itself.
     DRELM_InjectKey(SDL_SCANCODE_SEMICOLON, true, 0xF6);
-    SDL_Event repeat{};
-    repeat.type = SDL_KEYDOWN;
-    repeat.key.repeat = 1;
-    repeat.key.keysym.scancode = SDL_SCANCODE_SEMICOLON;
-    DRELM_InjectSdlEvent(&repeat);
-    DRELM_InjectText("\xC3\xB6");
     events = Update();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].key, DRELM_KEY_SEMICOLON);
     EXPECT_EQ(DRELM_EventCharacter(events[0]), 0xF6);
+    ManualClock::AdvanceMs(250);
+    InjectWindowSystemRepeat(SDL_SCANCODE_SEMICOLON, "\xC3\xB6");
+    for (const DRELM_Event& e : Update()) EXPECT_EQ(e.flag, 1) << "only the library's repeats";
     Release(SDL_SCANCODE_SEMICOLON);
+}
+
+TEST_F(Input, AQuickSecondPressThatTheWindowSystemCallsARepeatIsAPress) {
+    // A double letter typed within a few milliseconds: the window system swallows the
+    // release between and calls the second press a repeat, with its text.
+    DRELM_InjectKey(SDL_SCANCODE_P, true, 'p');
+    InjectWindowSystemRepeat(SDL_SCANCODE_P, "p");
+    DRELM_InjectKey(SDL_SCANCODE_P, false);
+    std::vector<DRELM_Event> presses;
+    for (const DRELM_Event& e : Update())
+        if (e.type == DRELM_EVENT_KEY_DOWN) presses.push_back(e);
+    ASSERT_EQ(presses.size(), 2u);
+    for (const DRELM_Event& e : presses) {
+        EXPECT_EQ(e.key, DRELM_KEY_P);
+        EXPECT_EQ(e.flag, 0);
+        EXPECT_EQ(DRELM_EventCharacter(e), 'p');
+    }
+    // The key was released: nothing repeats.
+    EXPECT_TRUE(WaitMs(500).empty());
 }
 
 TEST_F(Input, ClockCountsWholeMillisecondsAndCarriesTheRest) {
