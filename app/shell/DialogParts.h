@@ -63,12 +63,24 @@ inline GUI_GadgetDesc List(int row, int column, int columns, int visibleRows, co
     return d;
 }
 
+// A column of the list just before it; `width` 0 takes the room the others leave.
+inline GUI_GadgetDesc Column(const char* title, int width = 0) {
+    GUI_GadgetDesc d = Gadget(GT_LIST_COL, 0, 0, 1, title);
+    d.width = int16_t(width);
+    return d;
+}
+
 inline GUI_GadgetDesc OkayButton(int row, int column, int columns, const char* label = "Okay") {
     return Gadget(GT_BUTTON, row, column, columns, label, GUI_DEFAULT);
 }
 
 inline GUI_GadgetDesc CancelButton(int row, int column, int columns) {
     return Gadget(GT_BUTTON, row, column, columns, "Cancel", GUI_CANCEL);
+}
+
+// "Close" of a window that only shows: Return and Escape both close it.
+inline GUI_GadgetDesc CloseButton(int row, int column = 0, int columns = 1) {
+    return Gadget(GT_BUTTON, row, column, columns, "Close", GUI_DEFAULT | GUI_CANCEL);
 }
 
 constexpr const char* kChipTypeChoices = "NTSC (60Hz)\nPAL (50Hz)";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Paths.h"
+#include "app/shell/DialogParts.h"
 #include "app/shell/Dialogs.h"
 #include "app/shell/Shell.h"
 
@@ -28,15 +29,6 @@ void RunInfoWindow(GUI& gui, GUI_Window* w, int closeGadget) {
                (e.type == GUI_EVENT_ACTIVATED && e.gadget == closeGadget);
     });
     gui.CloseWindow(number);
-}
-
-GUI_GadgetDesc CloseButton(int row) {
-    GUI_GadgetDesc d;
-    d.kind = GT_BUTTON;
-    d.row = int16_t(row);
-    d.label = "Close";
-    d.flags = GUI_DEFAULT | GUI_CANCEL;
-    return d;
 }
 
 }  // namespace
@@ -69,7 +61,7 @@ void CommandReadme(const GUI_Event&) {
     // Return and Escape still close the window.
     field.flags = GUI_READONLY | GUI_MONO | GUI_FOCUS;
     field.height = int16_t(lines);
-    const GUI_GadgetDesc d[] = {field, CloseButton(1)};
+    const GUI_GadgetDesc d[] = {field, dialog::CloseButton(1)};
     GUI_Window* w = gui.OpenWindow(kReadmeWindow, "Readme.txt", gui.ScreenWidth() - 40, d, 2);
     RunInfoWindow(gui, w, 1);
 }
@@ -96,7 +88,7 @@ void CommandProgramInfo(const GUI_Event&) {
         bar.row = int16_t(i * 2 + 1);
         d.push_back(bar);
     }
-    d.push_back(CloseButton(7));
+    d.push_back(dialog::CloseButton(7));
     // Labels and spacer bars take no number, so "Close" is gadget 0.
     GUI_Window* w = gui.OpenWindow(kProgramInfoWindow, "Program info",
                                    std::min(460, gui.ScreenWidth() - 40), d);

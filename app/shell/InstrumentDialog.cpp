@@ -131,10 +131,8 @@ std::vector<GUI_GadgetDesc> Descriptions(Dialog& dialog, int screenHeight) {
     list.rows = 9;
     list.height = tall ? 14 : 10;
     d.push_back(list);
-    GUI_GadgetDesc number = dialog::Gadget(GT_LIST_COL, 0, 0, 1, nullptr);
-    number.width = 28;
-    d.push_back(number);
-    d.push_back(dialog::Gadget(GT_LIST_COL, 0, 0, 1, nullptr));
+    d.push_back(dialog::Column(nullptr, 28));
+    d.push_back(dialog::Column(nullptr));
     d.push_back(Label(0, 4, 2, "Name:"));
     GUI_GadgetDesc name = Text(0, 6, 6, "%32s");
     name.flags = GUI_BYTE_LIMIT;

@@ -180,8 +180,7 @@ void CommandModuleInfo(const GUI_Event&) {
     d.push_back(Group(5, 0, 1, 2, "Times"));
     for (int i = 0; i < 7; ++i)
         d.push_back(Text(i, 0, 1, labels[i], "%4096s", texts[size_t(i)].c_str(), GUI_READONLY));
-    GUI_GadgetDesc close = Gadget(GT_BUTTON, 7, 0, 1, "Close", GUI_DEFAULT | GUI_CANCEL);
-    d.push_back(close);
+    d.push_back(CloseButton(7));
     constexpr int kClose = 7;
     GUI_Window* w = gui.OpenWindow(kModuleInfoWindow, "Module information",
                                    std::min(480, gui.ScreenWidth() - 40), d);
