@@ -339,11 +339,10 @@ int InstrumentEditor::OnMidiEvent(const MidiEvent& e, TestVoices& voices,
 }
 
 int InstrumentEditor::KeyboardKey(uint8_t note) const {
-    constexpr int kKeys = 25;
     if (type) {
         const int value = note - kNotePeriodicHigh;
         return value >= 0 && value < 8 ? value : -1;
     }
     const int key = note - (octave + 2) * 12;
-    return key >= 0 && key < kKeys ? key : -1;
+    return key >= 0 && key < kKeyboardSemitones ? key : -1;
 }

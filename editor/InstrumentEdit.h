@@ -113,6 +113,9 @@ private:
     Voice voices[kVoices];
 };
 
+// The on-screen keyboard of test notes: two octaves and the C above them.
+constexpr int kKeyboardSemitones = 25;
+
 class InstrumentEditor {
 public:
     Instrument working[kInstruments];
@@ -143,7 +146,7 @@ public:
     // octave picks one of the eight noise values), its note-off stops that voice. Gives
     // back the note a note-on started, or -1.
     int OnMidiEvent(const MidiEvent& e, TestVoices& voices, uint8_t frequencyDivider) const;
-    // Which of the keyboard gadget's 25 keys (two octaves from C of the "Octave:" octave and
+    // Which of the keyboard gadget's keys (two octaves from C of the "Octave:" octave and
     // the C above) plays test note `note`, or -1. On "Noise" the first eight keys stand for
     // the eight noise values.
     int KeyboardKey(uint8_t note) const;

@@ -15,18 +15,9 @@
 
 namespace {
 
+// The dialogs' number fields: two columns wide, from 0.
 GUI_GadgetDesc Number(int row, int column, const char* label, int max, int value) {
-    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, 2, label);
-    d.text = "%3D";
-    d.max = max;
-    d.value = value;
-    return d;
-}
-
-GUI_GadgetDesc Choice(int row, int column, int columns, const char* choices, const char* label) {
-    GUI_GadgetDesc d = dialog::Gadget(GT_SELECTBOX, row, column, columns, label);
-    d.text = choices;
-    return d;
+    return dialog::Number(row, column, 2, label, "%3D", 0, max, value);
 }
 
 // The part both dialogs share: the pattern list, "Select all" and the line range. Gadget
@@ -40,7 +31,7 @@ void AddShared(std::vector<GUI_GadgetDesc>& d, int rows) {
     list.height = int16_t(rows + rows / 2);
     d.push_back(list);
     d.push_back(dialog::Gadget(GT_BUTTON, rows, 0, 2, "Select all"));
-    d.push_back(Choice(0, 2, 2, "Change all lines\nUse line range", nullptr));
+    d.push_back(dialog::Choice(0, 2, 2, nullptr, "Change all lines\nUse line range", 0));
     d.push_back(Number(1, 2, "Start line:", 255, 0));
     d.push_back(Number(2, 2, "End line:", 255, 255));
 }
@@ -102,9 +93,7 @@ enum ChangeGadget : int {
 std::vector<GUI_GadgetDesc> ChangeInstrumentsDescriptions() {
     std::vector<GUI_GadgetDesc> d;
     AddShared(d, 9);
-    GUI_GadgetDesc mask = dialog::Gadget(GT_FRAME_LABEL, 3, 2, 2, "Channel mask");
-    mask.rows = 3;
-    d.push_back(mask);
+    d.push_back(dialog::Group(3, 2, 2, 3, "Channel mask"));
     const char* names[] = {"Channel 0", "Channel 1", "Channel 2", "Channel 3"};
     for (int c = 0; c < 4; ++c) {
         GUI_GadgetDesc box = dialog::Gadget(GT_CHECKBOX, 3 + c / 2, 2 + c % 2, 1, names[c]);
@@ -114,7 +103,8 @@ std::vector<GUI_GadgetDesc> ChangeInstrumentsDescriptions() {
     d.push_back(dialog::Gadget(GT_BUTTON, 5, 2, 2, "Toggle all"));
     d.push_back(Number(6, 2, "Instrument #1:", 15, 0));
     d.push_back(Number(7, 2, "Instrument #2:", 15, 1));
-    d.push_back(Choice(8, 2, 2, "Change #1 to #2\nExchange #1 and #2\nChange all to #2", nullptr));
+    d.push_back(dialog::Choice(8, 2, 2, nullptr,
+                               "Change #1 to #2\nExchange #1 and #2\nChange all to #2", 0));
     d.push_back(dialog::OkayButton(10, 0, 2, "Apply"));
     d.push_back(dialog::CancelButton(10, 2, 2));
     return d;
@@ -148,7 +138,7 @@ std::vector<GUI_GadgetDesc> CopyChannelsDescriptions() {
     AddShared(d, 6);
     d.push_back(Number(3, 2, "Channel #1:", 3, 0));
     d.push_back(Number(4, 2, "Channel #2:", 3, 1));
-    d.push_back(Choice(5, 2, 2, "Copy #1 to #2\nExchange #1 and #2", nullptr));
+    d.push_back(dialog::Choice(5, 2, 2, nullptr, "Copy #1 to #2\nExchange #1 and #2", 0));
     d.push_back(dialog::OkayButton(7, 0, 2, "Apply"));
     d.push_back(dialog::CancelButton(7, 2, 2));
     return d;

@@ -18,7 +18,6 @@ void RenderInstrumentGraph(const InstrumentGraph& graph, DRELM_Surface& surface)
 // The keyboard gadget: two octaves and the C above them (15 white keys), black keys over
 // the upper three fifths.
 constexpr int kKeyboardWhiteKeys = 15;
-constexpr int kKeyboardSemitones = 25;
 // The semitone (0..24) under x, y of a keyboard drawn width x height, or -1 outside it.
 int KeyboardSemitoneAt(int x, int y, int width, int height);
 // Draws the keyboard over `area` (screen coordinates); bit s of `held` marks semitone s.

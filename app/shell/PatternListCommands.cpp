@@ -31,13 +31,7 @@ void StepPositionPattern(int direction) {
 }  // namespace
 
 GUI_GadgetDesc DialogNumber(int row, int column, int columns, const char* label, int min, int max) {
-    GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, columns, label);
-    d.text = "%3D";
-    d.min = min;
-    d.max = max;
-    d.value = min;
-    d.step = max > 64 ? 16 : 1;
-    return d;
+    return dialog::Number(row, column, columns, label, "%3D", min, max, min, max > 64 ? 16 : 1);
 }
 
 bool SongMayChange() { return gShell.gui && !gEditor.view.following && !IsPlaying(); }
