@@ -62,6 +62,11 @@ Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g) {
     return area;
 }
 
+Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g) {
+    const int width = skin.Metrics().vscrollWidth;
+    return Rect(g.rect.Right() - 3 - width, g.rect.y + 3, width, g.rect.height - 6);
+}
+
 namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
@@ -502,9 +507,9 @@ struct GUI_Painter {
         }
         DRELM_EndClip();
         if (lines > visible) {
-            Rect sr(g.rect.Right() - 3 - m.vscrollWidth, g.rect.y + 3, m.vscrollWidth,
-                    g.rect.height - 6);
-            ScrollBar(ScrollLayout(skin, sr, true, lines, visible, g.scrollLine), 0, g.enabled);
+            ScrollBar(
+                ScrollLayout(skin, TextFieldScrollBar(skin, g), true, lines, visible, g.scrollLine),
+                0, g.enabled);
         }
         if (!g.labelRect.IsEmpty())
             Text(skin.Font(kFontNormal), g.labelRect.x, g.labelRect.y, g.label,

@@ -21,12 +21,6 @@ GUI_Event ImageEvent(int type, const GUI_Window& w, const GUI_Gadget& g, int lx,
     return e;
 }
 
-// A text field's own scroll bar, beside its text.
-Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g) {
-    const int width = skin.Metrics().vscrollWidth;
-    return Rect(g.rect.Right() - 3 - width, g.rect.y + 3, width, g.rect.height - 6);
-}
-
 // Floor division, so that a drag above a field gives the row before its first.
 int FloorDivide(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 

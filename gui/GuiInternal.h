@@ -84,6 +84,8 @@ std::vector<std::string> SplitLines(const std::string& text);
 const DRELM_Font* GadgetFont(const GUI_Skin& skin, const GUI_Gadget& g);
 // Text field: the inner text area and the line height.
 Quelm::Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g);
+// A text field's own scroll bar, beside its text: where it is drawn and where it is pressed.
+Quelm::Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g);
 // A text field's rows: each line of its text wrapped at spaces to the width of its text
 // area (inside a word that is wider than the area). A text line has one row.
 const std::vector<GUI_TextRow>& TextRows(const GUI_Skin& skin, const GUI_Gadget& g);
