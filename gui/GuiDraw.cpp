@@ -228,20 +228,6 @@ Rect SliderGrip(const GUI_Skin& skin, const GUI_Gadget& g) {
     return Rect(x, g.rect.y + (g.rect.height - gh) / 2, gw, gh);
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            return lines;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-}
-
 int ScrollMax(const GUI_Gadget& g, int rows) { return std::max(0, int(g.entries.size()) - rows); }
 
 }  // namespace GUI_Detail
