@@ -120,8 +120,7 @@ int NumberButtonDelta(const GUI_Gadget& g, int button);
 struct GUI_Input {
     static void PressTextLine(GUI& gui, GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly,
                               bool doubleClick, int modifiers);
-    static void PressTextField(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
-                               int modifiers);
+    static void PressTextField(GUI& gui, GUI_Gadget& g, int lx, int ly, int modifiers);
     static void PressList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick);
     static void PressSlider(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly);
     static void PressImage(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick,
