@@ -166,16 +166,16 @@ int RowOf(const std::vector<GUI_TextRow>& rows, int offset) {
 }
 
 int OffsetInRow(const DRELM_Font* font, const std::string& text, const GUI_TextRow& row, int x) {
-    int best = row.start;
+    int best = row.start, bestWidth = 0;
     for (int p = row.start; p <= row.end; ++p) {
         if (p < row.end && IsContinuationByte(text[p])) continue;
         const int width = font->TextPartWidth(text.c_str(), row.start, p - row.start);
         if (width - x > 0) {
-            const int previous = font->TextPartWidth(text.c_str(), row.start, best - row.start);
-            if (x - previous > width - x) best = p;
+            if (x - bestWidth > width - x) best = p;
             break;
         }
         best = p;
+        bestWidth = width;
     }
     // A row that wrapped ends where the next one starts, so its end would show the cursor
     // on the next row: it stops before the row's last character instead.
