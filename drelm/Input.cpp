@@ -248,9 +248,10 @@ void TextInput(const SDL_Event& e, const SDL_Event* previous) {
         if (IsWindowSystemRepeat(*previous)) return;
         const uint8_t key = KeyFromScancode(previous->key.keysym.scancode);
         if (key != 0 && !IsModifierKey(key)) {
+            // The key carries only a whole first character: a stray byte is left to the
+            // loop below, which skips it, and empty text is not stepped past its end.
             int first = 0;
-            const int length = DecodeCharacter(text, first);
-            text += length > 0 ? length : 1;
+            text += DecodeCharacter(text, first);
         }
     }
     const uint32_t mods = Modifiers();

@@ -13,8 +13,9 @@
 
 using Quelm::Rect;
 
-namespace GUI_Detail {
+namespace {
 
+// `text` cut at every `separator` (nothing for null, one empty part for "").
 std::vector<std::string> Split(const char* text, char separator) {
     std::vector<std::string> parts;
     if (!text) return parts;
@@ -30,6 +31,10 @@ std::vector<std::string> Split(const char* text, char separator) {
     parts.push_back(current);
     return parts;
 }
+
+}  // namespace
+
+namespace GUI_Detail {
 
 // Word-wraps `text` (which may hold line feeds) to `width` pixels.
 std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, int width) {
@@ -59,7 +64,6 @@ std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, i
 
 }  // namespace GUI_Detail
 
-using GUI_Detail::Split;
 using GUI_Detail::Wrap;
 
 namespace {

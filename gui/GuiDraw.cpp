@@ -62,6 +62,11 @@ Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g) {
     return area;
 }
 
+Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g) {
+    const int width = skin.Metrics().vscrollWidth;
+    return Rect(g.rect.Right() - 3 - width, g.rect.y + 3, width, g.rect.height - 6);
+}
+
 namespace {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
@@ -161,16 +166,16 @@ int RowOf(const std::vector<GUI_TextRow>& rows, int offset) {
 }
 
 int OffsetInRow(const DRELM_Font* font, const std::string& text, const GUI_TextRow& row, int x) {
-    int best = row.start;
+    int best = row.start, bestWidth = 0;
     for (int p = row.start; p <= row.end; ++p) {
         if (p < row.end && IsContinuationByte(text[p])) continue;
         const int width = font->TextPartWidth(text.c_str(), row.start, p - row.start);
         if (width - x > 0) {
-            const int previous = font->TextPartWidth(text.c_str(), row.start, best - row.start);
-            if (x - previous > width - x) best = p;
+            if (x - bestWidth > width - x) best = p;
             break;
         }
         best = p;
+        bestWidth = width;
     }
     // A row that wrapped ends where the next one starts, so its end would show the cursor
     // on the next row: it stops before the row's last character instead.
@@ -221,20 +226,6 @@ Rect SliderGrip(const GUI_Skin& skin, const GUI_Gadget& g) {
     }
     int x = g.rect.x + int(int64_t(g.rect.width - gw) * v / range);
     return Rect(x, g.rect.y + (g.rect.height - gh) / 2, gw, gh);
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            return lines;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
 }
 
 int ScrollMax(const GUI_Gadget& g, int rows) { return std::max(0, int(g.entries.size()) - rows); }
@@ -502,9 +493,9 @@ struct GUI_Painter {
         }
         DRELM_EndClip();
         if (lines > visible) {
-            Rect sr(g.rect.Right() - 3 - m.vscrollWidth, g.rect.y + 3, m.vscrollWidth,
-                    g.rect.height - 6);
-            ScrollBar(ScrollLayout(skin, sr, true, lines, visible, g.scrollLine), 0, g.enabled);
+            ScrollBar(
+                ScrollLayout(skin, TextFieldScrollBar(skin, g), true, lines, visible, g.scrollLine),
+                0, g.enabled);
         }
         if (!g.labelRect.IsEmpty())
             Text(skin.Font(kFontNormal), g.labelRect.x, g.labelRect.y, g.label,

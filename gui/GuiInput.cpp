@@ -21,12 +21,6 @@ GUI_Event ImageEvent(int type, const GUI_Window& w, const GUI_Gadget& g, int lx,
     return e;
 }
 
-// A text field's own scroll bar, beside its text.
-Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g) {
-    const int width = skin.Metrics().vscrollWidth;
-    return Rect(g.rect.Right() - 3 - width, g.rect.y + 3, width, g.rect.height - 6);
-}
-
 // Floor division, so that a drag above a field gives the row before its first.
 int FloorDivide(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
@@ -238,7 +232,7 @@ void GUI::PressGadget(GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly, 
             GUI_Input::PressTextLine(*this, w, g, button, lx, ly, doubleClick, modifiers);
             return;
         case GT_TEXTFIELD:
-            GUI_Input::PressTextField(*this, w, g, lx, ly, modifiers);
+            GUI_Input::PressTextField(*this, g, lx, ly, modifiers);
             return;
         case GT_LIST:
             GUI_Input::PressList(*this, w, g, lx, ly, doubleClick);
@@ -293,9 +287,7 @@ void GUI_Input::PressTextLine(GUI& gui, GUI_Window& w, GUI_Gadget& g, int button
     if (!(modifiers & DRELM_MOD_SHIFT)) g.edit.SetCursor(g.edit.Cursor(), false);
 }
 
-void GUI_Input::PressTextField(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
-                               int modifiers) {
-    (void)w;
+void GUI_Input::PressTextField(GUI& gui, GUI_Gadget& g, int lx, int ly, int modifiers) {
     const int lines = int(TextRows(gui.skin, g).size());
     if (lines > g.visibleRows) {
         const Rect bar = TextFieldScrollBar(gui.skin, g);

@@ -78,12 +78,12 @@ ScrollGeometry ScrollLayout(const GUI_Skin& skin, const Quelm::Rect& r, bool ver
                             int page, int position);
 // The slider's grip rectangle for its value.
 Quelm::Rect SliderGrip(const GUI_Skin& skin, const GUI_Gadget& g);
-// The lines of a text field or label as drawn (a label's text is wrapped at layout time).
-std::vector<std::string> SplitLines(const std::string& text);
 // The font a gadget's text uses.
 const DRELM_Font* GadgetFont(const GUI_Skin& skin, const GUI_Gadget& g);
 // Text field: the inner text area and the line height.
 Quelm::Rect TextArea(const GUI_Skin& skin, const GUI_Gadget& g);
+// A text field's own scroll bar, beside its text: where it is drawn and where it is pressed.
+Quelm::Rect TextFieldScrollBar(const GUI_Skin& skin, const GUI_Gadget& g);
 // A text field's rows: each line of its text wrapped at spaces to the width of its text
 // area (inside a word that is wider than the area). A text line has one row.
 const std::vector<GUI_TextRow>& TextRows(const GUI_Skin& skin, const GUI_Gadget& g);
@@ -92,8 +92,6 @@ const std::vector<GUI_TextRow>& TextRows(const GUI_Skin& skin, const GUI_Gadget&
 int RowOf(const std::vector<GUI_TextRow>& rows, int offset);
 // The character boundary within row `row` nearest to `x` pixels from the row's start.
 int OffsetInRow(const DRELM_Font* font, const std::string& text, const GUI_TextRow& row, int x);
-// `text` cut at every `separator` (nothing for null, one empty part for "").
-std::vector<std::string> Split(const char* text, char separator);
 // Word-wraps `text` (which may hold line feeds) to `width` pixels.
 std::vector<std::string> Wrap(const DRELM_Font* font, const std::string& text, int width);
 // The part state of a gadget for drawing.
@@ -122,8 +120,7 @@ int NumberButtonDelta(const GUI_Gadget& g, int button);
 struct GUI_Input {
     static void PressTextLine(GUI& gui, GUI_Window& w, GUI_Gadget& g, int button, int lx, int ly,
                               bool doubleClick, int modifiers);
-    static void PressTextField(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly,
-                               int modifiers);
+    static void PressTextField(GUI& gui, GUI_Gadget& g, int lx, int ly, int modifiers);
     static void PressList(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick);
     static void PressSlider(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly);
     static void PressImage(GUI& gui, GUI_Window& w, GUI_Gadget& g, int lx, int ly, bool doubleClick,

@@ -179,9 +179,10 @@ void PlaceNumberField(const Grid& grid, GUI_Gadget& g, const Box& box) {
         fieldW = std::max(24, box.width - buttons * (buttonW + m.buttonSep));
     int bx = box.x0 + fieldW + m.buttonSep;
     for (Rect& b : g.buttons) b = Rect();
-    const int order4[4] = {0, 1, 2, 3}, order2[2] = {1, 2};
+    // Without fine buttons only the middle two of the four places are taken.
+    const int first = buttons == 4 ? 0 : 1;
     for (int k = 0; k < buttons; ++k) {
-        g.buttons[buttons == 4 ? order4[k] : order2[k]] = Rect(bx, box.y, buttonW, box.height);
+        g.buttons[first + k] = Rect(bx, box.y, buttonW, box.height);
         bx += buttonW + m.buttonSep;
     }
     g.rect = Rect(box.x0, box.y, fieldW, box.height);

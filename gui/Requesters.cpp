@@ -117,8 +117,8 @@ int GUI_ChoiceRequester(GUI& gui, const std::string& text,
                      .label = buttons[i].c_str(),
                      .flags = flags});
     }
-    GUI_Window* w = gui.OpenWindow(kRequesterWindow, "Requester",
-                                   RequesterWidth(gui, 200 * std::max(2, count)), d);
+    GUI_Window* w =
+        gui.OpenWindow(kRequesterWindow, "Requester", RequesterWidth(gui, 200 * count), d);
     if (!w) return -1;
     int answer = count - 1;
     GUI_RunModal(gui, w, [&](const GUI_Event& e) {
