@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <map>
-#include <memory>
 
 #include "app/Exceptions.h"
 #include "app/SafeFile.h"

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/Exceptions.h"
 #include "app/SafeFile.h"
 #include "export/ByteBuffer.h"
 #include "sound/NoteTable.h"
