@@ -63,6 +63,13 @@ inline GUI_GadgetDesc List(int row, int column, int columns, int visibleRows, co
     return d;
 }
 
+// A column of the list before it, `width` pixels wide (0: the room left).
+inline GUI_GadgetDesc Column(const char* title, int width) {
+    GUI_GadgetDesc d = Gadget(GT_LIST_COL, 0, 0, 1, title);
+    d.width = int16_t(width);
+    return d;
+}
+
 inline GUI_GadgetDesc OkayButton(int row, int column, int columns, const char* label = "Okay") {
     return Gadget(GT_BUTTON, row, column, columns, label, GUI_DEFAULT);
 }

@@ -12,12 +12,6 @@
 
 namespace {
 
-GUI_GadgetDesc Column(const char* title, int width) {
-    GUI_GadgetDesc d = dialog::Gadget(GT_LIST_COL, 0, 0, 1, title);
-    d.width = int16_t(width);
-    return d;
-}
-
 // ---- the macro dialog ----
 
 std::vector<GUI_GadgetDesc> MacroDialogDescriptions(const std::string& name,
@@ -45,15 +39,15 @@ std::vector<GUI_GadgetDesc> ManagerDescriptions(int listWidth) {
     GUI_GadgetDesc active = dialog::Gadget(GT_LIST, 0, 0, 3, "Active macros");
     active.height = 5;
     d.push_back(active);
-    d.push_back(Column("Hotkey", hotkey));
-    d.push_back(Column("Name", name));
-    d.push_back(Column("Description", std::max(80, listWidth - hotkey - name)));
+    d.push_back(dialog::Column("Hotkey", hotkey));
+    d.push_back(dialog::Column("Name", name));
+    d.push_back(dialog::Column("Description", std::max(80, listWidth - hotkey - name)));
     d.push_back(dialog::Gadget(GT_BUTTON, 0, 3, 1, "Inactivate"));
     GUI_GadgetDesc inactive = dialog::Gadget(GT_LIST, 1, 0, 3, "Inactive macros");
     inactive.height = 5;
     d.push_back(inactive);
-    d.push_back(Column("Name", hotkey + name));
-    d.push_back(Column("Description", std::max(80, listWidth - hotkey - name)));
+    d.push_back(dialog::Column("Name", hotkey + name));
+    d.push_back(dialog::Column("Description", std::max(80, listWidth - hotkey - name)));
     d.push_back(dialog::Gadget(GT_BUTTON, 1, 3, 1, "Activate"));
     d.push_back(dialog::Gadget(GT_BUTTON, 2, 0, 1, "Change"));
     d.push_back(dialog::Gadget(GT_BUTTON, 2, 1, 1, "Delete..."));

@@ -56,12 +56,6 @@ constexpr const char* kProgramNames[128] = {
 };
 // clang-format on
 
-GUI_GadgetDesc Column(const char* title, int width) {
-    GUI_GadgetDesc d = Gadget(GT_LIST_COL, 0, 0, 1, title);
-    d.width = int16_t(width);
-    return d;
-}
-
 // Notes the preview plays: a middle tone, or the medium rate of the noise kind.
 constexpr uint8_t kPreviewTone = 60;
 constexpr uint8_t kPreviewPeriodic = kNotePeriodicHigh + 1;
