@@ -45,12 +45,6 @@ struct Draft {
 };
 Draft gDraft;
 
-GUI_GadgetDesc Frame(int row, int column, int columns, int rows, const char* label) {
-    GUI_GadgetDesc d = dialog::Gadget(GT_FRAME_LABEL, row, column, columns, label);
-    d.rows = int16_t(rows);
-    return d;
-}
-
 GUI_GadgetDesc Number(int row, int column, int columns, const char* label, int max) {
     GUI_GadgetDesc d = dialog::Gadget(GT_TEXTLINE, row, column, columns, label);
     d.text = "%3D";
@@ -62,19 +56,19 @@ GUI_GadgetDesc Number(int row, int column, int columns, const char* label, int m
 
 std::vector<GUI_GadgetDesc> Descriptions(int screenHeight) {
     std::vector<GUI_GadgetDesc> d;
-    d.push_back(Frame(0, 0, 4, 2, "Appeareance"));
+    d.push_back(dialog::Group(0, 0, 4, 2, "Appeareance"));
     d.push_back(dialog::Gadget(GT_CHECKBOX, 0, 0, 2, "Fullscreen"));
     d.push_back(dialog::Gadget(GT_CHECKBOX, 0, 2, 2, "Draw tact as lines instead of bars"));
     GUI_GadgetDesc resolution = dialog::Gadget(GT_SELECTBOX, 1, 0, 2, "Resolution:");
     resolution.text = "640x480\n800x600";
     d.push_back(resolution);
-    d.push_back(Frame(2, 0, 2, 1, "Sound output"));
+    d.push_back(dialog::Group(2, 0, 2, 1, "Sound output"));
     d.push_back(Number(2, 0, 2, "Volume:", 100));
-    d.push_back(Frame(2, 2, 2, 1, "MIDI in"));
+    d.push_back(dialog::Group(2, 2, 2, 1, "MIDI in"));
     GUI_GadgetDesc devices = dialog::Gadget(GT_LIST, 2, 2, 2, nullptr);
     devices.height = 2;
     d.push_back(devices);
-    d.push_back(Frame(3, 0, 4, 5, "Colors"));
+    d.push_back(dialog::Group(3, 0, 4, 5, "Colors"));
     GUI_GadgetDesc colours = dialog::Gadget(GT_LIST, 3, 0, 2, nullptr);
     colours.rows = 5;
     // On the small screen a row less and a thinner swatch, so that the dialog fits whole.
