@@ -81,10 +81,7 @@ public:
         return true;
     }
     bool PeekU8(uint8_t& value) const {
-        if (!CanRead(1)) {
-            value = 0;
-            return false;
-        }
+        if (!CanRead(1)) return Zero(value);
         value = data[pos];
         return true;
     }

@@ -66,6 +66,17 @@ void VarLen(Bytes& b, uint32_t v) {
     while (n) b.push_back(tmp[--n]);
 }
 
+// Ends `track` with its end-of-track event and appends it to `file` as a track chunk.
+void AppendTrack(Bytes& file, Bytes& track) {
+    VarLen(track, 0);
+    track.insert(track.end(), {0xFF, 0x2F, 0x00});
+    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    const uint32_t n = static_cast<uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
+                             static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
+    file.insert(file.end(), track.begin(), track.end());
+}
+
 // Five minutes at 120 beats a minute in 8 tracks: sixteenth notes and chords on ten MIDI
 // channels, with controllers and running status.
 Bytes FiveMinuteMidi() {
@@ -88,13 +99,7 @@ Bytes FiveMinuteMidi() {
             VarLen(track, 0);
             track.insert(track.end(), {static_cast<uint8_t>(note + 4), 64});
         }
-        VarLen(track, 0);
-        track.insert(track.end(), {0xFF, 0x2F, 0x00});
-        file.insert(file.end(), {'M', 'T', 'r', 'k'});
-        const uint32_t n = static_cast<uint32_t>(track.size());
-        file.insert(file.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
-                                 static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
-        file.insert(file.end(), track.begin(), track.end());
+        AppendTrack(file, track);
     }
     return file;
 }
@@ -144,14 +149,8 @@ Bytes HeldChordsMidi() {
             track.insert(track.end(), {static_cast<uint8_t>(0x80 | (n & 1)), notes[n], 127});
         }
     }
-    VarLen(track, 0);
-    track.insert(track.end(), {0xFF, 0x2F, 0x00});
     Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, division >> 8, division & 0xFF};
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    const uint32_t n = static_cast<uint32_t>(track.size());
-    file.insert(file.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
-                             static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
-    file.insert(file.end(), track.begin(), track.end());
+    AppendTrack(file, track);
     return file;
 }
 

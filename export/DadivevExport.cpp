@@ -5,9 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <map>
-#include <memory>
 
 #include "app/Exceptions.h"
 #include "app/SafeFile.h"
@@ -96,37 +94,33 @@ void Compiler::FindInstruments(const PlayOrder& order) {
         if (used[i]) usedNumbers[instrumentCount++] = i;
 }
 
-// The instrument as a note finds it: the channel's state after the note's first frame (which
-// the note plays from the start volume and the first vibrato value), then the phases still to
-// come. The player's vibrato table repeats every 32 positions, so a phase's curve is its first
-// 32 values.
 // The attenuation with which a note starts.
 uint8_t FirstAttenuation(uint8_t startVolume, uint8_t volume) {
     return static_cast<uint8_t>(15 - Player::kVolumeTable[(startVolume & 0xF0) | volume]);
 }
 
+// The instrument as a note finds it: the channel's state after the note's first frame (which
+// the note plays from the start volume and the first vibrato value), then the phases still to
+// come. The player's vibrato table repeats every 32 positions, so a phase's curve is its first
+// 32 values.
 std::vector<uint8_t> Compiler::Image(const Instrument& ins) const {
     const auto& table = Player::VibratoTable();
-    auto curve = [&](int phase) {
-        std::array<uint8_t, kCurveSize> values;
-        for (size_t p = 0; p < kCurveSize; ++p)
-            values[p] = static_cast<uint8_t>(table[ins.vibSpeed[phase] & 3][ins.vibStrength[phase] & 15][p]);
-        return values;
-    };
-    auto moves = [&](int phase) {
-        const auto values = curve(phase);
-        return std::any_of(values.begin(), values.end(), [](uint8_t v) { return v != 0; });
-    };
+    std::array<uint8_t, kCurveSize> curves[5];
+    bool moves[5];
+    for (int phase = 0; phase < 5; ++phase) {
+        const auto& values = table[ins.vibSpeed[phase] & 3][ins.vibStrength[phase] & 15];
+        for (size_t p = 0; p < kCurveSize; ++p) curves[phase][p] = static_cast<uint8_t>(values[p]);
+        moves[phase] = std::any_of(curves[phase].begin(), curves[phase].end(),
+                                   [](uint8_t v) { return v != 0; });
+    }
     auto flags = [&](int phase) {
-        return static_cast<uint8_t>((moves(phase) ? kPhaseCurveMoves : 0) |
+        return static_cast<uint8_t>((moves[phase] ? kPhaseCurveMoves : 0) |
                                     (ins.volumeAdd[phase] ? kPhaseEnvelopeMoves : 0) |
                                     (phase == 4 ? kPhaseLast : 0));
     };
     auto delay = [&](int phase) { return phase < 4 ? ins.delay[phase] : uint8_t{0}; };
     auto putCurve = [&](std::vector<uint8_t>& out, int phase) {
-        if (!moves(phase)) return;
-        const auto values = curve(phase);
-        out.insert(out.end(), values.begin(), values.end());
+        if (moves[phase]) out.insert(out.end(), curves[phase].begin(), curves[phase].end());
     };
 
     // A phase 0 of one frame ends with the first frame: the second plays phase 1.
@@ -136,7 +130,7 @@ std::vector<uint8_t> Compiler::Image(const Instrument& ins) const {
     out.push_back(ins.volumeAdd[second]);
     out.push_back(static_cast<uint8_t>(ins.startVolume + ins.volumeAdd[0]));
     out.push_back(second ? delay(1) : static_cast<uint8_t>(delay(0) - 1));
-    out.push_back(curve(0)[0]);
+    out.push_back(curves[0][0]);
     putCurve(out, second);
     for (int phase = second + 1; phase < 5; ++phase) {
         out.push_back(static_cast<uint8_t>(flags(phase) | kPhaseBegins));

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <memory>
 
-#include "app/Exceptions.h"
 #include "app/SafeFile.h"
 #include "export/ByteBuffer.h"
 #include "sound/NoteTable.h"

@@ -4,7 +4,6 @@
 #include "export/RomExport.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "app/Exceptions.h"
 #include "app/SafeFile.h"

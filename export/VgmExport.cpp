@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/Exceptions.h"
 #include "app/SafeFile.h"
 #include "export/ByteBuffer.h"
 #include "sound/NoteTable.h"
@@ -13,13 +12,10 @@
 
 namespace {
 
-constexpr uint32_t kNtscClock = 3579545;
-constexpr uint32_t kPalClock = 3546893;
-
 // Header, 64 bytes; the size fields are patched at the end.
 void WriteHeader(ByteBuffer& out, const Module& m) {
     const bool pal = m.chipType != 0;
-    uint32_t clock = pal ? kPalClock : kNtscClock;
+    uint32_t clock = pal ? kPalChipClock : kNtscChipClock;
     if (m.frequencyDivider == 1) clock >>= 1;
     out.Put("Vgm ", 4);
     out.PutU32LE(0);  // end-of-file offset

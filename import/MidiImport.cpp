@@ -401,13 +401,8 @@ void Folder::Repeat(size_t from, size_t to, size_t period) {
         // pattern before; then blocks of whole periods double what it holds.
         const size_t base = std::max(start, patternStart);
         for (; i < patternEnd && i - base < period; ++i) Line(i) = Line(i - period);
-        while (i < patternEnd) {
-            const size_t block = (i - base) / period * period;
-            const size_t n = std::min(block, patternEnd - i);
-            std::memcpy(&lines[i - patternStart], &lines[i - block - patternStart],
-                        n * sizeof(PatternLine));
-            i += n;
-        }
+        RepeatLines(&lines[base - patternStart], period, patternEnd - base);
+        i = patternEnd;
     }
 }
 

@@ -8,7 +8,6 @@
 // 1084; then the sample data, one sample after the other.
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "app/ByteReader.h"
@@ -551,8 +550,7 @@ bool ModConverter::RepeatLine(const PatternLine& model, uint64_t count) {
         PatternLine* lines = module.patterns[pattern].lines;
         const int n = static_cast<int>(std::min<uint64_t>(count, kMaxLines - line));
         lines[line] = model;
-        for (int done = 1; done < n; done *= 2)
-            std::memcpy(&lines[line + done], &lines[line], std::min(done, n - done) * sizeof model);
+        RepeatLines(&lines[line], 1, static_cast<size_t>(n));
         line += n - 1;
         module.patterns[pattern].length = static_cast<uint16_t>(line + 1);
         count -= static_cast<uint64_t>(n);

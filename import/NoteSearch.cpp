@@ -21,7 +21,7 @@ NoteAndDetune FrequencyToNote(double hz, uint8_t chipType, uint8_t frequencyDivi
     if (position > kNoteLastTone) position = kNoteLastTone;
     const int note = static_cast<int>(position);
 
-    double clock = chipType == 1 ? 3546893.0 : 3579545.0;
+    double clock = chipType == 1 ? kPalChipClock : kNtscChipClock;
     if (frequencyDivider == 1) clock /= 2.0;
     double detune = 0.0;
     if (hz > 0.0 && std::isfinite(hz)) detune = std::round(clock / 32.0 / hz - gNotePeriods[note]);

@@ -17,13 +17,11 @@
 #include "app/Exceptions.h"
 #include "import/Importers.h"
 #include "import/NoteSearch.h"
+#include "sound/NoteTable.h"
 #include "sound/PsgChip.h"
 
 namespace {
 
-// The clocks the tone periods of a module are meant for, as its VGM export writes them.
-constexpr double kNtscClock = 3579545;
-constexpr double kPalClock = 3546893;
 class VgmConverter {
 public:
     VgmConverter(Module& module, const VgmProbe& probe, const ChipSettings& chip)
@@ -37,8 +35,9 @@ public:
         // pitch: their periods become those that give the same tones at the clock the
         // module's chip runs at, which the 2x divider halves. Within 2 % the log is taken
         // as made for this clock and its periods stay exactly as they were.
-        const double own = (chip.chipType == 1 ? kPalClock : kNtscClock) /
-                           (chip.frequencyDivider == 1 ? 2.0 : 1.0);
+        const double own =
+            static_cast<double>(chip.chipType == 1 ? kPalChipClock : kNtscChipClock) /
+            (chip.frequencyDivider == 1 ? 2.0 : 1.0);
         const double off = static_cast<double>(probe.clock) - own;
         if (probe.clock != 0 && (off > 0.02 * own || off < -0.02 * own))
             periodScale = own / probe.clock;

@@ -1,6 +1,7 @@
 // The module's operations and the constant tables that classify and display note values.
 #include "module/Module.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/Exceptions.h"
@@ -82,17 +83,23 @@ void MakeEmptyLine(PatternLine& line) {
     std::memset(line.note, kNoteEmpty, sizeof line.note);
 }
 
-// Every line of a pattern empty. The first line is made and copied forward in doubling
-// blocks: every load and import clears all 256 patterns of a new module, and eight block
-// copies cost a fraction of two small fills per line.
+// Every line of a pattern empty. The first line is made and copied forward: every load and
+// import clears all 256 patterns of a new module, and eight block copies cost a fraction of
+// two small fills per line.
 void MakeEmptyLines(Pattern& pattern) {
-    static_assert((kMaxLines & (kMaxLines - 1)) == 0, "the doubling copies fill a power of two");
     MakeEmptyLine(pattern.lines[0]);
-    for (size_t done = 1; done < kMaxLines; done *= 2)
-        std::memcpy(&pattern.lines[done], pattern.lines, done * sizeof(PatternLine));
+    RepeatLines(pattern.lines, 1, kMaxLines);
 }
 
 }  // namespace
+
+void RepeatLines(PatternLine* lines, size_t period, size_t count) {
+    for (size_t done = period; done < count;) {
+        const size_t n = std::min(done / period * period, count - done);
+        std::memcpy(&lines[done], lines, n * sizeof(PatternLine));
+        done += n;
+    }
+}
 
 TactMark TactOfLine(const Pattern& pattern, int line) {
     auto marks = [line](uint8_t on, uint8_t start, uint8_t interval) {

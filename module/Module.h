@@ -106,6 +106,11 @@ enum TactMark : uint8_t { kTactNone = 0, kTactMain = 1, kTactSecondary = 2 };
 // Which tact, if any, marks line `line` of a pattern (the main tact wins).
 TactMark TactOfLine(const Pattern& pattern, int line);
 
+// Makes lines[period..count) repeat lines[0..period), copied in blocks that double: a few
+// large copies instead of one per line, for the importers' long runs of alike lines and the
+// clearing of every pattern.
+void RepeatLines(PatternLine* lines, size_t period, size_t count);
+
 class ImportHandler;
 
 class Module {

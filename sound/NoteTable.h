@@ -44,3 +44,9 @@ inline constexpr const std::array<uint16_t, 256>& gNotePeriodsTruncated =
 static_assert(gNotePeriods[0] == 13682 && gNotePeriods[45] == 1017 && gNotePeriods[69] == 254 &&
               gNotePeriods[119] == 14 && gNotePeriods[155] == 2 && gNotePeriods[246] == 0);
 static_assert(gNotePeriods[98] == 48 && gNotePeriodsTruncated[98] == 47);
+
+// The chip clocks (Hz) the periods are meant for in an NTSC and a PAL module; the 2x divider
+// halves them. A VGM log written or read, and a frequency turned into a detune, all count
+// periods at these.
+constexpr uint32_t kNtscChipClock = 3579545;
+constexpr uint32_t kPalChipClock = 3546893;
